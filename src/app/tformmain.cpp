@@ -1,0 +1,215 @@
+#include "app/tformmain.h"
+
+#include "app/lifecycle.h"
+#include "app/sites.h"
+#include "platform/globalhotkey.h"
+#include "platform/messageboxes.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+
+TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
+{
+    setupUi(this);
+    setWindowTitle(Sites::mainWindowCaption());
+    resize(1024, 656);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    setupResultList();
+    createListMenu();
+    createStatusBar();
+    createWeiboPicture();
+
+    tmr1.setInterval(10);
+    Tmrchkupdate.setInterval(1000);
+    TmrShowtime.setInterval(50000);
+    TmrShowtime.start(); // runs from creation
+    connectHandlers();
+
+    // Creation steps: hot key, hint of the music button, the settings timer.
+    m_hotKey = new GlobalHotKey(this);
+    connect(m_hotKey, &GlobalHotKey::activated, this, &TFormmain::toggleVisibilityByHotKey);
+    m_hotKey->registerAltF1();
+    BtnMusic->setToolTip(QStringLiteral("听一段放松的音乐!\r\n建议不要同时打开多个窗口，以免窗口太多显得混乱!"));
+    Tmrchkupdate.start();
+}
+
+TFormmain::~TFormmain() = default;
+
+void TFormmain::setupResultList()
+{
+    lv1->setColumnHidden(2, true);
+    lv1->setColumnHidden(3, true);
+    QHeaderView* header = lv1->horizontalHeader();
+    header->setMinimumSectionSize(100);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    header->setSectionResizeMode(1, QHeaderView::Fixed);
+    lv1->setColumnWidth(1, 100);
+    header->setSectionsClickable(true);
+    if (QTableWidgetItem* sizeHeader = lv1->horizontalHeaderItem(1))
+        sizeHeader->setTextAlignment(Qt::AlignCenter);
+    lv1->verticalHeader()->setDefaultSectionSize(20);
+    lv1->setStyleSheet(QStringLiteral("QTableWidget { background: white; color: green; font-size: 13px; }"));
+}
+
+void TFormmain::createListMenu()
+{
+    pm1 = new QMenu(this);
+    N4 = actCloudPlay;
+    pm1->addAction(N4);
+    pm1->addAction(ThunderDown);
+    pm1->addAction(mniPopCopyAdd);
+    pm1->addAction(PopCopyCaption);
+    pm1->addAction(N1);
+}
+
+void TFormmain::createStatusBar()
+{
+    const int widths[3] = {250, 420, 0};
+    for (int i = 0; i < 3; ++i) {
+        statPanels[i] = new QLabel(stat1);
+        statPanels[i]->setObjectName(QStringLiteral("statPanel%1").arg(i));
+        if (widths[i] > 0)
+            statPanels[i]->setFixedWidth(widths[i]);
+        stat1->addWidget(statPanels[i], widths[i] > 0 ? 0 : 1);
+    }
+    statPanels[2]->setAlignment(Qt::AlignCenter);
+    statPanels[0]->setText(QStringLiteral("快速隐藏:按ALT+F1可隐藏与显示本窗体"));
+    statPanels[1]->setText(QStringLiteral("无盒子,不屌丝,记住官方网址:") + Sites::productSiteAddress());
+}
+
+void TFormmain::createWeiboPicture()
+{
+    pnlweibo = new QFrame(centralWidget());
+    pnlweibo->setObjectName(QStringLiteral("pnlweibo"));
+    pnlweibo->setGeometry(559, 77, 130, 130);
+    pnlweibo->setFrameShape(QFrame::NoFrame);
+    imgweibo = new QLabel(pnlweibo);
+    imgweibo->setObjectName(QStringLiteral("imgweibo"));
+    imgweibo->setGeometry(0, 0, 130, 130);
+    imgweibo->setScaledContents(true);
+    pnlweibo->hide();
+}
+
+void TFormmain::connectHandlers()
+{
+    // search
+    connect(BtnSearch, &QPushButton::clicked, this, &TFormmain::btnSearchClick);
+    EdtSearch->installEventFilter(this);
+    connect(chkChkJFzh, &QCheckBox::clicked, this, &TFormmain::chkChkJFzhClick);
+    connect(&tmr1, &QTimer::timeout, this, &TFormmain::tmr1Timer);
+    connect(lv1->horizontalHeader(), &QHeaderView::sectionClicked, this, &TFormmain::lv1ColumnClick);
+    connect(btnClear, &QPushButton::clicked, N1, &QAction::trigger);
+    connect(N1, &QAction::triggered, this, &TFormmain::N1Click);
+    connect(lv1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { pm1->popup(lv1->viewport()->mapToGlobal(at)); });
+
+    // play and hand-off
+    lv1->viewport()->installEventFilter(this);
+    connect(actCloudPlay, &QAction::triggered, this, &TFormmain::actCloudPlayExecute);
+    connect(btnCloudPlay, &QToolButton::clicked, this, &TFormmain::btnCloudPlayClick);
+    connect(ThunderDown, &QAction::triggered, this, &TFormmain::ThunderDownClick);
+    connect(mniPopCopyAdd, &QAction::triggered, this, &TFormmain::mniPopCopyAddClick);
+    connect(PopCopyCaption, &QAction::triggered, this, &TFormmain::PopCopyCaptionClick);
+    connect(btnXunleiDown, &QPushButton::clicked, ThunderDown, &QAction::trigger);
+    connect(btnCopyAdd, &QPushButton::clicked, mniPopCopyAdd, &QAction::trigger);
+    connect(btnCopyCap, &QPushButton::clicked, PopCopyCaption, &QAction::trigger);
+
+    // portals
+    connect(btnTv, &QToolButton::clicked, this, &TFormmain::btnTvClick);
+    connect(BtnMusic, &QToolButton::clicked, this, &TFormmain::BtnMusicClick);
+    connect(btn6, &QToolButton::clicked, this, &TFormmain::btn6Click);
+
+    // shell
+    connect(btn3, &QToolButton::clicked, this, &TFormmain::btn3Click);
+    connect(BtnFeedback, &QToolButton::clicked, this, &TFormmain::BtnFeedbackClick);
+    connect(btnweibo, &QToolButton::clicked, this, &TFormmain::btnweiboClick);
+    connect(btnAdClose, &QPushButton::clicked, this, &TFormmain::btnAdCloseClick);
+    connect(&TmrShowtime, &QTimer::timeout, this, &TFormmain::TmrShowtimeTimer);
+    connect(btnActQuit, &QToolButton::clicked, actActQuit, &QAction::trigger);
+    connect(actActQuit, &QAction::triggered, this, &TFormmain::actActQuitExecute);
+
+    // settings document
+    connect(&Tmrchkupdate, &QTimer::timeout, this, &TFormmain::TmrchkupdateTimer);
+}
+
+void TFormmain::setStatusPanelText(int panel, const QString& text)
+{
+    if (panel >= 0 && panel < 3)
+        statPanels[panel]->setText(text);
+}
+
+QString TFormmain::statusPanelText(int panel) const
+{
+    return panel >= 0 && panel < 3 ? statPanels[panel]->text() : QString();
+}
+
+bool TFormmain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == EdtSearch && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        EdtSearchKeyPress(enter ? 13 : key->key());
+        return enter; // Enter is consumed by the search
+    }
+    if (watched == lv1->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            // Let the list select the row first, then play it.
+            const bool handled = QMainWindow::eventFilter(watched, event);
+            QMetaObject::invokeMethod(this, &TFormmain::lv1DblClick, Qt::QueuedConnection);
+            return handled;
+        }
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            QMetaObject::invokeMethod(this, &TFormmain::lv1Click, Qt::QueuedConnection);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormmain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+}
+
+void TFormmain::closeEvent(QCloseEvent* event)
+{
+    if (m_quitConfirmed) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    actActQuitExecute();
+}
+
+void TFormmain::actActQuitExecute()
+{
+    if (!MessageBoxes::confirm(this, QStringLiteral("555~~~ 真的不撸一发再走吗?!")))
+        return;
+    m_quitConfirmed = true;
+    EndProgram();
+}
+
+void TFormmain::toggleVisibilityByHotKey()
+{
+    setVisible(!isVisible());
+}
+
+void TFormmain::bringToFront()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFormmain::btn3Click() {}
+void TFormmain::BtnFeedbackClick() {}
+void TFormmain::btnweiboClick() {}
+void TFormmain::btnAdCloseClick() {}
+void TFormmain::TmrShowtimeTimer() {}
+void TFormmain::ShowAdvertisement() {}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "platform/counterbrowser.h"
+#include "search/resultrow.h"
+#include "search/searchpaging.h"
+#include "ui_tformmain.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <optional>
+
+class QLabel;
+class QMenu;
+class GlobalHotKey;
+
+// The main window: search row, result list, button bar, advertisement strip, status bar.
+// Its handlers are defined beside the subsystem they belong to (search/, play/, portals/, config/);
+// the shell's own ones are in app/tformmain.cpp.
+class TFormmain final : public QMainWindow, public Ui::TFormmain {
+    Q_OBJECT
+public:
+    explicit TFormmain(QWidget* parent = nullptr);
+    ~TFormmain() override;
+
+    // --- controls created in code ---
+    QMenu* pm1 = nullptr;
+    QAction* N4 = nullptr; // the menu item of actCloudPlay
+    QLabel* statPanels[3] = {};
+    QFrame* pnlweibo = nullptr;
+    QLabel* imgweibo = nullptr;
+    QTimer tmr1;         // row timer, 10 ms
+    QTimer Tmrchkupdate; // settings document, once, 1000 ms after creation
+    QTimer TmrShowtime;  // advertisement display time, 50000 ms
+    CounterBrowser wbAllNum{QStringLiteral("wbAllNum")};
+    CounterBrowser wbTjStNum{QStringLiteral("wbTjStNum")};
+
+    // --- search state (search/) ---
+    QByteArray mmoserch = "wcode"; // page buffer: GBK text of the page not yet cut into rows
+    SearchPaging paging;
+    qint32 sortColumn = 0;
+    qint32 sortDirection = 0;
+    bool fetchRunning = false;
+
+    // Status bar panel text (0..2).
+    void setStatusPanelText(int panel, const QString& text);
+    QString statusPanelText(int panel) const;
+
+    // --- result list access for other subsystems (search/) ---
+    int rowCount() const;
+    std::optional<ResultRow> selectedRow() const;
+    ResultRow rowAt(int index) const;
+    void addResultRow(const ResultRow& row); // appends, then places it in the current sort order
+
+    // --- shell (app/) ---
+    void btn3Click();
+    void BtnFeedbackClick();
+    void btnweiboClick();
+    void btnAdCloseClick();
+    void TmrShowtimeTimer();
+    void ShowAdvertisement(); // the advertisement step run after the settings document
+    void actActQuitExecute(); // quit confirmation; true end of the program on OK
+    void toggleVisibilityByHotKey();
+    void bringToFront();
+
+    // --- search (search/) ---
+    void btnSearchClick();
+    void EdtSearchKeyPress(int key);
+    void chkChkJFzhClick();
+    void tmr1Timer();
+    void lv1ColumnClick(int column);
+    int lv1Compare(const ResultRow& a, const ResultRow& b) const;
+    void N1Click(); // clear list and cache
+    void onPageFetched(const QByteArray& gbkPage);
+    void onFetchFailed();
+
+    // --- play and hand-off (play/) ---
+    void lv1DblClick();
+    void lv1Click();
+    void actCloudPlayExecute();
+    void btnCloudPlayClick();
+    void ThunderDownClick();
+    void mniPopCopyAddClick();
+    void PopCopyCaptionClick();
+
+    // --- portals (portals/) ---
+    void btnTvClick();
+    void BtnMusicClick();
+    void btn6Click();
+
+    // --- settings document (config/) ---
+    void TmrchkupdateTimer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createStatusBar();
+    void createListMenu();
+    void createWeiboPicture();
+    void connectHandlers();
+    void setupResultList();
+
+    GlobalHotKey* m_hotKey = nullptr;
+    bool m_animated = false;
+    bool m_quitConfirmed = false;
+};

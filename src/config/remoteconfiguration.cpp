@@ -1,0 +1,7 @@
+#include "config/remoteconfiguration.h"
+
+RemoteConfiguration& RemoteConfig()
+{
+    static RemoteConfiguration record;
+    return record;
+}

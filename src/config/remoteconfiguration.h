@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+
+// The 27 values of the product server's settings document, GBK text, named after their tags.
+// Empty until the document has been read; written once per run, read directly by every consumer.
+struct RemoteConfiguration {
+    QByteArray Version;
+    QByteArray FrcUp;
+    QByteArray updateline1;
+    QByteArray updateline2;
+    QByteArray updateline3;
+    QByteArray WordDef;
+    QByteArray Wordban;
+    QByteArray BulletinShow;
+    QByteArray BulletinWord;
+    QByteArray Bulletin;
+    QByteArray AdverDef;
+    QByteArray AdWebAdr;
+    QByteArray AdpnlHeight;
+    QByteArray AdShowtime;
+    QByteArray CloudDef;
+    QByteArray Cldline1;
+    QByteArray Cldline2;
+    QByteArray OnlineDef;
+    QByteArray OLTvAdr;
+    QByteArray MtvDef;
+    QByteArray MtvAdr;
+    QByteArray MusicDef;
+    QByteArray MusicAdr;
+    QByteArray FeedbackDef;
+    QByteArray FeedAdr;
+    QByteArray AttentionDef;
+    QByteArray AttentionAdr;
+
+    // A switch or address counts as set when it is neither empty nor "0".
+    static bool isSet(const QByteArray& value) { return !value.isEmpty() && value != "0"; }
+};
+
+// The program-wide record.
+RemoteConfiguration& RemoteConfig();

@@ -1,0 +1,154 @@
+#include "platform/httpclient.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace {
+
+struct TransferState {
+    const HttpRequest* request = nullptr;
+    HttpResponse* response = nullptr;
+    bool aborted = false;
+};
+
+void ensureGlobalInit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+size_t onBody(char* data, size_t size, size_t count, void* user)
+{
+    auto* state = static_cast<TransferState*>(user);
+    const size_t bytes = size * count;
+    if (state->request->bodySink) {
+        if (!state->request->bodySink(data, bytes)) {
+            state->aborted = true;
+            return 0;
+        }
+        return bytes;
+    }
+    if (state->response->body.size() + qint64(bytes) > state->request->maxBodyBytes) {
+        state->response->bodyTooLarge = true;
+        return 0;
+    }
+    state->response->body.append(data, qsizetype(bytes));
+    return bytes;
+}
+
+size_t onHeader(char* data, size_t size, size_t count, void* user)
+{
+    auto* state = static_cast<TransferState*>(user);
+    const size_t bytes = size * count;
+    QByteArray line(data, qsizetype(bytes));
+    line = line.trimmed();
+    if (line.startsWith("HTTP/")) {
+        // A new response begins (redirect hop or 100-continue): forget the previous headers.
+        state->response->headers.clear();
+        state->response->contentLength = -1;
+        state->response->contentType.clear();
+        return bytes;
+    }
+    const qsizetype colon = line.indexOf(':');
+    if (colon > 0) {
+        const QByteArray name = line.left(colon).trimmed().toLower();
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        state->response->headers.append({name, value});
+        if (name == "content-type")
+            state->response->contentType = value;
+        if (name == "content-length") {
+            bool ok = false;
+            const qint64 length = value.toLongLong(&ok);
+            state->response->contentLength = ok && length >= 0 ? length : -1;
+        }
+    }
+    return bytes;
+}
+
+int onProgress(void* user, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, curl_off_t)
+{
+    auto* state = static_cast<TransferState*>(user);
+    if (state->request->cancel && state->request->cancel->load()) {
+        state->aborted = true;
+        return 1;
+    }
+    if (state->request->progress)
+        state->request->progress(qint64(dlnow), dltotal > 0 ? qint64(dltotal) : -1);
+    return 0;
+}
+
+} // namespace
+
+QByteArray HttpResponse::header(const QByteArray& lowerName) const
+{
+    for (const auto& [name, value] : headers)
+        if (name == lowerName)
+            return value;
+    return {};
+}
+
+namespace HttpClient {
+
+HttpResponse perform(const HttpRequest& request)
+{
+    ensureGlobalInit();
+    HttpResponse response;
+    TransferState state{&request, &response};
+
+    CURL* curl = curl_easy_init();
+    if (!curl) {
+        response.error = QStringLiteral("curl_easy_init failed");
+        return response;
+    }
+    curl_slist* headerList = nullptr;
+    for (const QByteArray& line : request.headers)
+        headerList = curl_slist_append(headerList, line.constData());
+
+    curl_easy_setopt(curl, CURLOPT_URL, request.url.constData());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    if (request.method == "HEAD")
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, request.followRedirects ? 1L : 0L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.connectTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, request.stallTimeoutSec);
+    if (request.totalTimeoutMs > 0)
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, request.totalTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headerList);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &state);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &state);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+
+    const CURLcode code = curl_easy_perform(curl);
+    response.curlCode = int(code);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    response.status = status;
+    response.transferOk = code == CURLE_OK;
+    response.couldNotConnect = code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_HOST;
+    response.timedOut = code == CURLE_OPERATION_TIMEDOUT;
+    if (!response.transferOk)
+        response.error = QString::fromUtf8(curl_easy_strerror(code));
+
+    curl_slist_free_all(headerList);
+    curl_easy_cleanup(curl);
+    return response;
+}
+
+HttpResponse get(const QByteArray& url)
+{
+    HttpRequest request;
+    request.url = url;
+    return perform(request);
+}
+
+} // namespace HttpClient

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+// Synchronous HTTP/1.1 over libcurl's easy interface, made for worker threads.
+// Every request has a connect time limit and a stall limit, so no caller waits forever.
+struct HttpRequest {
+    QByteArray url;
+    QByteArray method = "GET"; // "GET" or "HEAD"
+    QList<QByteArray> headers; // complete header lines, e.g. "Range: bytes=0-99"
+    bool followRedirects = true;
+    long connectTimeoutMs = 10000;
+    long stallTimeoutSec = 20; // abort when fewer than 1 byte/s arrives for this long
+    long totalTimeoutMs = 0;   // 0: no overall limit
+    qint64 maxBodyBytes = 64 * 1024 * 1024; // body kept in memory is cut off (and the request fails) above this
+    // When set, body bytes go here instead of into the response; return false to abort.
+    std::function<bool(const char* data, size_t size)> bodySink;
+    // Called with the bytes received so far (and the expected total, -1 when unknown).
+    std::function<void(qint64 received, qint64 total)> progress;
+    // Polled during the transfer; when it becomes true the request is aborted.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+struct HttpResponse {
+    bool transferOk = false;  // the exchange completed at the transport level
+    int curlCode = 0;         // CURLcode of the transfer
+    bool couldNotConnect = false;
+    bool timedOut = false;
+    bool bodyTooLarge = false;
+    QString error;            // libcurl's description when !transferOk
+    long status = 0;          // HTTP status of the last response
+    QByteArray body;          // empty when a bodySink was given
+    QByteArray contentType;
+    qint64 contentLength = -1; // Content-Length of the reply, -1 when absent
+    QList<QPair<QByteArray, QByteArray>> headers; // of the last response, names lower-cased
+    QByteArray header(const QByteArray& lowerName) const;
+};
+
+namespace HttpClient {
+HttpResponse perform(const HttpRequest& request);
+HttpResponse get(const QByteArray& url);
+} // namespace HttpClient

@@ -1,0 +1,84 @@
+#include "platform/messageboxes.h"
+
+#include "app/sites.h"
+
+#include <QMessageBox>
+
+namespace {
+
+MessageBoxes::Responder& responder()
+{
+    static MessageBoxes::Responder instance;
+    return instance;
+}
+
+MessageBoxes::Answer ask(QWidget* owner, const MessageBoxes::Request& request)
+{
+    if (responder())
+        return responder()(request);
+
+    using MessageBoxes::Answer;
+    using MessageBoxes::Kind;
+    QMessageBox box(owner);
+    box.setWindowTitle(request.caption);
+    box.setText(request.text);
+    switch (request.kind) {
+    case Kind::Plain:
+        box.setIcon(QMessageBox::NoIcon);
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Kind::Error:
+        box.setIcon(QMessageBox::Critical);
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Kind::Confirm:
+        box.setIcon(QMessageBox::Question);
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case Kind::YesNo:
+        box.setIcon(QMessageBox::Question);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+} // namespace
+
+namespace MessageBoxes {
+
+void setResponderForTesting(Responder newResponder)
+{
+    responder() = std::move(newResponder);
+}
+
+void inform(QWidget* owner, const QString& text)
+{
+    ask(owner, {Kind::Plain, Sites::applicationTitle(), text});
+}
+
+void error(QWidget* owner, const QString& text)
+{
+    ask(owner, {Kind::Error, Sites::applicationTitle(), text});
+}
+
+bool confirm(QWidget* owner, const QString& text, const QString& caption)
+{
+    return ask(owner, {Kind::Confirm, caption, text}) == Answer::Ok;
+}
+
+bool askYesNo(QWidget* owner, const QString& text, const QString& caption)
+{
+    return ask(owner, {Kind::YesNo, caption, text}) == Answer::Yes;
+}
+
+} // namespace MessageBoxes

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The program's message boxes. Plain notices and error boxes are captioned with the application
+// title; confirmations are question boxes with OK and Cancel, captioned "提示" unless told otherwise.
+// Tests install a responder that answers instead of a real dialog.
+namespace MessageBoxes {
+
+enum class Kind { Plain, Error, Confirm, YesNo };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct Request {
+    Kind kind = Kind::Plain;
+    QString caption;
+    QString text;
+};
+
+using Responder = std::function<Answer(const Request&)>;
+void setResponderForTesting(Responder responder); // an empty responder restores real dialogs
+
+void inform(QWidget* owner, const QString& text);
+void error(QWidget* owner, const QString& text);
+// True only when the user answered OK.
+bool confirm(QWidget* owner, const QString& text, const QString& caption = QStringLiteral("提示"));
+// True only when the user answered Yes.
+bool askYesNo(QWidget* owner, const QString& text, const QString& caption = QStringLiteral("提示"));
+
+} // namespace MessageBoxes

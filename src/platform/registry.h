@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// The registry as the program uses it: string values under keys such as
+// "HKEY_LOCAL_MACHINE\SOFTWARE\qorvex". On Windows this is the real registry; elsewhere one INI file,
+// $XDG_CONFIG_HOME/qorvex/registry.ini, where key K, value V is the settings key "K/V" (backslashes
+// become slashes) and a key's unnamed value is "Default".
+namespace Registry {
+
+// Reads a string value; a missing key or value reads as the empty text (and *found is false).
+QString readString(const QString& key, const QString& valueName, bool* found = nullptr);
+
+// Creates a key (with its parents) if it is missing. False when the store cannot be written.
+bool createKey(const QString& key);
+
+// Writes a string value. False when the store cannot be written.
+bool writeString(const QString& key, const QString& valueName, const QString& value);
+
+// Where the stand-in file lives (empty on Windows).
+QString storePath();
+
+// Tests point the store at a file of their own; an empty path restores the default.
+void setStorePathForTesting(const QString& path);
+
+} // namespace Registry

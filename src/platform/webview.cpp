@@ -1,0 +1,57 @@
+#include "platform/webview.h"
+
+#include <QChildEvent>
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+WebView::WebView(QWidget* parent) : QWidget(parent), m_layout(new QVBoxLayout(this))
+{
+    m_layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void WebView::ensureView()
+{
+    if (m_view)
+        return;
+    m_view = new QWebEngineView(this);
+    m_layout->addWidget(m_view);
+    m_view->installEventFilter(this);
+    // The engine renders into a child widget it creates later; watch children as they come.
+    for (QObject* child : m_view->children())
+        child->installEventFilter(this);
+}
+
+void WebView::navigate(const QString& address)
+{
+    ensureView();
+    m_address = address;
+    ++m_navigations;
+    m_view->setUrl(QUrl::fromUserInput(address));
+}
+
+void WebView::setRightClickBlocked(bool blocked)
+{
+    m_rightClickBlocked = blocked;
+}
+
+bool WebView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ChildAdded) {
+        auto* childEvent = static_cast<QChildEvent*>(event);
+        childEvent->child()->installEventFilter(this);
+        return false;
+    }
+    if (!m_rightClickBlocked)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
+        event->type() == QEvent::MouseButtonDblClick) {
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+            return true;
+    }
+    if (event->type() == QEvent::ContextMenu)
+        return true;
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,174 @@
+// The platform adapters: code page boundary, HTTP client, registry stand-in, launcher.
+#include "platform/codepage.h"
+#include "platform/httpclient.h"
+#include "platform/launcher.h"
+#include "platform/registry.h"
+#include "testsupport.h"
+
+#include <httplib.h>
+
+#include <QTest>
+
+#include <thread>
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void gbkRoundTripAndUnmappable();
+    void bodyDecodedByCharset();
+    void httpGetFollowsRedirectAndReportsStatus();
+    void httpRefusedConnectionFailsFast();
+    void httpStalledServerHitsStallLimit();
+    void httpBodyLimit();
+    void registryStandIn();
+    void launcherPassesOneArgumentAndRefusesLineBreaks();
+};
+
+void TestPlatform::gbkRoundTripAndUnmappable()
+{
+    const QByteArray gbk = CodePage::toGbk(QStringLiteral("电影 abc"));
+    QCOMPARE(gbk, QByteArray("\xb5\xe7\xd3\xb0 abc"));
+    QCOMPARE(CodePage::fromGbk(gbk), QStringLiteral("电影 abc"));
+    // Characters GBK cannot hold (Korean syllable, emoji as a surrogate pair) become one "?" each.
+    QCOMPARE(CodePage::toGbk(QStringLiteral("a한b") + QString::fromUtf8("\xF0\x9F\x98\x80") + QStringLiteral("c")),
+             QByteArray("a?b?c"));
+    QCOMPARE(CodePage::toGbk(QString()), QByteArray());
+}
+
+void TestPlatform::bodyDecodedByCharset()
+{
+    const QByteArray gbkBody("\xb5\xe7\xd3\xb0");
+    QCOMPARE(CodePage::decodeBody(gbkBody, "text/html; charset=GBK"), QStringLiteral("电影"));
+    QCOMPARE(CodePage::decodeBody(QByteArray("\xe7\x94\xb5"), "text/html"), QStringLiteral("电"));
+    QCOMPARE(CodePage::decodeBody(QByteArray("\xe7\x94\xb5"), "text/html; charset=\"utf-8\""), QStringLiteral("电"));
+    // An unknown charset falls back to UTF-8.
+    QCOMPARE(CodePage::decodeBody(QByteArray("ok"), "text/html; charset=x-no-such"), QStringLiteral("ok"));
+}
+
+namespace {
+struct LocalServer {
+    httplib::Server server;
+    std::thread thread;
+    int port = 0;
+    void start()
+    {
+        port = server.bind_to_any_port("127.0.0.1");
+        thread = std::thread([this] { server.listen_after_bind(); });
+        while (!server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~LocalServer()
+    {
+        server.stop();
+        if (thread.joinable())
+            thread.join();
+    }
+    QByteArray url(const char* path) const { return "http://127.0.0.1:" + QByteArray::number(port) + path; }
+};
+} // namespace
+
+void TestPlatform::httpGetFollowsRedirectAndReportsStatus()
+{
+    LocalServer local;
+    local.server.Get("/a", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/b"); });
+    local.server.Get("/b", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("hello", "text/plain; charset=utf-8");
+    });
+    local.server.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+        res.status = 404;
+        res.set_content("nope", "text/plain");
+    });
+    local.start();
+    const HttpResponse ok = HttpClient::get(local.url("/a"));
+    QVERIFY(ok.transferOk);
+    QCOMPARE(ok.status, 200L);
+    QCOMPARE(ok.body, QByteArray("hello"));
+    QCOMPARE(ok.contentType, QByteArray("text/plain; charset=utf-8"));
+    QCOMPARE(ok.contentLength, 5);
+    const HttpResponse missing = HttpClient::get(local.url("/missing"));
+    QVERIFY(missing.transferOk);
+    QCOMPARE(missing.status, 404L);
+    QCOMPARE(missing.body, QByteArray("nope"));
+}
+
+void TestPlatform::httpRefusedConnectionFailsFast()
+{
+    LocalServer local;
+    local.start();
+    const QByteArray url = local.url("/");
+    local.server.stop();
+    local.thread.join();
+    QElapsedTimer timer;
+    timer.start();
+    const HttpResponse response = HttpClient::get(url);
+    QVERIFY(!response.transferOk);
+    QVERIFY(response.couldNotConnect);
+    QVERIFY(timer.elapsed() < 3000);
+}
+
+void TestPlatform::httpStalledServerHitsStallLimit()
+{
+    LocalServer local;
+    local.server.Get("/stall", [](const httplib::Request&, httplib::Response&) {
+        std::this_thread::sleep_for(std::chrono::seconds(4));
+    });
+    local.start();
+    HttpRequest request;
+    request.url = local.url("/stall");
+    request.stallTimeoutSec = 1;
+    QElapsedTimer timer;
+    timer.start();
+    const HttpResponse response = HttpClient::perform(request);
+    QVERIFY(!response.transferOk);
+    QVERIFY(timer.elapsed() < 3500);
+}
+
+void TestPlatform::httpBodyLimit()
+{
+    LocalServer local;
+    local.server.Get("/big", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(std::string(100000, 'x'), "text/plain");
+    });
+    local.start();
+    HttpRequest request;
+    request.url = local.url("/big");
+    request.maxBodyBytes = 1000;
+    const HttpResponse response = HttpClient::perform(request);
+    QVERIFY(!response.transferOk);
+    QVERIFY(response.bodyTooLarge);
+    QVERIFY(response.body.size() <= 1000);
+}
+
+void TestPlatform::registryStandIn()
+{
+    TemporaryRegistry registry;
+    bool found = true;
+    QCOMPARE(Registry::readString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\qorvex"), QStringLiteral("Agreement"), &found),
+             QString());
+    QVERIFY(!found);
+    QVERIFY(Registry::writeString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd\\"),
+                                  QStringLiteral("Path"), QStringLiteral("/opt/thunder dir/thunder")));
+    QCOMPARE(Registry::readString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd"),
+                                  QStringLiteral("Path"), &found),
+             QStringLiteral("/opt/thunder dir/thunder"));
+    QVERIFY(found);
+    // The unnamed value of a key.
+    QVERIFY(Registry::writeString(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
+                                  QStringLiteral("\"/usr/bin/browser\" %1")));
+    QCOMPARE(Registry::readString(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString()),
+             QStringLiteral("\"/usr/bin/browser\" %1"));
+}
+
+void TestPlatform::launcherPassesOneArgumentAndRefusesLineBreaks()
+{
+    RecordingLauncher launcher;
+    QVERIFY(Launcher::startDetached(launcher.program(), {QStringLiteral("a\" --evil \"b c")}));
+    const auto launches = launcher.launches();
+    QCOMPARE(launches.size(), 1);
+    QCOMPARE(launches[0], QStringList{QStringLiteral("a\" --evil \"b c")});
+    QVERIFY(!Launcher::startDetached(launcher.program(), {QStringLiteral("a\nb")}));
+    QVERIFY(!Launcher::startDetached(QString(), {QStringLiteral("x")}));
+}
+
+QTEST_MAIN(TestPlatform)
+#include "test_platform.moc"

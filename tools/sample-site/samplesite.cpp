@@ -1,0 +1,101 @@
+#include "samplesite.h"
+
+#include <httplib.h>
+
+#include <QFile>
+
+SampleSite::SampleSite() : m_server(std::make_unique<httplib::Server>())
+{
+    m_server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+        logRequest(request);
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    m_server->set_keep_alive_max_count(100);
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(16); };
+    registerSearchRoutes(*this);
+    registerSettingsRoutes(*this);
+    registerUpdateRoutes(*this);
+    registerCounterRoutes(*this);
+}
+
+SampleSite::~SampleSite()
+{
+    stop();
+}
+
+int SampleSite::start(int port)
+{
+    if (port == 0)
+        port = m_server->bind_to_any_port("127.0.0.1");
+    else if (!m_server->bind_to_port("127.0.0.1", port))
+        port = -1;
+    if (port <= 0)
+        return 0;
+    m_port = port;
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    while (!m_server->is_running() && m_thread.joinable())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return m_port;
+}
+
+void SampleSite::stop()
+{
+    if (m_thread.joinable()) {
+        m_server->stop();
+        m_thread.join();
+    }
+}
+
+QByteArray SampleSite::baseUrl() const
+{
+    return "http://127.0.0.1:" + QByteArray::number(m_port);
+}
+
+void SampleSite::setSwitch(const QString& name, const QString& value)
+{
+    std::lock_guard lock(m_mutex);
+    m_switches[name] = value;
+}
+
+QString SampleSite::switchValue(const QString& name, const QString& fallback) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_switches.value(name, fallback);
+}
+
+void SampleSite::setLogFile(const QString& path)
+{
+    std::lock_guard lock(m_mutex);
+    m_logFile = path;
+}
+
+QStringList SampleSite::requestLog() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_log;
+}
+
+void SampleSite::clearRequestLog()
+{
+    std::lock_guard lock(m_mutex);
+    m_log.clear();
+}
+
+int SampleSite::countRequests(const QString& line) const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_log.count(line));
+}
+
+void SampleSite::logRequest(const httplib::Request& request)
+{
+    const QString line = QString::fromStdString(request.method) + QLatin1Char(' ') +
+                         QString::fromStdString(request.target);
+    std::lock_guard lock(m_mutex);
+    m_log.append(line);
+    if (!m_logFile.isEmpty()) {
+        QFile file(m_logFile);
+        if (file.open(QIODevice::Append))
+            file.write(line.toUtf8() + '\n');
+    }
+}

@@ -1,0 +1,5 @@
+#include "samplesite.h"
+
+#include <httplib.h>
+
+void registerUpdateRoutes(SampleSite&) {}
