@@ -1,6 +1,8 @@
 // The main window's search handlers: search click, fetch hand-over, row timer, sorting, clearing.
 #include "app/tformmain.h"
 
+#include "search/resultlist.h"
+
 void TFormmain::btnSearchClick() {}
 void TFormmain::EdtSearchKeyPress(int) {}
 void TFormmain::chkChkJFzhClick() {}
@@ -10,7 +12,3 @@ int TFormmain::lv1Compare(const ResultRow&, const ResultRow&) const { return 0; 
 void TFormmain::N1Click() {}
 void TFormmain::onPageFetched(const QByteArray&) {}
 void TFormmain::onFetchFailed() {}
-int TFormmain::rowCount() const { return lv1->rowCount(); }
-std::optional<ResultRow> TFormmain::selectedRow() const { return std::nullopt; }
-ResultRow TFormmain::rowAt(int) const { return {}; }
-void TFormmain::addResultRow(const ResultRow&) {}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The browser program named by a registry command such as "\"C:\\B\\b.exe\" -- \"%1\"": the text
+// between the command's first two double quotes; empty with fewer than two.
+QString BrowserProgramFromCommand(const QString& command);
+
+// Opens an address in the user's default web browser: the program of the registry command under
+// HKEY_CLASSES_ROOT\HTTP\Shell\open\command (or "xdg-open" where the registry has none), started
+// with the address as its only argument, never through a shell. Reports nothing.
+void OpenInDefaultBrowser(const QString& address);

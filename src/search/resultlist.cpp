@@ -1,0 +1,31 @@
+#include "search/resultlist.h"
+
+#include "platform/codepage.h"
+
+#include <QTableWidget>
+
+namespace ResultList {
+
+ResultRow rowAt(const QTableWidget* list, int index)
+{
+    auto field = [&](int column) {
+        const QTableWidgetItem* item = list->item(index, column);
+        return item ? item->data(Qt::UserRole).toByteArray() : QByteArray();
+    };
+    return {field(0), field(1), field(2), field(3)};
+}
+
+void insertRow(QTableWidget* list, int index, const ResultRow& row)
+{
+    list->insertRow(index);
+    const QByteArray* fields[4] = {&row.title, &row.size, &row.address, &row.informationKey};
+    for (int column = 0; column < 4; ++column) {
+        auto* item = new QTableWidgetItem(CodePage::fromGbk(*fields[column]));
+        item->setData(Qt::UserRole, *fields[column]);
+        if (column == 1)
+            item->setTextAlignment(Qt::AlignCenter);
+        list->setItem(index, column, item);
+    }
+}
+
+} // namespace ResultList
