@@ -17,13 +17,25 @@
 //   search.charset=gbk     send the page as GBK ("none": UTF-8 without a charset in Content-Type)
 //   search.status=N        answer with this HTTP status (the page is sent all the same)
 //   search.stall=N         wait up to N seconds before answering, for as long as the switch is set
+namespace {
+
+// An unset, empty or non-numeric switch gives the fallback.
+int intSwitch(const SampleSite& site, const char* name, int fallback)
+{
+    bool ok = false;
+    const int value = site.switchValue(QString::fromLatin1(name)).toInt(&ok);
+    return ok ? value : fallback;
+}
+
+} // namespace
+
 void registerSearchRoutes(SampleSite& site)
 {
     site.server().Get(R"(/search/(.*)/(-?\d+))", [&site](const httplib::Request& request, httplib::Response& response) {
-        const int stallSeconds = site.switchValue(QStringLiteral("search.stall")).toInt();
+        const int stallSeconds = intSwitch(site, "search.stall", 0);
         if (stallSeconds > 0) {
             const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(stallSeconds);
-            while (std::chrono::steady_clock::now() < until && site.switchValue(QStringLiteral("search.stall")).toInt() > 0)
+            while (std::chrono::steady_clock::now() < until && intSwitch(site, "search.stall", 0) > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
 
@@ -33,13 +45,13 @@ void registerSearchRoutes(SampleSite& site)
         const int page = std::stoi(request.matches[2].str());
 
         SearchPageOptions options;
-        options.pages = site.switchValue(QStringLiteral("search.pages"), QStringLiteral("4")).toInt();
-        options.rowsPerPage = site.switchValue(QStringLiteral("search.rows"), QStringLiteral("25")).toInt();
+        options.pages = intSwitch(site, "search.pages", 4);
+        options.rowsPerPage = intSwitch(site, "search.rows", 25);
         options.pagination = site.switchValue(QStringLiteral("search.nopagination")) != QLatin1String("1");
         options.lastLinkText = site.switchValue(QStringLiteral("search.lastlink"));
         const QString html = searchPageHtml(keyword, page, options);
 
-        const QString charset = site.switchValue(QStringLiteral("search.charset"), QStringLiteral("utf-8")).toLower();
+        const QString charset = site.switchValue(QStringLiteral("search.charset")).toLower();
         QByteArray body;
         const char* contentType = "text/html; charset=utf-8";
         if (charset == QLatin1String("gbk")) {
@@ -50,7 +62,7 @@ void registerSearchRoutes(SampleSite& site)
             if (charset == QLatin1String("none"))
                 contentType = "text/html";
         }
-        const int status = site.switchValue(QStringLiteral("search.status")).toInt();
+        const int status = intSwitch(site, "search.status", 0);
         if (status >= 100)
             response.status = status;
         response.set_content(body.constData(), size_t(body.size()), contentType);
