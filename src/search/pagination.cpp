@@ -19,8 +19,8 @@ CodePtr compile(const char* pattern)
     pcre2_set_newline(context, PCRE2_NEWLINE_ANY);
     int error = 0;
     PCRE2_SIZE offset = 0;
-    CodePtr code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern), PCRE2_ZERO_TERMINATED, 0, &error, &offset,
-                               context));
+    CodePtr code(
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern), PCRE2_ZERO_TERMINATED, 0, &error, &offset, context));
     pcre2_compile_context_free(context);
     return code;
 }

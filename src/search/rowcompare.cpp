@@ -22,7 +22,8 @@ int compareText(const QByteArray& a, const QByteArray& b)
 {
     const qsizetype n = qMin(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
-        const int difference = upperAscii(static_cast<unsigned char>(a[i])) - upperAscii(static_cast<unsigned char>(b[i]));
+        const int difference =
+            upperAscii(static_cast<unsigned char>(a[i])) - upperAscii(static_cast<unsigned char>(b[i]));
         if (difference != 0)
             return difference;
     }

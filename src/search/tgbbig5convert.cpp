@@ -58,8 +58,8 @@ QByteArray convert(const QByteArray& gbk, const opencc::Dict* dictionary)
             if (!entry.IsNull()) {
                 const QString counterpart = QString::fromStdString(entry.Get()->GetDefault());
                 // One character in, one out; and only one that GBK can hold.
-                const bool single = counterpart.size() == 1 ||
-                                    (counterpart.size() == 2 && counterpart[0].isHighSurrogate());
+                const bool single =
+                    counterpart.size() == 1 || (counterpart.size() == 2 && counterpart[0].isHighSurrogate());
                 if (single && CodePage::toGbk(counterpart) != "?")
                     replacement = counterpart;
             }

@@ -94,7 +94,9 @@ void TestSearchCore::textBetweenStepsByGbkCharacter()
     QCOMPARE(gbkIndexOfCaseless(text, "@b"), 5);
     QCOMPARE(TextBetween(text, "@b", "#"), QByteArray("VALUE"));
     // The same with a second byte that is an upper-case letter and a lower-case marker.
-    const QByteArray upper = QByteArray("\x81" "Ax") + "aVALUE#";
+    const QByteArray upper = QByteArray("\x81"
+                                        "Ax") +
+                             "aVALUE#";
     QCOMPARE(TextBetween(upper, "a", "#"), QByteArray("VALUE"));
     // A lead byte without a valid second byte is a character of its own: the "<" after it still matches.
     const QByteArray stray = QByteArray("\x81<b>7</b>");
@@ -107,8 +109,8 @@ namespace {
 QByteArray rowMarkup(const QByteArray& title, const QByteArray& size, const QByteArray& key, const char* after = "\n")
 {
     return "<tr><td class=\"name\">" + title + "</td><td class=\"size\">" + size +
-           "</td><td class=\"date\">2013-05-01</td><td class=\"action\"><a href=\"/information/" + key +
-           "\" title=\"" + title + "\" rel=\"information\">Detail</a><a href=\"magnet:?xt=urn:btih:" + key +
+           "</td><td class=\"date\">2013-05-01</td><td class=\"action\"><a href=\"/information/" + key + "\" title=\"" +
+           title + "\" rel=\"information\">Detail</a><a href=\"magnet:?xt=urn:btih:" + key +
            "&tr=http%3A%2F%2Ft.example%2Fannounce&\" title=\"" + title + "\" rel=\"magnet\">Magnet</a></td></tr>" +
            after;
 }
@@ -250,9 +252,13 @@ void TestSearchCore::paginationNewlinesAndCase()
     ParsePagination("<div class=\"pagination\">\r\n<a>1</a>\r\n<a\nhref=\"x\">2</a>\r\n</div>_", total);
     QCOMPARE(total, QByteArray("1"));
     total = "0";
-    LastLinkText(QByteArray("<a>1\x85" "2</a>"), total);
+    LastLinkText(QByteArray("<a>1\x85"
+                            "2</a>"),
+                 total);
     QCOMPARE(total, QByteArray("0"));
-    LastLinkText(QByteArray("<a>1\x0b" "2</a><a>3\x0c</a>"), total);
+    LastLinkText(QByteArray("<a>1\x0b"
+                            "2</a><a>3\x0c</a>"),
+                 total);
     QCOMPARE(total, QByteArray("0"));
     // Empty link text is no match ("(.+?)" needs a character).
     LastLinkText("<a></a>", total);

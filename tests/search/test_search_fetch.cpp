@@ -70,7 +70,8 @@ void TestSearchFetch::addressOfKeywordAndPage()
              QByteArray("http://site.example/search/%E7%94%B5%E5%BD%B1/1"));
     QCOMPARE(MyGetWebThread::searchAddress(root, "a b", 12), QByteArray("http://site.example/search/a+b/12"));
     QCOMPARE(MyGetWebThread::searchAddress(root, "   ", 1), QByteArray("http://site.example/search/+++/1"));
-    QCOMPARE(MyGetWebThread::searchAddress(root, "a/b?c#d", 2), QByteArray("http://site.example/search/a%2Fb%3Fc%23d/2"));
+    QCOMPARE(MyGetWebThread::searchAddress(root, "a/b?c#d", 2),
+             QByteArray("http://site.example/search/a%2Fb%3Fc%23d/2"));
 }
 
 void TestSearchFetch::fetchesAndConvertsToGbk()

@@ -4,6 +4,7 @@
 #include "samplesite.h"
 #include "testsupport.h"
 
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QTest>
 
@@ -22,6 +23,7 @@ private Q_SLOTS:
     void nonNumericPageCountStillGivesRows();
     void failedFetchGivesThePageBack();
     void clickWhileFetchingIsIgnored();
+    void windowGoesAwayDuringFetch();
     void clearWithCancelAndWithOk();
     void sortingByEachHeader();
     void traditionalBox();
@@ -154,8 +156,7 @@ void TestSearchWindow::enterSearchesAndRowsArriveOnePerTick()
 void TestSearchWindow::emptyKeywordAndBlankKeyword()
 {
     search(QString());
-    QCOMPARE(m_boxes->texts(),
-             QStringList{QStringLiteral("其实俺也知道你是个好银,可是,尼玛关键词不填,你让我搜神马?")});
+    QCOMPARE(m_boxes->texts(), QStringList{QStringLiteral("其实俺也知道你是个好银,可是,尼玛关键词不填,你让我搜神马?")});
     QCOMPARE(caption(), QStringLiteral("搜     索"));
     QVERIFY(!m_window->fetchRunning);
     QCOMPARE(m_window->paging.pageCounter, 0);
@@ -269,6 +270,19 @@ void TestSearchWindow::clickWhileFetchingIsIgnored()
     QCOMPARE(m_boxes->count(), 0);
 }
 
+void TestSearchWindow::windowGoesAwayDuringFetch()
+{
+    m_site.setSwitch(QStringLiteral("search.stall"), QStringLiteral("20"));
+    search(QStringLiteral("slow"));
+    QTRY_COMPARE(searchRequests().size(), 1);
+    QElapsedTimer timer;
+    timer.start();
+    m_window.reset(); // stops the worker and waits for it
+    QVERIFY2(timer.elapsed() < 3000, QByteArray::number(timer.elapsed()));
+    m_site.setSwitch(QStringLiteral("search.stall"), QString());
+    QTest::qWait(200); // nothing arrives at the destroyed window
+}
+
 void TestSearchWindow::clearWithCancelAndWithOk()
 {
     // An empty list still asks, and still resets.
@@ -317,9 +331,9 @@ void TestSearchWindow::clearWithCancelAndWithOk()
 void TestSearchWindow::sortingByEachHeader()
 {
     const QList<ResultRow> arrivals = {
-        {"beta", "700 MB", "a1", "k1"},  {"Alpha", "1.5 GB", "a2", "k2"}, {"alpha", "10.2 GB", "a3", "k3"},
-        {CodePage::toGbk(QStringLiteral("电影")), "9.5 MB", "a4", "k4"}, {"ALPHA", "n/a", "a5", "k5"},
-        {"gamma", "512 B", "a6", "k6"},
+        {"beta", "700 MB", "a1", "k1"},   {"Alpha", "1.5 GB", "a2", "k2"},
+        {"alpha", "10.2 GB", "a3", "k3"}, {CodePage::toGbk(QStringLiteral("电影")), "9.5 MB", "a4", "k4"},
+        {"ALPHA", "n/a", "a5", "k5"},     {"gamma", "512 B", "a6", "k6"},
     };
     for (const ResultRow& row : arrivals)
         m_window->addResultRow(row);

@@ -9,20 +9,48 @@
 namespace {
 
 const char* const chineseTitles[] = {
-    "钢铁侠3", "中国合伙人", "致我们终将逝去的青春", "西游降魔篇", "北京遇上西雅图", "小时代", "让子弹飞",
-    "霸王别姬", "大话西游", "无间道", "卧虎藏龙", "功夫", "一代宗师", "人再囧途之泰囧", "十二生肖",
-    "少年派的奇幻漂流", "速度与激情6", "星际迷航：暗黑无界", "了不起的盖茨比", "遗落战境", "疯狂原始人",
-    "被解救的姜戈", "007：大破天幕杀机", "蝙蝠侠：黑暗骑士崛起", "盗梦空间", "电影频道精选", "动画电影合集",
+    "钢铁侠3",          "中国合伙人",        "致我们终将逝去的青春",
+    "西游降魔篇",       "北京遇上西雅图",    "小时代",
+    "让子弹飞",         "霸王别姬",          "大话西游",
+    "无间道",           "卧虎藏龙",          "功夫",
+    "一代宗师",         "人再囧途之泰囧",    "十二生肖",
+    "少年派的奇幻漂流", "速度与激情6",       "星际迷航：暗黑无界",
+    "了不起的盖茨比",   "遗落战境",          "疯狂原始人",
+    "被解救的姜戈",     "007：大破天幕杀机", "蝙蝠侠：黑暗骑士崛起",
+    "盗梦空间",         "电影频道精选",      "动画电影合集",
 };
 const char* const englishTitles[] = {
-    "Iron.Man.3", "American.Dreams.in.China", "So.Young", "Journey.to.the.West", "Finding.Mr.Right",
-    "Tiny.Times", "Let.the.Bullets.Fly", "Farewell.My.Concubine", "A.Chinese.Odyssey", "Infernal.Affairs",
-    "Crouching.Tiger.Hidden.Dragon", "Kung.Fu.Hustle", "The.Grandmaster", "Lost.in.Thailand", "CZ12",
-    "Life.of.Pi", "Fast.and.Furious.6", "Star.Trek.Into.Darkness", "The.Great.Gatsby", "Oblivion", "The.Croods",
-    "Django.Unchained", "Skyfall", "The.Dark.Knight.Rises", "Inception", "Movie.Channel.Picks", "Animation.Pack",
+    "Iron.Man.3",
+    "American.Dreams.in.China",
+    "So.Young",
+    "Journey.to.the.West",
+    "Finding.Mr.Right",
+    "Tiny.Times",
+    "Let.the.Bullets.Fly",
+    "Farewell.My.Concubine",
+    "A.Chinese.Odyssey",
+    "Infernal.Affairs",
+    "Crouching.Tiger.Hidden.Dragon",
+    "Kung.Fu.Hustle",
+    "The.Grandmaster",
+    "Lost.in.Thailand",
+    "CZ12",
+    "Life.of.Pi",
+    "Fast.and.Furious.6",
+    "Star.Trek.Into.Darkness",
+    "The.Great.Gatsby",
+    "Oblivion",
+    "The.Croods",
+    "Django.Unchained",
+    "Skyfall",
+    "The.Dark.Knight.Rises",
+    "Inception",
+    "Movie.Channel.Picks",
+    "Animation.Pack",
 };
-const char* const qualities[] = {"720p.BluRay.x264", "1080p.BluRay.x264.DTS", "HDTV.x264", "DVDRip.XviD",
-                                 "BDRip.720p.AAC", "HDRip.x264", "WEB-DL.1080p"};
+const char* const qualities[] = {"720p.BluRay.x264", "1080p.BluRay.x264.DTS", "HDTV.x264",
+                                 "DVDRip.XviD",      "BDRip.720p.AAC",        "HDRip.x264",
+                                 "WEB-DL.1080p"};
 const char* const extras[] = {"国语中字", "中英双字", "高清版", "国粤双语", "未删减版", "特效字幕", ""};
 const char* const groups[] = {"CHD", "WiKi", "HDChina", "CMCT", "TLF", "YYeTs", "SPARKS"};
 
@@ -44,8 +72,7 @@ QString escapeHtml(const QString& text)
     return text.toHtmlEscaped();
 }
 
-template <typename T, size_t N>
-T pick(std::mt19937_64& random, const T (&items)[N])
+template <typename T, size_t N> T pick(std::mt19937_64& random, const T (&items)[N])
 {
     return items[random() % N];
 }
@@ -88,7 +115,8 @@ QString size(std::mt19937_64& random)
 QString row(std::mt19937_64& random, const QString& keyword)
 {
     const QString name = title(random, keyword);
-    const QString key = QStringLiteral("%1%2%3").arg(random(), 16, 16, QLatin1Char('0'))
+    const QString key = QStringLiteral("%1%2%3")
+                            .arg(random(), 16, 16, QLatin1Char('0'))
                             .arg(random(), 16, 16, QLatin1Char('0'))
                             .arg(quint32(random()), 8, 16, QLatin1Char('0'))
                             .toUpper();
@@ -109,7 +137,8 @@ QString row(std::mt19937_64& random, const QString& keyword)
 
 QString paginationBlock(const QString& keyword, int page, const SearchPageOptions& options)
 {
-    const QString base = QStringLiteral("/search/") + QString::fromLatin1(QUrl::toPercentEncoding(keyword)) + QLatin1Char('/');
+    const QString base =
+        QStringLiteral("/search/") + QString::fromLatin1(QUrl::toPercentEncoding(keyword)) + QLatin1Char('/');
     auto link = [&](int target, const QString& text) {
         return QStringLiteral("<a href=\"") + base + QString::number(target) + QStringLiteral("\">") + text +
                QStringLiteral("</a>");
@@ -125,7 +154,8 @@ QString paginationBlock(const QString& keyword, int page, const SearchPageOption
         if (i > 0 && numbers[i] != numbers[i - 1] + 1)
             parts << QStringLiteral("<span class=\"gap\">...</span>");
         const bool last = i == numbers.size() - 1;
-        const QString text = last && !options.lastLinkText.isEmpty() ? options.lastLinkText : QString::number(numbers[i]);
+        const QString text =
+            last && !options.lastLinkText.isEmpty() ? options.lastLinkText : QString::number(numbers[i]);
         if (numbers[i] == page)
             parts << QStringLiteral("<a class=\"current\" href=\"") + base + QString::number(numbers[i]) +
                          QStringLiteral("\">") + text + QStringLiteral("</a>");
@@ -134,7 +164,8 @@ QString paginationBlock(const QString& keyword, int page, const SearchPageOption
     }
     if (page < options.pages)
         parts << link(page + 1, QStringLiteral("»"));
-    return QStringLiteral("<div class=\"pagination\">\n") + parts.join(QLatin1Char('\n')) + QStringLiteral("\n</div>\n");
+    return QStringLiteral("<div class=\"pagination\">\n") + parts.join(QLatin1Char('\n')) +
+           QStringLiteral("\n</div>\n");
 }
 
 } // namespace
