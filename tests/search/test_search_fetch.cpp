@@ -5,7 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
-#include <QSignalSpy>
 #include <QTest>
 
 class TestSearchFetch : public QObject {
@@ -19,7 +18,6 @@ private Q_SLOTS:
     void errorStatusIsTakenInLikeAnyPage();
     void refusedConnectionFails();
     void stalledServerFails();
-    void cancelledFetchReportsNothing();
 
 private:
     struct Outcome {
@@ -140,24 +138,6 @@ void TestSearchFetch::stalledServerFails()
     QVERIFY(outcome.failed);
     QVERIFY(!outcome.fetched);
     QVERIFY2(timer.elapsed() < 5000, QByteArray::number(timer.elapsed()));
-}
-
-void TestSearchFetch::cancelledFetchReportsNothing()
-{
-    m_site->setSwitch(QStringLiteral("search.stall"), QStringLiteral("30"));
-    QPointer<MyGetWebThread> worker = new MyGetWebThread("x", 1, m_site->baseUrl());
-    QSignalSpy fetched(worker.data(), &MyGetWebThread::pageFetched);
-    QSignalSpy failed(worker.data(), &MyGetWebThread::fetchFailed);
-    worker->start();
-    QTRY_COMPARE(m_site->requestLog().size(), 1);
-    QElapsedTimer timer;
-    timer.start();
-    worker->cancel();
-    QVERIFY(worker->wait(3000));
-    QVERIFY(timer.elapsed() < 3000);
-    QTRY_VERIFY(worker.isNull());
-    QCOMPARE(fetched.size(), 0);
-    QCOMPARE(failed.size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSearchFetch)
