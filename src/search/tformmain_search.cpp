@@ -91,6 +91,7 @@ void TFormmain::onPageFetched(const QByteArray& gbkPage)
     const qint32 total = paging.totalPageText.toInt(&numeric, 10);
     if (numeric)
         paging.totalPages = total;
+    // The keyword this page belongs to; the box may have been edited while the page was on its way.
     paging.lastKeyword = m_fetchKeyword;
     tmr1.start();
 }
