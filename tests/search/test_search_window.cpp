@@ -261,13 +261,20 @@ void TestSearchWindow::clickWhileFetchingIsIgnored()
     QTRY_COMPARE(searchRequests().size(), 1);
     clickSearch();
     QTest::keyClick(m_window->EdtSearch, Qt::Key_Return);
+    // The box is edited while the page is on its way: the page still belongs to the keyword fetched.
+    QTest::keyClick(m_window->EdtSearch, Qt::Key_R);
     QTest::qWait(100);
     m_site.setSwitch(QStringLiteral("search.stall"), QString());
     waitUntilIdle();
     QCOMPARE(searchRequests(), QStringList{QStringLiteral("GET /search/slow/1")});
     QCOMPARE(m_window->rowCount(), 25);
     QCOMPARE(m_window->paging.pageCounter, 1);
+    QCOMPARE(m_window->paging.lastKeyword, QByteArray("slow"));
     QCOMPARE(m_boxes->count(), 0);
+    // So the edited keyword is a new one and starts at its page 1.
+    QTest::keyClick(m_window->EdtSearch, Qt::Key_Return);
+    waitUntilIdle();
+    QCOMPARE(searchRequests().last(), QStringLiteral("GET /search/slowr/1"));
 }
 
 void TestSearchWindow::windowGoesAwayDuringFetch()
