@@ -17,10 +17,7 @@ bool isClipboardKey(const QKeyEvent* event)
 }
 } // namespace
 
-Tmemo::Tmemo(QWidget* parent) : QPlainTextEdit(parent)
-{
-    setContextMenuPolicy(Qt::DefaultContextMenu); // contextMenuEvent below decides
-}
+Tmemo::Tmemo(QWidget* parent) : QPlainTextEdit(parent) {}
 
 void Tmemo::keyPressEvent(QKeyEvent* event)
 {

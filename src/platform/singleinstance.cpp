@@ -6,14 +6,29 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 const QByteArray kActivate = "activate\n";
+
+QString userTag()
+{
+#ifdef Q_OS_UNIX
+    return QString::number(getuid());
+#else
+    return qEnvironmentVariable("USERNAME");
+#endif
+}
 
 QString runtimeFolder()
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
+    if (folder.isEmpty()) {
+        // No usable runtime folder: one of our own in the shared temporary folder, per user.
+        folder = QDir::tempPath() + QStringLiteral("/quvo-runtime-") + userTag();
+    }
     QDir().mkpath(folder);
     return folder;
 }
@@ -47,8 +62,12 @@ bool SingleInstance::claim()
     auto lock = std::make_unique<QLockFile>(lockFilePath());
     // A live owner keeps its lock however old it is; only a dead owner's lock is taken over.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
-        return false;
+    if (!lock->tryLock(0)) {
+        // Only a lock held by another live instance means "not first". A lock that cannot be
+        // made at all (no folder, no rights) must not keep the program from starting; without
+        // the lock there is no socket either, since it could belong to a running instance.
+        return lock->error() != QLockFile::LockFailedError;
+    }
     m_lock = std::move(lock);
 
     // Holding the lock, any socket file left behind belongs to a dead instance.

@@ -19,7 +19,8 @@ public:
     explicit SingleInstance(const QString& name, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this process is the first instance (it then keeps the lock and listens).
+    // True when this process is the first instance (it then keeps the lock and listens), and
+    // also when no lock can be made at all. False only while another instance holds the lock.
     bool claim();
 
     // From a later instance: asks the first one to come to the front. Waits at most timeoutMs;
