@@ -9,8 +9,8 @@
 QImage QrCodePicture(const QString& text, int side)
 {
     const QByteArray utf8 = text.toUtf8();
-    std::unique_ptr<QRcode, decltype(&QRcode_free)> code(
-        QRcode_encodeString8bit(utf8.constData(), 0, QR_ECLEVEL_M), &QRcode_free);
+    std::unique_ptr<QRcode, decltype(&QRcode_free)> code(QRcode_encodeString8bit(utf8.constData(), 0, QR_ECLEVEL_M),
+                                                         &QRcode_free);
     if (!code)
         return {};
     const int modules = code->width;

@@ -63,8 +63,10 @@ public:
     void ShowAdvertisement(); // the advertisement step run after the settings document
     void actActQuitExecute(); // quit confirmation; true end of the program on OK
     void toggleVisibilityByHotKey();
-    void bringToFront(); // shown (also after Alt+F1), raised and activated
-    RightClickBarrier* aplctnvntsAdver = nullptr; // right clicks never reach the advertisement strip
+    // Shown (also after Alt+F1), raised and activated: a later start of the program asks for it.
+    void bringToFront();
+    // Keeps right clicks away from the advertisement strip, its page and its close button.
+    RightClickBarrier* aplctnvntsAdver = nullptr;
     QVariantAnimation* showAnimation() const { return m_showAnimation; }
 
     // --- search (search/) ---

@@ -7,8 +7,7 @@
 namespace {
 bool isClipboardKey(const QKeyEvent* event)
 {
-    if (event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Copy) ||
-        event->matches(QKeySequence::Paste))
+    if (event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Paste))
         return true;
     // The old-style clipboard keys, whatever the platform's key bindings say.
     const auto modifiers = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
@@ -17,7 +16,9 @@ bool isClipboardKey(const QKeyEvent* event)
 }
 } // namespace
 
-Tmemo::Tmemo(QWidget* parent) : QPlainTextEdit(parent) {}
+Tmemo::Tmemo(QWidget* parent) : QPlainTextEdit(parent)
+{
+}
 
 void Tmemo::keyPressEvent(QKeyEvent* event)
 {
@@ -43,4 +44,6 @@ bool Tmemo::canInsertFromMimeData(const QMimeData*) const
     return false;
 }
 
-void Tmemo::insertFromMimeData(const QMimeData*) {}
+void Tmemo::insertFromMimeData(const QMimeData*)
+{
+}

@@ -48,7 +48,9 @@ int onGrabError(Display*, XErrorEvent* error)
 #endif
 } // namespace
 
-GlobalHotKey::GlobalHotKey(QObject* parent) : QObject(parent) {}
+GlobalHotKey::GlobalHotKey(QObject* parent) : QObject(parent)
+{
+}
 
 GlobalHotKey::~GlobalHotKey()
 {

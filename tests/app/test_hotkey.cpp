@@ -1,7 +1,5 @@
 // The Alt+F1 grab, driven by real key presses from xdotool on a display of the test's own.
-#include "app/tformmain.h"
 #include "platform/globalhotkey.h"
-#include "testsupport.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -26,17 +24,9 @@ void settle()
 class TestHotKey : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void altAloneCountsLocksDoNotMatter();
     void keyTakenByAnotherProgramIsSilent();
-    void togglesTheMainWindow();
 };
-
-void TestHotKey::initTestCase()
-{
-    qputenv("QUVO_PRODUCT_SERVER", "http://127.0.0.1:9");
-    qputenv("QUVO_SEARCH_SITE", "http://127.0.0.1:9");
-}
 
 void TestHotKey::altAloneCountsLocksDoNotMatter()
 {
@@ -90,18 +80,6 @@ void TestHotKey::keyTakenByAnotherProgramIsSilent()
     QTest::qWait(100);
     GlobalHotKey hotKey;
     QVERIFY(hotKey.registerAltF1());
-}
-
-void TestHotKey::togglesTheMainWindow()
-{
-    TFormmain window;
-    window.Tmrchkupdate.stop();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    press(QStringLiteral("alt+F1"));
-    QTRY_VERIFY(!window.isVisible());
-    press(QStringLiteral("alt+F1"));
-    QTRY_VERIFY(window.isVisible());
 }
 
 QTEST_MAIN(TestHotKey)
