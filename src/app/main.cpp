@@ -1,6 +1,8 @@
-#include "app/sites.h"
+#include "app/mainwindowopener.h"
+#include "app/tformdeclare.h"
 #include "app/tformmain.h"
 #include "app/windowrefs.h"
+#include "platform/singleinstance.h"
 
 #include <QApplication>
 
@@ -8,12 +10,26 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qorvex"));
-    QApplication::setApplicationDisplayName(Sites::applicationTitle());
+    // Hiding the main window (Alt+F1) or destroying the declaration must not end the program:
+    // it ends only through EndProgram.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    Formmain = new TFormmain;
-    Formmain->show();
+    // One instance per user session. A later start asks the first one to bring its main window to
+    // the front (nothing happens while it still shows the declaration) and ends without a window.
+    SingleInstance instance(QStringLiteral("TheStandard"));
+    if (!instance.claim()) {
+        instance.notifyFirstInstance();
+        return 0;
+    }
+    QObject::connect(&instance, &SingleInstance::activationRequested, [] {
+        if (Formmain)
+            Formmain->bringToFront();
+    });
+
+    // The declaration is the first window; it shows itself or, when accepted earlier, opens the
+    // main window half a second later.
+    FormDeclare = new TFormDeclare;
     const int code = QApplication::exec();
-    delete Formmain;
+    DestroyAllWindows();
     return code;
 }

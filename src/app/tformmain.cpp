@@ -1,7 +1,12 @@
 #include "app/tformmain.h"
 
+#include "app/defaultbrowser.h"
 #include "app/lifecycle.h"
+#include "app/qrcodepicture.h"
+#include "app/rightclickbarrier.h"
 #include "app/sites.h"
+#include "config/remoteconfiguration.h"
+#include "platform/codepage.h"
 #include "platform/globalhotkey.h"
 #include "platform/messageboxes.h"
 
@@ -11,9 +16,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QShortcut>
+#include <QVariantAnimation>
+
+#include <optional>
 
 TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
 {
+    Q_INIT_RESOURCE(shell);
     setupUi(this);
     setWindowTitle(Sites::mainWindowCaption());
     resize(1024, 656);
@@ -24,6 +34,10 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
     createListMenu();
     createStatusBar();
     createWeiboPicture();
+    setButtonPictures();
+    setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
+    aplctnvntsAdver = new RightClickBarrier(pnlAdver, this);
+    watchPointerForWeibo();
 
     tmr1.setInterval(10);
     Tmrchkupdate.setInterval(1000);
@@ -93,6 +107,7 @@ void TFormmain::createWeiboPicture()
     imgweibo->setObjectName(QStringLiteral("imgweibo"));
     imgweibo->setGeometry(0, 0, 130, 130);
     imgweibo->setScaledContents(true);
+    imgweibo->setPixmap(QPixmap::fromImage(QrCodePicture(Sites::microblogAddress(), 174)));
     pnlweibo->hide();
 }
 
@@ -133,6 +148,10 @@ void TFormmain::connectHandlers()
     connect(&TmrShowtime, &QTimer::timeout, this, &TFormmain::TmrShowtimeTimer);
     connect(btnActQuit, &QToolButton::clicked, actActQuit, &QAction::trigger);
     connect(actActQuit, &QAction::triggered, this, &TFormmain::actActQuitExecute);
+    // Alt+F4 is the window manager's; without one (or where it passes the key on) the window
+    // still asks before it closes.
+    auto* altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
+    connect(altF4, &QShortcut::activated, this, &QWidget::close);
 
     // settings document
     connect(&Tmrchkupdate, &QTimer::timeout, this, &TFormmain::TmrchkupdateTimer);
@@ -151,6 +170,8 @@ QString TFormmain::statusPanelText(int panel) const
 
 bool TFormmain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseMove)
+        weiboPointerMoved(watched, event);
     if (watched == EdtSearch && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -175,6 +196,10 @@ bool TFormmain::eventFilter(QObject* watched, QEvent* event)
 void TFormmain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    if (!m_animated) {
+        m_animated = true;
+        startShowAnimation();
+    }
 }
 
 void TFormmain::closeEvent(QCloseEvent* event)
@@ -202,14 +227,148 @@ void TFormmain::toggleVisibilityByHotKey()
 
 void TFormmain::bringToFront()
 {
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
 }
 
-void TFormmain::btn3Click() {}
-void TFormmain::BtnFeedbackClick() {}
-void TFormmain::btnweiboClick() {}
-void TFormmain::btnAdCloseClick() {}
-void TFormmain::TmrShowtimeTimer() {}
-void TFormmain::ShowAdvertisement() {}
+// --- the shell's own parts ---
+
+void TFormmain::setButtonPictures()
+{
+    QToolButton* const buttons[] = {btnCloudPlay, btnTv, btn6, BtnMusic, btn3, BtnFeedback, btnweibo, btnActQuit};
+    for (QToolButton* button : buttons) {
+        button->setIcon(QIcon(QStringLiteral(":/shell/%1.png").arg(button->objectName())));
+        QFont font = button->font();
+        font.setPointSize(9);
+        button->setFont(font);
+    }
+}
+
+void TFormmain::startShowAnimation()
+{
+    // The window opens from its centre outwards: a growing clip, 200 ms, like the system's own
+    // centre animation. The layout is not disturbed, only what is drawn grows.
+    m_showAnimation = new QVariantAnimation(this);
+    m_showAnimation->setDuration(200);
+    const QRect full = rect();
+    m_showAnimation->setStartValue(QRect(full.center(), QSize(1, 1)));
+    m_showAnimation->setEndValue(full);
+    connect(m_showAnimation, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { setMask(QRegion(value.toRect())); });
+    connect(m_showAnimation, &QVariantAnimation::finished, this, [this] { clearMask(); });
+    setMask(QRegion(m_showAnimation->startValue().toRect()));
+    m_showAnimation->start();
+}
+
+void TFormmain::watchPointerForWeibo()
+{
+    // Pointer moves without a pressed button only arrive with tracking on.
+    QWidget* const watched[] = {btnweibo, BtnFeedback, btnActQuit, pnltop, pnl2, lv1, lv1->viewport()};
+    for (QWidget* widget : watched) {
+        widget->setMouseTracking(true);
+        if (widget != lv1->viewport()) // already watched for the list's clicks
+            widget->installEventFilter(this);
+    }
+}
+
+void TFormmain::weiboPointerMoved(QObject* watched, QEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget)
+        return;
+    // A move over a child control reaches its parent panel too; only moves right over the
+    // listed control itself count.
+    if (widget->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
+        return;
+    if (widget == btnweibo)
+        pnlweibo->show();
+    else if (widget == BtnFeedback || widget == btnActQuit || widget == pnltop || widget == pnl2 || widget == lv1 ||
+             widget == lv1->viewport())
+        pnlweibo->hide();
+}
+
+void TFormmain::openSwitchedPage(const QByteArray& switchValue, const QByteArray& address, const QString& builtIn,
+                                 const QByteArray& counterPath)
+{
+    if (!RemoteConfiguration::isSet(switchValue))
+        OpenInDefaultBrowser(builtIn);
+    else if (RemoteConfiguration::isSet(address))
+        OpenInDefaultBrowser(CodePage::fromGbk(address));
+    else
+        return;
+    wbAllNum.navigate(counterPath);
+}
+
+void TFormmain::btn3Click()
+{
+    OpenInDefaultBrowser(Sites::productSiteHost());
+    wbAllNum.navigate("/update/HomePG.php");
+}
+
+void TFormmain::BtnFeedbackClick()
+{
+    const RemoteConfiguration& config = RemoteConfig();
+    openSwitchedPage(config.FeedbackDef, config.FeedAdr, Sites::productSiteAddress() + QStringLiteral("/建议反馈/"),
+                     "/update/Feedbk.php");
+}
+
+void TFormmain::btnweiboClick()
+{
+    const RemoteConfiguration& config = RemoteConfig();
+    openSwitchedPage(config.AttentionDef, config.AttentionAdr, Sites::microblogAddress(), "/update/WeiBo.php");
+}
+
+namespace {
+// A non-negative decimal number; nothing for an empty or malformed text.
+std::optional<int> decimalValue(const QByteArray& text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    if (!ok || value < 0)
+        return std::nullopt;
+    return value;
+}
+} // namespace
+
+void TFormmain::ShowAdvertisement()
+{
+    const RemoteConfiguration& config = RemoteConfig();
+    if (!RemoteConfiguration::isSet(config.AdverDef))
+        return;
+    pnlAdver->show();
+    wbAdver->navigate(CodePage::fromGbk(config.AdWebAdr));
+
+    if (RemoteConfiguration::isSet(config.AdpnlHeight)) {
+        const std::optional<int> height = decimalValue(config.AdpnlHeight);
+        if (!height)
+            return; // a malformed height ends the step
+        pnlAdver->setFixedHeight(*height);
+    }
+
+    // Switching on a running timer leaves its period alone; only a new display time restarts it.
+    if (RemoteConfiguration::isSet(config.AdShowtime) && !TmrShowtime.isActive())
+        TmrShowtime.start();
+    const std::optional<int> showtime = decimalValue(config.AdShowtime);
+    if (!showtime)
+        return; // empty or malformed: the timer keeps the period it had
+    if (*showtime == 0)
+        TmrShowtime.stop(); // the strip stays until it is closed
+    else
+        TmrShowtime.start(*showtime);
+}
+
+void TFormmain::TmrShowtimeTimer()
+{
+    wbAdver->navigate(QStringLiteral("about:blank"));
+    pnlAdver->hide();
+    TmrShowtime.stop();
+}
+
+void TFormmain::btnAdCloseClick()
+{
+    // The page stays loaded and the display timer keeps running.
+    pnlAdver->hide();
+}

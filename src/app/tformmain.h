@@ -12,7 +12,9 @@
 
 class QLabel;
 class QMenu;
+class QVariantAnimation;
 class GlobalHotKey;
+class RightClickBarrier;
 
 // The main window: search row, result list, button bar, advertisement strip, status bar.
 // Its handlers are defined beside the subsystem they belong to (search/, play/, portals/, config/);
@@ -61,7 +63,11 @@ public:
     void ShowAdvertisement(); // the advertisement step run after the settings document
     void actActQuitExecute(); // quit confirmation; true end of the program on OK
     void toggleVisibilityByHotKey();
+    // Shown (also after Alt+F1), raised and activated: a later start of the program asks for it.
     void bringToFront();
+    // Keeps right clicks away from the advertisement strip, its page and its close button.
+    RightClickBarrier* aplctnvntsAdver = nullptr;
+    QVariantAnimation* showAnimation() const { return m_showAnimation; }
 
     // --- search (search/) ---
     void btnSearchClick();
@@ -109,6 +115,17 @@ private:
     void resortList();
     QByteArray m_fetchKeyword; // GBK keyword of the fetch under way
     qint32 m_fetchPage = 0;    // page number of the fetch under way
+
+    // --- shell (app/) ---
+    void setButtonPictures();
+    void startShowAnimation();
+    void watchPointerForWeibo();
+    void weiboPointerMoved(QObject* watched, QEvent* event);
+    // Opens the built-in page when the switch is not set, the configured address when it is (and
+    // nothing when that address is not set); a counter request follows every opened page.
+    void openSwitchedPage(const QByteArray& switchValue, const QByteArray& address, const QString& builtIn,
+                          const QByteArray& counterPath);
+    QVariantAnimation* m_showAnimation = nullptr;
 
     GlobalHotKey* m_hotKey = nullptr;
     bool m_animated = false;

@@ -16,8 +16,10 @@ class CounterQueue final {
 public:
     static CounterQueue& instance()
     {
-        static CounterQueue queue;
-        return queue;
+        // Never destroyed: the sender may still be inside a request when the program ends, and it
+        // must not wake up to a destroyed mutex. The process end takes the thread with it.
+        static CounterQueue* queue = new CounterQueue;
+        return *queue;
     }
 
     void push(QByteArray url)
@@ -36,25 +38,12 @@ public:
                                [this] { return m_pending.empty() && !m_busy; });
     }
 
-    ~CounterQueue()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stopping = true;
-            m_wake.notify_all();
-        }
-        if (m_thread.joinable())
-            m_thread.detach(); // a request in flight must not hold up the program's end
-    }
-
 private:
     void run()
     {
         std::unique_lock lock(m_mutex);
         for (;;) {
-            m_wake.wait(lock, [this] { return m_stopping || !m_pending.empty(); });
-            if (m_stopping)
-                return;
+            m_wake.wait(lock, [this] { return !m_pending.empty(); });
             QByteArray url = std::move(m_pending.front());
             m_pending.pop_front();
             m_busy = true;
@@ -78,7 +67,6 @@ private:
     std::condition_variable m_idle;
     std::deque<QByteArray> m_pending;
     bool m_busy = false;
-    bool m_stopping = false;
     std::thread m_thread;
 };
 

@@ -14,6 +14,7 @@ public:
 
     // Registers Alt+F1. Returns whether the registration took; callers ignore it.
     bool registerAltF1();
+    bool isRegistered() const { return m_registered; }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -21,6 +22,10 @@ Q_SIGNALS:
     void activated();
 
 private:
+    void ungrab();
+
     bool m_registered = false;
     unsigned m_keycode = 0;
+    unsigned m_numLockMask = 0;
+    unsigned long m_root = 0;
 };

@@ -26,9 +26,12 @@ void WebView::ensureView()
 
 void WebView::navigate(const QString& address)
 {
-    ensureView();
     m_address = address;
     ++m_navigations;
+    // A view that was never created is blank already; clearing it must not start the engine.
+    if (!m_view && address == QLatin1String("about:blank"))
+        return;
+    ensureView();
     m_view->setUrl(QUrl::fromUserInput(address));
 }
 

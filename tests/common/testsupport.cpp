@@ -62,9 +62,10 @@ RecordingLauncher::RecordingLauncher()
     QFile script(m_program);
     if (script.open(QIODevice::WriteOnly)) {
         // Each start appends its arguments (one per line, NUL-free) and a separator line.
-        script.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$0.tmp\"; done\n"
-                     "printf '%s\\n' '--end--' >> \"$0.tmp\"\ncat \"$0.tmp\" >> '" +
-                     m_record.toUtf8() + "'\nrm -f \"$0.tmp\"\n");
+        // The scratch file is per start ($$), so starts running at the same time do not mix.
+        script.write("#!/bin/sh\nt=\"$0.$$.tmp\"\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$t\"; done\n"
+                     "printf '%s\\n' '--end--' >> \"$t\"\ncat \"$t\" >> '" +
+                     m_record.toUtf8() + "'\nrm -f \"$t\"\n");
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
@@ -74,7 +75,12 @@ QList<QStringList> RecordingLauncher::launches(int timeoutMs) const
 {
     QElapsedTimer timer;
     timer.start();
-    while (!QFile::exists(m_record) && timer.elapsed() < timeoutMs)
+    // The file exists a moment before the first record is complete in it.
+    const auto hasRecord = [this] {
+        QFile file(m_record);
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains("--end--\n");
+    };
+    while (!hasRecord() && timer.elapsed() < timeoutMs)
         QTest::qWait(20);
     QList<QStringList> result;
     QFile file(m_record);

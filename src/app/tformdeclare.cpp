@@ -1,0 +1,127 @@
+#include "app/tformdeclare.h"
+
+#include "app/lifecycle.h"
+#include "app/mainwindowopener.h"
+#include "app/sites.h"
+#include "platform/messageboxes.h"
+#include "platform/registry.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+// Counted down by TmrAgreea; one value for the whole run, never reset, so after the first
+// countdown every new tick of the box enables the button at the next timer tick.
+int g_declarationCountdown = 1;
+} // namespace
+
+const QString TFormDeclare::kAcceptanceKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\qorvex");
+const QString TFormDeclare::kAcceptanceValueName = QStringLiteral("Agreement");
+const QString TFormDeclare::kAcceptedVersion = QStringLiteral("1.0.0");
+
+TFormDeclare::TFormDeclare(QWidget* parent) : QWidget(parent)
+{
+    Q_INIT_RESOURCE(shell);
+    setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint);
+    setFixedSize(586, 652);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
+    mmoAgreea->setPlainText(declarationText());
+
+    TmrAgreea.setInterval(1000);
+    TmrAutoLogin.setInterval(500);
+    TmrAutoLogin.setSingleShot(true);
+    connect(chkagreea, &QCheckBox::clicked, this, &TFormDeclare::chkagreeaClick);
+    connect(&TmrAgreea, &QTimer::timeout, this, &TFormDeclare::TmrAgreeaTimer);
+    connect(btnagreea, &QPushButton::clicked, this, &TFormDeclare::btnagreeaClick);
+    connect(btnDisAgreea, &QPushButton::clicked, this, &TFormDeclare::btnDisAgreeaClick);
+    connect(&TmrAutoLogin, &QTimer::timeout, this, &TFormDeclare::TmrAutoLoginTimer);
+
+    if (acceptedEarlier())
+        TmrAutoLogin.start();
+    else
+        show();
+}
+
+QString TFormDeclare::declarationText()
+{
+    Q_INIT_RESOURCE(shell);
+    QFile file(QStringLiteral(":/shell/declaration.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QString text = QString::fromUtf8(file.readAll());
+    text.replace(QStringLiteral("{contact}"), Sites::contactAddress());
+    text.replace(QStringLiteral("{microblog}"), Sites::microblogAddress());
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+bool TFormDeclare::acceptedEarlier()
+{
+    // The key is created when missing; whether that works does not matter here, since any
+    // failure simply means the declaration is shown.
+    Registry::createKey(kAcceptanceKey);
+    bool found = false;
+    const QString stored = Registry::readString(kAcceptanceKey, kAcceptanceValueName, &found);
+    return found && stored == kAcceptedVersion;
+}
+
+void TFormDeclare::chkagreeaClick()
+{
+    btnagreea->setText(QStringLiteral("我同意"));
+    if (chkagreea->isChecked()) {
+        TmrAgreea.start();
+    } else {
+        TmrAgreea.stop();
+        btnagreea->setEnabled(false);
+    }
+}
+
+void TFormDeclare::TmrAgreeaTimer()
+{
+    --g_declarationCountdown;
+    btnagreea->setText(QStringLiteral("我同意(%1)").arg(g_declarationCountdown));
+    if (g_declarationCountdown <= 0) {
+        btnagreea->setText(QStringLiteral("我同意"));
+        TmrAgreea.stop();
+        btnagreea->setEnabled(true);
+    }
+}
+
+void TFormDeclare::btnagreeaClick()
+{
+    if (!Registry::createKey(kAcceptanceKey)) {
+        MessageBoxes::error(this, QStringLiteral("Failed to create key %1").arg(QStringLiteral("qorvex")));
+        return;
+    }
+    if (!Registry::writeString(kAcceptanceKey, kAcceptanceValueName, kAcceptedVersion)) {
+        MessageBoxes::error(this, QStringLiteral("Failed to set data for '%1'").arg(kAcceptanceValueName));
+        return;
+    }
+    // A second click within the half second restarts the timer: still one main window.
+    TmrAutoLogin.start();
+}
+
+void TFormDeclare::btnDisAgreeaClick()
+{
+    EndProgram();
+}
+
+void TFormDeclare::TmrAutoLoginTimer()
+{
+    TmrAutoLogin.stop();
+    OpenMainWindow();
+}
+
+void TFormDeclare::closeEvent(QCloseEvent* event)
+{
+    // The declaration is the program's only window while it shows: closing it ends the program.
+    event->accept();
+    EndProgram();
+}

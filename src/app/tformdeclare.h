@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ui_tformdeclare.h"
+
+#include <QTimer>
+#include <QWidget>
+
+// The usage declaration. Created hidden as the first window of the program: when the declaration
+// was accepted in an earlier run it opens the main window after half a second without showing
+// itself; otherwise it shows the text and waits for "我同意" (enabled one countdown tick after the
+// box is ticked) or "我反对".
+class TFormDeclare final : public QWidget, public Ui::TFormDeclare {
+    Q_OBJECT
+public:
+    explicit TFormDeclare(QWidget* parent = nullptr);
+
+    QTimer TmrAgreea;    // countdown before "我同意" is enabled, 1000 ms
+    QTimer TmrAutoLogin; // opens the main window, once, 500 ms
+
+    void chkagreeaClick();
+    void TmrAgreeaTimer();
+    void btnagreeaClick();
+    void btnDisAgreeaClick();
+    void TmrAutoLoginTimer();
+
+    // The declaration text with the contact and microblog addresses filled in.
+    static QString declarationText();
+
+    // Where the acceptance is recorded, and the one value that counts as accepted.
+    static const QString kAcceptanceKey;
+    static const QString kAcceptanceValueName;
+    static const QString kAcceptedVersion;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    static bool acceptedEarlier();
+};

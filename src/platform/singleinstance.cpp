@@ -1,0 +1,113 @@
+#include "platform/singleinstance.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+const QByteArray kActivate = "activate\n";
+
+QString userTag()
+{
+#ifdef Q_OS_UNIX
+    return QString::number(getuid());
+#else
+    return qEnvironmentVariable("USERNAME");
+#endif
+}
+
+QString runtimeFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) {
+        // No usable runtime folder: one of our own in the shared temporary folder, per user.
+        folder = QDir::tempPath() + QStringLiteral("/quvo-runtime-") + userTag();
+    }
+    QDir().mkpath(folder);
+    return folder;
+}
+} // namespace
+
+SingleInstance::SingleInstance(const QString& name, QObject* parent)
+    : QObject(parent), m_name(name), m_folder(runtimeFolder())
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    if (m_server)
+        m_server->close();
+}
+
+QString SingleInstance::lockFilePath() const
+{
+    return m_folder + QLatin1Char('/') + m_name + QStringLiteral(".lock");
+}
+
+QString SingleInstance::socketPath() const
+{
+    return m_folder + QLatin1Char('/') + m_name + QStringLiteral(".socket");
+}
+
+bool SingleInstance::claim()
+{
+    if (m_lock)
+        return true;
+    auto lock = std::make_unique<QLockFile>(lockFilePath());
+    // A live owner keeps its lock however old it is; only a dead owner's lock is taken over.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        // Only a lock held by another live instance means "not first". A lock that cannot be
+        // made at all (no folder, no rights) must not keep the program from starting; without
+        // the lock there is no socket either, since it could belong to a running instance.
+        return lock->error() != QLockFile::LockFailedError;
+    }
+    m_lock = std::move(lock);
+
+    // Holding the lock, any socket file left behind belongs to a dead instance.
+    QLocalServer::removeServer(socketPath());
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+    // Without a socket later starts cannot reach us, but we are still the one instance.
+    m_server->listen(socketPath());
+    return true;
+}
+
+void SingleInstance::onNewConnection()
+{
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            // Only the one fixed request is understood; anything else is dropped.
+            if (socket->canReadLine()) {
+                if (socket->readLine(64) == kActivate)
+                    Q_EMIT activationRequested();
+                socket->disconnectFromServer();
+            } else if (socket->bytesAvailable() > kActivate.size()) {
+                socket->abort();
+            }
+        });
+    }
+}
+
+bool SingleInstance::notifyFirstInstance(int timeoutMs) const
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    socket.write(kActivate);
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return false;
+    // The first instance hangs up once it has read the request.
+    if (socket.state() == QLocalSocket::ConnectedState)
+        socket.waitForDisconnected(timeoutMs);
+    return true;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+// One instance of the program per user session. The first start holds a lock file in the per-user
+// runtime folder for its whole life and listens on a local socket beside it; a later start finds the
+// lock taken, asks the first one to come to the front through the socket, and gives up.
+// The lock is atomic, so two starts at the same moment still give one instance, and a lock left by
+// a process that no longer runs is taken over.
+class SingleInstance final : public QObject {
+    Q_OBJECT
+public:
+    explicit SingleInstance(const QString& name, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // True when this process is the first instance (it then keeps the lock and listens), and
+    // also when no lock can be made at all. False only while another instance holds the lock.
+    bool claim();
+
+    // From a later instance: asks the first one to come to the front. Waits at most timeoutMs;
+    // false when no first instance answered.
+    bool notifyFirstInstance(int timeoutMs = 2000) const;
+
+    // Where the lock file and the socket live.
+    QString lockFilePath() const;
+    QString socketPath() const;
+
+Q_SIGNALS:
+    // In the first instance: a later start asked it to come to the front.
+    void activationRequested();
+
+private:
+    void onNewConnection();
+
+    QString m_name;
+    QString m_folder;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer* m_server = nullptr;
+};

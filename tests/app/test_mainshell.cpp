@@ -1,0 +1,470 @@
+// The main window's shell: default-browser opener, link buttons with their counter requests,
+// quit confirmation, advertisement strip, microblog picture, opening animation.
+#include "app/defaultbrowser.h"
+#include "app/lifecycle.h"
+#include "app/qrcodepicture.h"
+#include "app/sites.h"
+#include "app/tformmain.h"
+#include "config/remoteconfiguration.h"
+#include "platform/codepage.h"
+#include "platform/counterbrowser.h"
+#include "platform/webview.h"
+#include "samplesite.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+#include <QWebEngineView>
+
+#include <qrencode.h>
+
+#include <memory>
+
+namespace {
+const QString kBrowserKey = QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command");
+
+// Counts right-button presses and context-menu requests that reach a widget.
+class RightClickSpy final : public QObject {
+public:
+    int rightClicks = 0;
+    int leftClicks = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto button = static_cast<QMouseEvent*>(event)->button();
+            rightClicks += button == Qt::RightButton;
+            leftClicks += button == Qt::LeftButton;
+        } else if (event->type() == QEvent::ContextMenu) {
+            ++rightClicks;
+        }
+        return false;
+    }
+};
+
+void rightClick(QWidget* widget)
+{
+    const QPoint at = widget->rect().center();
+    QTest::mousePress(widget, Qt::RightButton, {}, at);
+    QTest::mouseRelease(widget, Qt::RightButton, {}, at);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &request);
+}
+
+void moveOver(QWidget* widget, QPoint at = {-1, -1})
+{
+    if (at == QPoint(-1, -1))
+        at = widget->rect().center();
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+} // namespace
+
+class TestMainShell : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void browserCommandParsing_data();
+    void browserCommandParsing();
+    void linkButtonsWithoutSettings();
+    void switchedPages_data();
+    void switchedPages();
+    void quitConfirmationOnEveryWayOfClosing_data();
+    void quitConfirmationOnEveryWayOfClosing();
+    void advertisementStep_data();
+    void advertisementStep();
+    void advertisementHidesAfterItsDisplayTime();
+    void advertisementCloseButtonAndRightClicks();
+    void weiboPictureFollowsThePointer();
+    void weiboPictureIsTheMicroblogCode();
+
+private:
+    std::unique_ptr<TFormmain> makeWindow();
+    QStringList counterRequests() const;
+
+    SampleSite m_site;
+    std::unique_ptr<TemporaryRegistry> m_registry;
+    std::unique_ptr<RecordingLauncher> m_browser;
+    int m_ends = 0;
+};
+
+void TestMainShell::initTestCase()
+{
+    QVERIFY(m_site.start() > 0);
+    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
+    qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
+}
+
+void TestMainShell::init()
+{
+    m_registry = std::make_unique<TemporaryRegistry>();
+    m_browser = std::make_unique<RecordingLauncher>();
+    // Every test names the recorder as the browser, so nothing real is ever opened.
+    m_registry->set(kBrowserKey, QString(), QLatin1Char('"') + m_browser->program() + QStringLiteral("\" -- \"%1\""));
+    RemoteConfig() = RemoteConfiguration{};
+    m_ends = 0;
+    setEndProgramHandlerForTesting([this] { ++m_ends; });
+    CounterBrowser::waitForIdle(5000);
+    m_site.clearRequestLog();
+}
+
+void TestMainShell::cleanup()
+{
+    setEndProgramHandlerForTesting({});
+    RemoteConfig() = RemoteConfiguration{};
+    m_browser.reset();
+    m_registry.reset();
+}
+
+std::unique_ptr<TFormmain> TestMainShell::makeWindow()
+{
+    auto window = std::make_unique<TFormmain>();
+    window->Tmrchkupdate.stop(); // these tests drive the settings-dependent steps themselves
+    window->show();
+    return window;
+}
+
+QStringList TestMainShell::counterRequests() const
+{
+    CounterBrowser::waitForIdle(5000);
+    QStringList counters;
+    for (const QString& line : m_site.requestLog()) {
+        if (line.endsWith(QStringLiteral(".php")))
+            counters.append(line);
+    }
+    return counters;
+}
+
+void TestMainShell::browserCommandParsing_data()
+{
+    QTest::addColumn<QString>("commandPattern"); // %P stands for the recorder's path
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("quoted program with its own arguments") << QStringLiteral("\"%P\" -osint -url \"%1\"") << true;
+    QTest::newRow("quoted program alone") << QStringLiteral("\"%P\"") << true;
+    QTest::newRow("no quotes") << QStringLiteral("%P %1") << false;
+    QTest::newRow("one quote") << QStringLiteral("\"%P %1") << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void TestMainShell::browserCommandParsing()
+{
+    QFETCH(QString, commandPattern);
+    QFETCH(bool, opens);
+    QString command = commandPattern;
+    command.replace(QStringLiteral("%P"), m_browser->program());
+    m_registry->set(kBrowserKey, QString(), command);
+
+    // The address reaches the browser whole, as its only argument, blanks and all.
+    const QString address = QStringLiteral("http://127.0.0.1/a b?x=1&y=\"2\";echo 影片");
+    OpenInDefaultBrowser(address);
+    const QList<QStringList> launches = m_browser->launches(opens ? 3000 : 700);
+    if (opens) {
+        QCOMPARE(launches.size(), 1);
+        QCOMPARE(launches[0], QStringList{address});
+    } else {
+        QVERIFY(launches.isEmpty());
+    }
+}
+
+void TestMainShell::linkButtonsWithoutSettings()
+{
+    auto window = makeWindow();
+    QTest::mouseClick(window->btn3, Qt::LeftButton);
+    QTest::mouseClick(window->BtnFeedback, Qt::LeftButton);
+    QTest::mouseClick(window->btnweibo, Qt::LeftButton);
+
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 3, 5000);
+    const QList<QStringList> launches = m_browser->launches();
+    // Each recorder start appends on its own; the order between them is not the point here.
+    QVERIFY(launches.contains(QStringList{QStringLiteral("www.qorvex.com")}));
+    QVERIFY(launches.contains(QStringList{QStringLiteral("http://www.qorvex.com/建议反馈/")}));
+    QVERIFY(launches.contains(QStringList{Sites::microblogAddress()}));
+
+    QCOMPARE(counterRequests(),
+             (QStringList{QStringLiteral("GET /update/HomePG.php"), QStringLiteral("GET /update/Feedbk.php"),
+                          QStringLiteral("GET /update/WeiBo.php")}));
+    QCOMPARE(window->wbAllNum.requestCount(), 3);
+}
+
+void TestMainShell::switchedPages_data()
+{
+    QTest::addColumn<QByteArray>("switchValue");
+    QTest::addColumn<QByteArray>("address");
+    QTest::addColumn<bool>("microblog");
+    QTest::addColumn<QString>("opened"); // empty: nothing at all happens
+
+    const QByteArray gbkAddress = CodePage::toGbk(QStringLiteral("http://127.0.0.1/反馈"));
+    QTest::newRow("feedback switch 1, address 0") << QByteArray("1") << QByteArray("0") << false << QString();
+    QTest::newRow("feedback switch 1, address GBK")
+        << QByteArray("1") << gbkAddress << false << QStringLiteral("http://127.0.0.1/反馈");
+    QTest::newRow("feedback switch 0 ignores the address")
+        << QByteArray("0") << QByteArray("http://127.0.0.1/f") << false
+        << QStringLiteral("http://www.qorvex.com/建议反馈/");
+    QTest::newRow("microblog switch 2, address set")
+        << QByteArray("2") << QByteArray("http://127.0.0.1/w") << true << QStringLiteral("http://127.0.0.1/w");
+    QTest::newRow("microblog switch empty")
+        << QByteArray() << QByteArray("http://127.0.0.1/w") << true << Sites::microblogAddress();
+}
+
+void TestMainShell::switchedPages()
+{
+    QFETCH(QByteArray, switchValue);
+    QFETCH(QByteArray, address);
+    QFETCH(bool, microblog);
+    QFETCH(QString, opened);
+    RemoteConfiguration& config = RemoteConfig();
+    (microblog ? config.AttentionDef : config.FeedbackDef) = switchValue;
+    (microblog ? config.AttentionAdr : config.FeedAdr) = address;
+
+    auto window = makeWindow();
+    QTest::mouseClick(microblog ? window->btnweibo : window->BtnFeedback, Qt::LeftButton);
+
+    const QList<QStringList> launches = m_browser->launches(opened.isEmpty() ? 700 : 3000);
+    const QString counter =
+        microblog ? QStringLiteral("GET /update/WeiBo.php") : QStringLiteral("GET /update/Feedbk.php");
+    if (opened.isEmpty()) {
+        QVERIFY(launches.isEmpty());
+        QVERIFY(counterRequests().isEmpty());
+    } else {
+        QCOMPARE(launches, (QList<QStringList>{QStringList{opened}}));
+        QCOMPARE(counterRequests(), QStringList{counter});
+    }
+}
+
+void TestMainShell::quitConfirmationOnEveryWayOfClosing_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<bool>("ok");
+    for (const char* way : {"button", "title bar", "Alt+F4"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1, Cancel").arg(QLatin1String(way))))
+            << QString::fromLatin1(way) << false;
+        QTest::newRow(qPrintable(QStringLiteral("%1, OK").arg(QLatin1String(way)))) << QString::fromLatin1(way) << true;
+    }
+}
+
+void TestMainShell::quitConfirmationOnEveryWayOfClosing()
+{
+    QFETCH(QString, way);
+    QFETCH(bool, ok);
+    MessageBoxRecorder boxes;
+    boxes.answerNext(ok ? MessageBoxes::Answer::Ok : MessageBoxes::Answer::Cancel);
+    auto window = makeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+
+    if (way == QLatin1String("button")) {
+        QTest::mouseClick(window->btnActQuit, Qt::LeftButton);
+    } else if (way == QLatin1String("title bar")) {
+        window->close();
+    } else {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_F4, Qt::AltModifier);
+    }
+
+    QCOMPARE(boxes.count(), 1);
+    const MessageBoxes::Request& box = boxes.requests()[0];
+    QCOMPARE(box.kind, MessageBoxes::Kind::Confirm);
+    QCOMPARE(box.caption, QStringLiteral("提示"));
+    QCOMPARE(box.text, QStringLiteral("555~~~ 真的不撸一发再走吗?!"));
+    QCOMPARE(m_ends, ok ? 1 : 0);
+    // The window is not closed by itself: on OK the whole program ends around it.
+    QVERIFY(window->isVisible());
+}
+
+void TestMainShell::advertisementStep_data()
+{
+    QTest::addColumn<QByteArray>("adverDef");
+    QTest::addColumn<QByteArray>("height");
+    QTest::addColumn<QByteArray>("showtime");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<int>("expectedHeight");
+    QTest::addColumn<bool>("timerActive");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("restarted"); // the period counts from the step, not from the window's creation
+
+    QTest::newRow("switch missing") << QByteArray() << QByteArray("40") << QByteArray("10000") << false << 22 << true
+                                    << 50000 << false;
+    QTest::newRow("switch 0") << QByteArray("0") << QByteArray("40") << QByteArray("10000") << false << 22 << true
+                              << 50000 << false;
+    QTest::newRow("10000") << QByteArray("1") << QByteArray("40") << QByteArray("10000") << true << 40 << true << 10000
+                           << true;
+    QTest::newRow("0 keeps the strip") << QByteArray("1") << QByteArray() << QByteArray("0") << true << 22 << false << 0
+                                       << false;
+    QTest::newRow("empty display time") << QByteArray("1") << QByteArray("0") << QByteArray() << true << 22 << true
+                                        << 50000 << false;
+    QTest::newRow("non-numeric display time")
+        << QByteArray("1") << QByteArray() << QByteArray("10s") << true << 22 << true << 50000 << false;
+    QTest::newRow("non-numeric height ends the step")
+        << QByteArray("1") << QByteArray("tall") << QByteArray("10000") << true << 22 << true << 50000 << false;
+    QTest::newRow("negative display time")
+        << QByteArray("1") << QByteArray() << QByteArray("-5") << true << 22 << true << 50000 << false;
+}
+
+void TestMainShell::advertisementStep()
+{
+    QFETCH(QByteArray, adverDef);
+    QFETCH(QByteArray, height);
+    QFETCH(QByteArray, showtime);
+    QFETCH(bool, shown);
+    QFETCH(int, expectedHeight);
+    QFETCH(bool, timerActive);
+    QFETCH(int, interval);
+    QFETCH(bool, restarted);
+
+    RemoteConfiguration& config = RemoteConfig();
+    config.AdverDef = adverDef;
+    config.AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
+    config.AdpnlHeight = height;
+    config.AdShowtime = showtime;
+
+    auto window = makeWindow();
+    QVERIFY(window->TmrShowtime.isActive()); // runs from creation
+    QCOMPARE(window->TmrShowtime.interval(), 50000);
+    // Precise timing (a coarse timer may be off by 5%) so the test can tell a restart from none.
+    window->TmrShowtime.setTimerType(Qt::PreciseTimer);
+    window->TmrShowtime.start();
+    QTest::qWait(600);
+    window->ShowAdvertisement();
+
+    QCOMPARE(!window->pnlAdver->isHidden(), shown);
+    QCOMPARE(window->wbAdver->currentAddress(), shown ? QString::fromLatin1(config.AdWebAdr) : QString());
+    QTRY_COMPARE(window->pnlAdver->height(), expectedHeight);
+    QCOMPARE(window->TmrShowtime.isActive(), timerActive);
+    if (timerActive) {
+        QCOMPARE(window->TmrShowtime.interval(), interval);
+        const int remaining = window->TmrShowtime.remainingTime();
+        if (restarted)
+            QVERIFY2(remaining > interval - 300, qPrintable(QString::number(remaining)));
+        else
+            QVERIFY2(remaining < interval - 400, qPrintable(QString::number(remaining)));
+    }
+}
+
+void TestMainShell::advertisementHidesAfterItsDisplayTime()
+{
+    RemoteConfig().AdverDef = "1";
+    RemoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
+    RemoteConfig().AdShowtime = "400";
+    auto window = makeWindow();
+    window->ShowAdvertisement();
+    QVERIFY(!window->pnlAdver->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(window->pnlAdver->isHidden(), 3000);
+    QCOMPARE(window->wbAdver->currentAddress(), QStringLiteral("about:blank"));
+    QVERIFY(!window->TmrShowtime.isActive());
+
+    // Without an advertisement the hidden strip is blanked too, without starting the engine.
+    RemoteConfig() = RemoteConfiguration{};
+    auto plain = makeWindow();
+    plain->ShowAdvertisement();
+    plain->TmrShowtime.start(50);
+    QTRY_VERIFY(!plain->TmrShowtime.isActive());
+    QCOMPARE(plain->wbAdver->currentAddress(), QStringLiteral("about:blank"));
+    QVERIFY(!plain->wbAdver->engineView());
+}
+
+void TestMainShell::advertisementCloseButtonAndRightClicks()
+{
+    RemoteConfig().AdverDef = "1";
+    RemoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
+    RemoteConfig().AdShowtime = "0";
+    auto window = makeWindow();
+    window->ShowAdvertisement();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+
+    // The page's own widget appears once the engine renders.
+    QTRY_VERIFY_WITH_TIMEOUT(window->wbAdver->engineView() && window->wbAdver->engineView()->focusProxy(), 20000);
+    QWidget* page = window->wbAdver->engineView()->focusProxy();
+
+    RightClickSpy pageSpy, buttonSpy, outsideSpy;
+    page->installEventFilter(&pageSpy);
+    window->btnAdClose->installEventFilter(&buttonSpy);
+    window->BtnSearch->installEventFilter(&outsideSpy);
+    rightClick(page);
+    rightClick(window->btnAdClose);
+    rightClick(window->BtnSearch);
+    QCOMPARE(pageSpy.rightClicks, 0);
+    QCOMPARE(buttonSpy.rightClicks, 0);
+    QCOMPARE(outsideSpy.rightClicks, 2); // outside the strip nothing is held back
+    QVERIFY(!window->pnlAdver->isHidden());
+
+    // Left clicks pass; "关闭" hides the strip but leaves the page and the timer alone.
+    window->TmrShowtime.start(50000);
+    QTest::mouseClick(window->btnAdClose, Qt::LeftButton);
+    QCOMPARE(buttonSpy.leftClicks, 1);
+    QVERIFY(window->pnlAdver->isHidden());
+    QCOMPARE(window->wbAdver->currentAddress(), QString::fromLatin1(RemoteConfig().AdWebAdr));
+    QVERIFY(window->TmrShowtime.isActive());
+}
+
+void TestMainShell::weiboPictureFollowsThePointer()
+{
+    auto window = makeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QWidget* picture = window->pnlweibo;
+    QVERIFY(picture->isHidden());
+    QCOMPARE(picture->geometry(), QRect(559, 77, 130, 130));
+
+    struct Step {
+        QWidget* widget;
+        QPoint at;
+        bool shownAfter;
+    };
+    const QPoint centre(-1, -1);
+    const QPoint pnltopFree(window->pnltop->width() - 5, window->pnltop->height() - 5);
+    const QPoint pnl2Free(window->pnl2->width() - 5, 40);
+    const Step steps[] = {
+        {window->btnweibo, centre, true},
+        {window->lblSearchNote, centre, true}, // a control inside the top panel is not the panel
+        {window->EdtSearch, centre, true},
+        {window->imgweibo, centre, true}, // the picture itself
+        {window->btn3, centre, true},
+        {window->stat1, centre, true},
+        {window->pnltop, pnltopFree, false},
+        {window->btnweibo, centre, true},
+        {window->BtnFeedback, centre, false},
+        {window->btnweibo, centre, true},
+        {window->btnActQuit, centre, false},
+        {window->btnweibo, centre, true},
+        {window->pnl2, pnl2Free, false},
+        {window->btnweibo, centre, true},
+        {window->lv1->viewport(), centre, false},
+    };
+    int index = 0;
+    for (const Step& step : steps) {
+        moveOver(step.widget, step.at);
+        QVERIFY2(picture->isHidden() != step.shownAfter,
+                 qPrintable(QStringLiteral("step %1 over %2").arg(index).arg(step.widget->objectName())));
+        ++index;
+    }
+}
+
+void TestMainShell::weiboPictureIsTheMicroblogCode()
+{
+    auto window = makeWindow();
+    const QImage image = window->imgweibo->pixmap().toImage();
+    QCOMPARE(image.size(), QSize(174, 174));
+
+    // Every module of the code, read back at its centre, has the right colour.
+    const QByteArray text = Sites::microblogAddress().toUtf8();
+    std::unique_ptr<QRcode, decltype(&QRcode_free)> code(QRcode_encodeString8bit(text.constData(), 0, QR_ECLEVEL_M),
+                                                         &QRcode_free);
+    QVERIFY(code);
+    const int modules = code->width;
+    const int scale = 174 / (modules + 8); // four light modules of quiet zone on each side
+    const int origin = (174 - modules * scale) / 2;
+    for (int y = 0; y < modules; ++y) {
+        for (int x = 0; x < modules; ++x) {
+            const QColor pixel = image.pixelColor(origin + x * scale + scale / 2, origin + y * scale + scale / 2);
+            QCOMPARE(pixel.lightness() < 128, bool(code->data[y * modules + x] & 1));
+        }
+    }
+    QCOMPARE(image.pixelColor(origin - 1, origin - 1), QColor(Qt::white));
+    // Text too long for any code gives no picture rather than a broken one.
+    QVERIFY(QrCodePicture(QString(8000, QLatin1Char('x')), 174).isNull());
+}
+
+QTEST_MAIN(TestMainShell)
+#include "test_mainshell.moc"

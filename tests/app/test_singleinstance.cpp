@@ -1,0 +1,121 @@
+// One instance per session: the lock, its takeover after a dead owner, the request to come forward.
+#include "platform/singleinstance.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <latch>
+#include <thread>
+
+namespace {
+const QString kName = QStringLiteral("TheStandard");
+
+// A later start's request, sent from another thread as another process would send it, while
+// this thread's event loop lets the first instance answer.
+bool notifyFromElsewhere()
+{
+    std::atomic<int> answer = -1;
+    std::thread later([&answer] { answer = SingleInstance(kName).notifyFirstInstance(3000) ? 1 : 0; });
+    while (answer < 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    later.join();
+    return answer == 1;
+}
+} // namespace
+
+class TestSingleInstance : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void laterStartIsRefusedAndAsksTheFirstToComeForward();
+    void lockOfADeadProcessIsTakenOver();
+    void simultaneousStartsGiveOneInstance();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_runtime;
+};
+
+void TestSingleInstance::init()
+{
+    m_runtime = std::make_unique<QTemporaryDir>();
+    QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", m_runtime->path().toUtf8());
+}
+
+void TestSingleInstance::laterStartIsRefusedAndAsksTheFirstToComeForward()
+{
+    QVERIFY(!notifyFromElsewhere()); // nobody there yet
+
+    SingleInstance first(kName);
+    QVERIFY(first.claim());
+    QVERIFY(first.lockFilePath().startsWith(m_runtime->path()));
+    QSignalSpy forward(&first, &SingleInstance::activationRequested);
+    QVERIFY(!SingleInstance(kName).claim());
+    QVERIFY(notifyFromElsewhere());
+    QTRY_COMPARE(forward.size(), 1);
+    QVERIFY(notifyFromElsewhere());
+    QTRY_COMPARE(forward.size(), 2);
+}
+
+void TestSingleInstance::lockOfADeadProcessIsTakenOver()
+{
+    QProcess gone;
+    gone.start(QStringLiteral("true"), {});
+    QVERIFY(gone.waitForStarted());
+    const qint64 deadPid = gone.processId();
+    QVERIFY(gone.waitForFinished());
+
+    // What a killed instance leaves: its lock file (written the way QLockFile writes one, with
+    // the dead process's id) and its socket file.
+    SingleInstance instance(kName);
+    const QString model = m_runtime->filePath(QStringLiteral("model.lock"));
+    {
+        QLockFile lock(model);
+        QVERIFY(lock.tryLock(0));
+        QFile modelFile(model);
+        QVERIFY(modelFile.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = modelFile.readAll().split('\n');
+        lines[0] = QByteArray::number(deadPid);
+        QFile left(instance.lockFilePath());
+        QVERIFY(left.open(QIODevice::WriteOnly));
+        left.write(lines.join('\n'));
+    }
+    QFile staleSocket(instance.socketPath());
+    QVERIFY(staleSocket.open(QIODevice::WriteOnly));
+    staleSocket.close();
+
+    QVERIFY(instance.claim());
+    QSignalSpy forward(&instance, &SingleInstance::activationRequested);
+    QVERIFY(notifyFromElsewhere());
+    QTRY_COMPARE(forward.size(), 1);
+}
+
+void TestSingleInstance::simultaneousStartsGiveOneInstance()
+{
+    constexpr int kStarts = 8;
+    std::atomic<int> winners = 0;
+    std::latch ready(kStarts), tried(kStarts);
+    std::vector<std::unique_ptr<QThread>> starts;
+    for (int i = 0; i < kStarts; ++i) {
+        starts.emplace_back(QThread::create([&] {
+            SingleInstance instance(kName);
+            ready.arrive_and_wait();
+            winners += instance.claim() ? 1 : 0;
+            tried.arrive_and_wait(); // the winner keeps its lock until all have tried
+        }));
+        starts.back()->start();
+    }
+    for (auto& start : starts)
+        QVERIFY(start->wait(10000));
+    QCOMPARE(winners.load(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "test_singleinstance.moc"

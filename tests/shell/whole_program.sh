@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# The whole program under a display of its own: the declaration accepted with real clicks, the
+# acceptance record, one instance per session, Alt+F1, and the quit confirmation.
+#   whole_program.sh <quvo binary> <sample-site binary>
+set -euo pipefail
+
+quvo=$(readlink -f "$1")
+site_program=$(readlink -f "$2")
+
+# Key presses go to the whole display: never share one with tests running beside this one.
+if [ -z "${QUVO_SHELL_TEST_OWN_DISPLAY:-}" ]; then
+    export QUVO_SHELL_TEST_OWN_DISPLAY=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export QTWEBENGINE_DISABLE_SANDBOX=1 QT_QPA_PLATFORM=xcb
+
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do
+        { kill -9 "$pid" && wait "$pid"; } 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    echo "program output:" >&2
+    cat "$work/quvo.log" >&2 || true
+    exit 1
+}
+step() { echo "--- $*"; }
+
+# The stand-in sites, so nothing leaves the machine.
+coproc SITE { exec "$site_program" --log "$work/site.log"; }
+pids+=("$SITE_PID")
+read -r site_url <&"${SITE[0]}"
+export QUVO_PRODUCT_SERVER="$site_url" QUVO_SEARCH_SITE="$site_url"
+
+main_caption='^Quvo盒子2013 beta1  WWW\.QORVEX\.COM$'
+declaration_caption='^免责声明$'
+
+# visible_window <caption pattern>: the id of the visible window with that caption, or nothing.
+visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true; }
+# wait_for <seconds> <command...>: polls until the command succeeds.
+wait_for() {
+    local limit=$(($1 * 10))
+    shift
+    for ((i = 0; i < limit; i++)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+is_shown() { [ -n "$(visible_window "$1")" ]; }
+is_not_shown() { [ -z "$(visible_window "$1")" ]; }
+has_ended() { ! kill -0 "$1" 2>/dev/null; }
+our_processes() { pgrep -fx "$quvo" | wc -l; }
+
+# start_quvo: starts the program in the background; its pid is in $started.
+start_quvo() {
+    "$quvo" >>"$work/quvo.log" 2>&1 &
+    started=$!
+    pids+=("$started")
+}
+
+visible_windows() { { xdotool search --onlyvisible --name . 2>/dev/null || true; } | sort; }
+
+# start_later_instance [window]: a start that must end by itself, quickly and without a window
+# of its own (the first instance's window may come forward).
+start_later_instance() {
+    local before after
+    before=$( (visible_windows; echo "${1:-}") | sort -u)
+    start_quvo
+    wait_for 10 has_ended "$started" || fail "a later start kept running"
+    wait "$started" || fail "a later start ended with status $?"
+    after=$(visible_windows)
+    [ -z "$(comm -13 <(echo "$before") <(echo "$after"))" ] || fail "a later start showed a window of its own"
+}
+
+record() { cat "$XDG_CONFIG_HOME/qorvex/registry.ini" 2>/dev/null || true; }
+
+step "first run, three starts at the same moment: one declaration, one process"
+start_quvo; a=$started
+start_quvo; b=$started
+start_quvo; c=$started
+wait_for 30 is_shown "$declaration_caption" || fail "no declaration window"
+one_left() { [ "$(our_processes)" -eq 1 ]; }
+wait_for 10 one_left || fail "$(our_processes) instances after starting three at once"
+first=$(pgrep -fx "$quvo")
+for pid in "$a" "$b" "$c"; do
+    [ "$pid" = "$first" ] && continue
+    wait "$pid" || fail "a refused start ended with status $?"
+done
+declarations=$({ xdotool search --onlyvisible --name "$declaration_caption" 2>/dev/null || true; } | wc -l)
+[ "$declarations" -eq 1 ] || fail "$declarations declaration windows"
+is_not_shown "$main_caption" || fail "main window before acceptance"
+record | grep -q 'Agreement' && fail "acceptance recorded before agreeing"
+
+step "a later start while the declaration shows leaves it alone"
+start_later_instance
+is_shown "$declaration_caption" || fail "declaration gone after a later start"
+is_not_shown "$main_caption" || fail "a later start opened the main window"
+kill -0 "$first" || fail "first instance ended"
+
+step "accepting the declaration"
+declaration=$(visible_window "$declaration_caption")
+# The check box sits in the bottom panel (70 px, client 586 x 652), the buttons below it.
+xdotool mousemove --window "$declaration" 160 598 click 1
+sleep 1.6 # the countdown enables "我同意" one second after the tick
+xdotool mousemove --window "$declaration" 214 629 click 1
+wait_for 10 is_shown "$main_caption" || fail "main window did not open after agreeing"
+wait_for 5 is_not_shown "$declaration_caption" || fail "declaration still shown"
+record | grep -qx 'SOFTWARE\\qorvex\\Agreement=1.0.0' || { record; fail "acceptance not recorded"; }
+
+step "a killed instance leaves its lock behind"
+kill -9 "$first"
+wait "$first" 2>/dev/null || true
+[ -e "$XDG_RUNTIME_DIR/TheStandard.lock" ] || fail "no lock file left by the killed instance"
+
+step "second run: straight to the main window"
+start_quvo
+second=$started
+saw_declaration=0
+for ((i = 0; i < 150; i++)); do
+    is_shown "$declaration_caption" && saw_declaration=1
+    is_shown "$main_caption" && break
+    sleep 0.1
+done
+is_shown "$main_caption" || fail "main window did not open on the second run"
+[ "$saw_declaration" -eq 0 ] || fail "the declaration showed again"
+
+step "Alt+F1 hides and shows the main window"
+main=$(visible_window "$main_caption")
+xdotool key alt+F1
+wait_for 5 is_not_shown "$main_caption" || fail "Alt+F1 did not hide the main window"
+xdotool key alt+shift+F1 ctrl+alt+F1
+sleep 0.5
+is_not_shown "$main_caption" || fail "another combination showed the main window"
+xdotool key alt+F1
+wait_for 5 is_shown "$main_caption" || fail "Alt+F1 did not show the main window again"
+
+step "a later start brings the hidden main window to the front"
+xdotool key alt+F1
+wait_for 5 is_not_shown "$main_caption" || fail "Alt+F1 did not hide the main window"
+start_later_instance "$main"
+wait_for 5 is_shown "$main_caption" || fail "a later start did not bring the main window back"
+[ "$(visible_window "$main_caption")" = "$main" ] || fail "a different main window"
+wait_for 5 test "$(xdotool getwindowfocus 2>/dev/null)" = "$main" || fail "main window not activated"
+[ "$(our_processes)" -eq 1 ] || fail "$(our_processes) instances running"
+kill -0 "$second" || fail "first instance ended"
+
+step "quit: Cancel keeps it, OK ends it"
+# "退 出" is the eighth button of the bar (95 x 70 each from x = 2).
+answer_quit() {
+    xdotool mousemove --window "$main" 714 38 click 1
+    wait_for 5 is_shown '^提示$' || fail "no quit confirmation"
+    local box
+    box=$(visible_window '^提示$')
+    xdotool windowfocus "$box"
+    sleep 0.3
+    xdotool key "$1"
+}
+answer_quit Escape
+wait_for 5 is_not_shown '^提示$' || fail "confirmation stayed open"
+sleep 0.5
+kill -0 "$second" || fail "Cancel ended the program"
+is_shown "$main_caption" || fail "Cancel closed the main window"
+answer_quit Return
+wait_for 10 has_ended "$second" || fail "OK did not end the program"
+status=0
+wait "$second" || status=$?
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+
+echo "PASS"
