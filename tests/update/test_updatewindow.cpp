@@ -285,21 +285,21 @@ void TestUpdateWindow::linksOpenInDefaultBrowser()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     const QString home = QString::fromLatin1(m_site.baseUrl() + "/");
-    const auto launchedOnce = [&](const QString& expected) {
+    const auto launched = [&] {
         const QList<QStringList> launches = browser.launches();
         browser.clear();
-        return launches == QList<QStringList>{{expected}};
+        return launches;
     };
     QTest::mouseClick(window.btnHomepage, Qt::LeftButton);
-    QVERIFY(launchedOnce(home));
+    QCOMPARE(launched(), QList<QStringList>{{home}});
     QTest::mouseClick(window.imgUpdatePic, Qt::LeftButton);
-    QVERIFY(launchedOnce(home));
+    QCOMPARE(launched(), QList<QStringList>{{home}});
     QTest::mouseClick(window.lblupdateNote, Qt::LeftButton);
-    QVERIFY(launchedOnce(home));
+    QCOMPARE(launched(), QList<QStringList>{{home}});
     QTest::mouseClick(window.BtnBypass1, Qt::LeftButton);
-    QVERIFY(launchedOnce(QStringLiteral("http://mirror.one/get?a=1")));
+    QCOMPARE(launched(), QList<QStringList>{{QStringLiteral("http://mirror.one/get?a=1")}});
     QTest::mouseClick(window.BtnBypass3, Qt::LeftButton);
-    QVERIFY(launchedOnce(QStringLiteral("http://mirror.three/")));
+    QCOMPARE(launched(), QList<QStringList>{{QStringLiteral("http://mirror.three/")}});
     // A press that is released outside the picture is no click.
     sendMouse(window.imgUpdatePic, QEvent::MouseButtonPress, {10, 10});
     sendMouse(window.imgUpdatePic, QEvent::MouseButtonRelease, {300, 10});
