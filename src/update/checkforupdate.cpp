@@ -1,0 +1,33 @@
+#include "update/checkforupdate.h"
+
+#include "app/sites.h"
+#include "app/tformmain.h"
+#include "app/windowrefs.h"
+#include "config/remoteconfiguration.h"
+#include "platform/codepage.h"
+#include "update/tformupdate.h"
+
+void CheckForUpdate()
+{
+    if (!Formmain)
+        return;
+    const QByteArray& version = RemoteConfig().Version;
+    const QByteArray builtIn(Sites::builtInVersion);
+    if (version.isEmpty()) {
+        Formmain->setStatusPanelText(2, QStringLiteral("提示：无法连接服务器!!"));
+        return;
+    }
+    if (version == builtIn) {
+        Formmain->setStatusPanelText(2, QStringLiteral("当前版本:") + CodePage::fromGbk(version) +
+                                            QStringLiteral("    您的版本已是最新!"));
+        Formmain->wbTjStNum.navigate("/update/StNum.php");
+        return;
+    }
+    // Any other text is a new version, a lower one included: the comparison is plain text equality.
+    Formmain->setStatusPanelText(2, QStringLiteral("当前版本:") + QString::fromLatin1(builtIn) +
+                                        QStringLiteral("    服务器有新版本咯!!!"));
+    auto* window = new TFormupdate(Formmain);
+    Formupdate = window;
+    window->lblupnote->setText(QStringLiteral("版本") + CodePage::fromGbk(version) + QStringLiteral("  更新说明"));
+    window->exec();
+}

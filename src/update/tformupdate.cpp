@@ -1,0 +1,186 @@
+#include "update/tformupdate.h"
+
+#include "app/defaultbrowser.h"
+#include "app/lifecycle.h"
+#include "app/sites.h"
+#include "config/remoteconfiguration.h"
+#include "platform/codepage.h"
+
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+// The window's picture lives in a resource file of the static library; make sure it is linked in.
+static void initUpdateResources()
+{
+    Q_INIT_RESOURCE(update);
+}
+
+namespace {
+const QColor kNoteHoverColor(0, 0, 255);
+const QColor kNoteColor(0, 0, 0);
+
+void setTextColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+} // namespace
+
+TFormupdate::TFormupdate(QWidget* parent) : QDialog(parent)
+{
+    initUpdateResources();
+    setupUi(this);
+    // A fixed dialog border with only a close box, above every window that is not topmost itself.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowStaysOnTopHint);
+    setFixedSize(415, 253);
+    setWindowTitle(captionText());
+    setMouseTracking(true);
+
+    m_statusPanel = new QLabel(statusBarText(), StatusBar1);
+    m_statusPanel->setObjectName(QStringLiteral("StatusBar1Panel"));
+    StatusBar1->addWidget(m_statusPanel, 1);
+
+    Edit1->setText(QString::fromLatin1(Sites::productServerUrl("/update/qorvex.rar")));
+    SaveDialog1 = new QFileDialog(this);
+    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+
+    applyRemoteSettings();
+    connectHandlers();
+}
+
+TFormupdate::~TFormupdate() = default;
+
+QString TFormupdate::captionText()
+{
+    return QStringLiteral("Quvo盒子提示您,服务器已有新版本啦!  ") + Sites::productSiteAddress();
+}
+
+QString TFormupdate::statusBarText()
+{
+    return QStringLiteral("QV盒子升级程序! ") + Sites::productSiteAddress() + QStringLiteral(" 欢迎大家下载更新!");
+}
+
+void TFormupdate::applyRemoteSettings()
+{
+    const RemoteConfiguration& config = RemoteConfig();
+    if (config.FrcUp == "0")
+        BtnQuit->setText(QStringLiteral("下次再说!"));
+    BtnBypass1->setVisible(RemoteConfiguration::isSet(config.updateline1));
+    BtnBypass2->setVisible(RemoteConfiguration::isSet(config.updateline2));
+    BtnBypass3->setVisible(RemoteConfiguration::isSet(config.updateline3));
+}
+
+void TFormupdate::connectHandlers()
+{
+    connect(btnHomepage, &QPushButton::clicked, this, &TFormupdate::btnHomepageClick);
+    connect(BtnBypass1, &QPushButton::clicked, this, &TFormupdate::BtnBypass1Click);
+    connect(BtnBypass2, &QPushButton::clicked, this, &TFormupdate::BtnBypass2Click);
+    connect(BtnBypass3, &QPushButton::clicked, this, &TFormupdate::BtnBypass3Click);
+    connect(BtnQuit, &QPushButton::clicked, this, &TFormupdate::BtnQuitClick);
+    connect(ButtonDown, &QPushButton::clicked, this, &TFormupdate::ButtonDownClick);
+    connect(Button2, &QPushButton::clicked, this, &TFormupdate::Button2Click);
+    // Labels have no click signal: their mouse events come through the filter.
+    imgUpdatePic->installEventFilter(this);
+    lblupdateNote->installEventFilter(this);
+}
+
+void TFormupdate::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    raise();
+    activateWindow();
+}
+
+bool TFormupdate::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == imgUpdatePic || watched == lblupdateNote) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            const auto* widget = static_cast<QWidget*>(watched);
+            if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {
+                if (watched == imgUpdatePic)
+                    imgUpdatePicClick();
+                else
+                    lblupdateNoteClick();
+            }
+            return true;
+        }
+        if (watched == lblupdateNote && event->type() == QEvent::MouseMove) {
+            lblupdateNoteMouseMove();
+            return true; // not passed on to the window, which would turn the text black again
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormupdate::mouseMoveEvent(QMouseEvent* event)
+{
+    // Moves over a control that ignores them arrive here too; only the free area counts.
+    if (!childAt(event->position().toPoint()))
+        FormMouseMove();
+    QDialog::mouseMoveEvent(event);
+}
+
+void TFormupdate::btnHomepageClick()
+{
+    OpenInDefaultBrowser(QString::fromLatin1(Sites::productServerUrl("/")));
+}
+
+void TFormupdate::imgUpdatePicClick()
+{
+    btnHomepageClick();
+}
+
+void TFormupdate::lblupdateNoteClick()
+{
+    btnHomepageClick();
+}
+
+void TFormupdate::openMirror(int number)
+{
+    const RemoteConfiguration& config = RemoteConfig();
+    const QByteArray* lines[3] = {&config.updateline1, &config.updateline2, &config.updateline3};
+    OpenInDefaultBrowser(CodePage::fromGbk(*lines[number - 1]));
+}
+
+void TFormupdate::BtnBypass1Click()
+{
+    openMirror(1);
+}
+
+void TFormupdate::BtnBypass2Click()
+{
+    openMirror(2);
+}
+
+void TFormupdate::BtnBypass3Click()
+{
+    openMirror(3);
+}
+
+void TFormupdate::BtnQuitClick()
+{
+    const bool forced = RemoteConfiguration::isSet(RemoteConfig().FrcUp);
+    if (forced || downloadCompleted) {
+        EndProgram();
+        return;
+    }
+    close();
+}
+
+void TFormupdate::lblupdateNoteMouseMove()
+{
+    setTextColor(lblupdateNote, kNoteHoverColor);
+}
+
+void TFormupdate::FormMouseMove()
+{
+    setTextColor(lblupdateNote, kNoteColor);
+}
