@@ -62,6 +62,11 @@ void TThread1::run()
         if (part.isOpen() && !part.flush())
             outcome = Outcome::Failed;
     }
+    if (outcome == Outcome::RangeIgnored) {
+        // The others would only fetch whole copies too: stop them, the job goes on with one connection.
+        round.rangeIgnored = true;
+        round.gate.cancel();
+    }
     if (outcome != Outcome::Done)
         QFile::remove(partPath);
     if (outcome == Outcome::Failed)
