@@ -129,8 +129,9 @@ void registerUpdateRoutes(SampleSite& site)
 
         Pacer pacer{first, length, rate};
         if (fault("drop") && request.method == "GET") {
-            const int allowed = site.switchValue(QStringLiteral("update.drop.count"), QStringLiteral("-1")).toInt();
-            if (allowed < 0 || cuts->fetch_add(1) < allowed)
+            bool limited = false;
+            const int allowed = site.switchValue(QStringLiteral("update.drop.count")).toInt(&limited);
+            if (!limited || allowed < 0 || cuts->fetch_add(1) < allowed)
                 pacer.limit = length / 2;
         }
         if (noLength) {
