@@ -54,16 +54,24 @@ void removePartFiles(const QStringList& partPaths)
         QFile::remove(path);
 }
 
-bool MergePartFiles(const QString& targetPath, const QStringList& partPaths, qint64 expectedSize)
+bool joinPartFiles(const QString& targetPath, const QStringList& partPaths, qint64 expectedSize)
 {
     const QString joinPath = targetPath + QStringLiteral(".join");
+    QFile::remove(joinPath);
+    // The first part becomes the start of the joined file by renaming it (it lies in the same
+    // folder), so only the others are copied.
+    int copyFrom = 0;
+    if (!partPaths.isEmpty() && QFile::rename(partPaths.first(), joinPath))
+        copyFrom = 1;
     bool ok = false;
     {
         QFile target(joinPath);
-        if (target.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-            qint64 total = 0;
+        // Not opened for appending: the kernel's copy refuses files opened that way.
+        const QIODevice::OpenMode mode = copyFrom == 1 ? QIODevice::ReadWrite : QIODevice::WriteOnly | QIODevice::Truncate;
+        if (target.open(mode | QIODevice::Unbuffered) && target.seek(target.size())) {
+            qint64 total = target.size();
             ok = true;
-            for (const QString& path : partPaths) {
+            for (const QString& path : partPaths.mid(copyFrom)) {
                 QFile part(path);
                 const qint64 copied = part.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ? appendWhole(part, target)
                                                                                              : -1;
@@ -73,12 +81,11 @@ bool MergePartFiles(const QString& targetPath, const QStringList& partPaths, qin
                 }
                 total += copied;
             }
-            ok = ok && total == expectedSize && target.flush();
+            ok = ok && total == expectedSize;
             target.close();
             ok = ok && target.error() == QFileDevice::NoError;
         }
     }
-    removePartFiles(partPaths);
     if (ok) {
         std::error_code error;
         std::filesystem::rename(QFile::encodeName(joinPath).toStdString(), QFile::encodeName(targetPath).toStdString(),
@@ -87,5 +94,12 @@ bool MergePartFiles(const QString& targetPath, const QStringList& partPaths, qin
     }
     if (!ok)
         QFile::remove(joinPath);
+    return ok;
+}
+
+bool MergePartFiles(const QString& targetPath, const QStringList& partPaths, qint64 expectedSize)
+{
+    const bool ok = joinPartFiles(targetPath, partPaths, expectedSize);
+    removePartFiles(partPaths);
     return ok;
 }

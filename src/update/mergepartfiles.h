@@ -8,5 +8,8 @@
 // never leaves a short or overlong file behind. The part files are deleted either way.
 bool MergePartFiles(const QString& targetPath, const QStringList& partPaths, qint64 expectedSize);
 
+// The joining alone: the part files that were not consumed stay where they are.
+bool joinPartFiles(const QString& targetPath, const QStringList& partPaths, qint64 expectedSize);
+
 // Removes whichever of the part files exist.
 void removePartFiles(const QStringList& partPaths);
