@@ -2,8 +2,8 @@
 
 DownloadRound::DownloadRound(QByteArray address, QString targetPath, qint64 fileSize, QList<SegmentRange> segments,
                              bool wholeFile, DownloadOptions options, bool paused, SegmentHost& host)
-    : address(std::move(address)), targetPath(std::move(targetPath)), fileSize(fileSize),
-      segments(std::move(segments)), wholeFile(wholeFile), options(std::move(options)), host(host), gate(paused),
+    : address(std::move(address)), targetPath(std::move(targetPath)), fileSize(fileSize), segments(std::move(segments)),
+      wholeFile(wholeFile), options(std::move(options)), host(host), gate(paused),
       written(size_t(this->segments.size()), 0)
 {
 }

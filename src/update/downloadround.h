@@ -32,8 +32,8 @@ protected:
 // one, with a single connection, follows when the server turned out to ignore byte ranges.
 class DownloadRound final : public std::enable_shared_from_this<DownloadRound> {
 public:
-    DownloadRound(QByteArray address, QString targetPath, qint64 fileSize, QList<SegmentRange> segments,
-                  bool wholeFile, DownloadOptions options, bool paused, SegmentHost& host);
+    DownloadRound(QByteArray address, QString targetPath, qint64 fileSize, QList<SegmentRange> segments, bool wholeFile,
+                  DownloadOptions options, bool paused, SegmentHost& host);
 
     const QByteArray address;
     const QString targetPath;

@@ -67,14 +67,15 @@ bool joinPartFiles(const QString& targetPath, const QStringList& partPaths, qint
     {
         QFile target(joinPath);
         // Not opened for appending: the kernel's copy refuses files opened that way.
-        const QIODevice::OpenMode mode = copyFrom == 1 ? QIODevice::ReadWrite : QIODevice::WriteOnly | QIODevice::Truncate;
+        const QIODevice::OpenMode mode =
+            copyFrom == 1 ? QIODevice::ReadWrite : QIODevice::WriteOnly | QIODevice::Truncate;
         if (target.open(mode | QIODevice::Unbuffered) && target.seek(target.size())) {
             qint64 total = target.size();
             ok = true;
             for (const QString& path : partPaths.mid(copyFrom)) {
                 QFile part(path);
-                const qint64 copied = part.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ? appendWhole(part, target)
-                                                                                             : -1;
+                const qint64 copied =
+                    part.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ? appendWhole(part, target) : -1;
                 if (copied < 0) {
                     ok = false;
                     break;

@@ -2,7 +2,9 @@
 
 #include <chrono>
 
-PauseGate::PauseGate(bool paused) : m_paused(paused), m_interrupt(paused) {}
+PauseGate::PauseGate(bool paused) : m_paused(paused), m_interrupt(paused)
+{
+}
 
 void PauseGate::pause()
 {

@@ -4,8 +4,7 @@
 
 QList<QByteArray> updateRequestHeaders()
 {
-    return {"User-Agent: Mozilla/3.0 (compatible; Indy Library)", "Accept: text/html, */*",
-            "Content-Type: text/html"};
+    return {"User-Agent: Mozilla/3.0 (compatible; Indy Library)", "Accept: text/html, */*", "Content-Type: text/html"};
 }
 
 FileSizeReply RequestFileSize(const QByteArray& address, const DownloadOptions& options)
@@ -23,8 +22,8 @@ FileSizeReply RequestFileSize(const QByteArray& address, const DownloadOptions& 
     FileSizeReply reply;
     reply.status = response.status;
     if (!response.transferOk) {
-        reply.outcome = response.couldNotConnect ? FileSizeReply::Outcome::ConnectFailed
-                                                 : FileSizeReply::Outcome::SocketError;
+        reply.outcome =
+            response.couldNotConnect ? FileSizeReply::Outcome::ConnectFailed : FileSizeReply::Outcome::SocketError;
         return reply;
     }
     if (response.status < 200 || response.status >= 300) {

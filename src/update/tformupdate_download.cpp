@@ -189,8 +189,9 @@ void TFormupdate::downloadSucceeded(qint64 size)
 
     const qint64 seconds = m_downloadClock.elapsed() / 1000;
     MessageBoxes::inform(this, QStringLiteral("恭喜您了^_^,软件已成功更新,请再次打开更新好的程序吧!"));
-    lblSchedule->setText(QStringLiteral("更新成功啦,耗时") + QStringLiteral("%1").arg(seconds, 2, 10, QLatin1Char('0')) +
-                         QStringLiteral("秒") + QStringLiteral("请重新打开更新好的程序吧!"));
+    lblSchedule->setText(QStringLiteral("更新成功啦,耗时") +
+                         QStringLiteral("%1").arg(seconds, 2, 10, QLatin1Char('0')) + QStringLiteral("秒") +
+                         QStringLiteral("请重新打开更新好的程序吧!"));
 }
 
 void TFormupdate::downloadFailed()

@@ -119,7 +119,7 @@ TThread1::Attempt TThread1::fetchRest(QFile& part)
     DownloadRound& round = *m_round;
     const qint64 position = m_segment.first + m_written;
 
-    qint64 expected = -1;   // body bytes this reply must bring; -1: only the transfer itself can tell
+    qint64 expected = -1;    // body bytes this reply must bring; -1: only the transfer itself can tell
     bool moreToCome = false; // the reply covers less than the rest of an open range
     qint64 received = 0;
     bool accepted = false, rangeIgnored = false, badReply = false, overflow = false, writeFailed = false;

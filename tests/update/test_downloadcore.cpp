@@ -1,13 +1,13 @@
 // The update download without its window: plans, names, the size request, real downloads against
 // the sample site with and without its faults, joining, pause and completion.
 #include "samplesite.h"
-#include "updatearchive.h"
-#include "updatetesthelpers.h"
 #include "update/downloadjob.h"
 #include "update/filenamefromaddress.h"
 #include "update/mergepartfiles.h"
 #include "update/requestfilesize.h"
 #include "update/segmentplan.h"
+#include "updatearchive.h"
+#include "updatetesthelpers.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -40,7 +40,6 @@ private Q_SLOTS:
     void repliesThatDoNotMatchTheRangeFail();
     void staleFilesAreWrittenOver();
     void completionRunsOnceWhenWorkersFinishTogether();
-    void pauseHoldsWorkersAndResumeFinishes();
     void endingTheJobStopsWorkersAndRemovesParts();
     void joiningChecksTheSize();
 
@@ -154,14 +153,22 @@ void TestDownloadCore::fileNames_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("name");
-    QTest::newRow("archive") << "http://host/update/qorvex.rar" << "qorvex.rar";
-    QTest::newRow("no path") << "setup.exe" << "setup.exe";
-    QTest::newRow("ends in a slash") << "http://host/update/" << "qorvex.rar";
-    QTest::newRow("empty") << "" << "qorvex.rar";
-    QTest::newRow("dot") << "http://host/update/." << "qorvex.rar";
-    QTest::newRow("dot dot") << "http://host/update/.." << "qorvex.rar";
-    QTest::newRow("backslashes") << "http://host/a\\..\\..\\evil.exe" << "evil.exe";
-    QTest::newRow("Chinese") << "http://host/更新/新版.rar" << "新版.rar";
+    QTest::newRow("archive") << "http://host/update/qorvex.rar"
+                             << "qorvex.rar";
+    QTest::newRow("no path") << "setup.exe"
+                             << "setup.exe";
+    QTest::newRow("ends in a slash") << "http://host/update/"
+                                     << "qorvex.rar";
+    QTest::newRow("empty") << ""
+                           << "qorvex.rar";
+    QTest::newRow("dot") << "http://host/update/."
+                         << "qorvex.rar";
+    QTest::newRow("dot dot") << "http://host/update/.."
+                             << "qorvex.rar";
+    QTest::newRow("backslashes") << "http://host/a\\..\\..\\evil.exe"
+                                 << "evil.exe";
+    QTest::newRow("Chinese") << "http://host/更新/新版.rar"
+                             << "新版.rar";
 }
 
 void TestDownloadCore::fileNames()
@@ -184,15 +191,14 @@ void TestDownloadCore::sizeRequestSendsItsHeadersAndFollowsNothing()
              << QString::fromStdString(request.get_header_value("Content-Type"));
         response.set_content(std::string(4321, 'r'), "application/octet-stream");
     });
-    own.server.Get("/moved.rar", [&](const httplib::Request&, httplib::Response& response) {
-        response.set_redirect("/a.rar");
-    });
+    own.server.Get("/moved.rar",
+                   [&](const httplib::Request&, httplib::Response& response) { response.set_redirect("/a.rar"); });
     own.start();
     const FileSizeReply reply = RequestFileSize(own.url("/a.rar"), quickOptions());
     QCOMPARE(reply.outcome, FileSizeReply::Outcome::Ok);
     QCOMPARE(reply.size, 4321);
-    QCOMPARE(seen, (QStringList{"HEAD HTTP/1.1", "Mozilla/3.0 (compatible; Indy Library)", "text/html, */*",
-                                "text/html"}));
+    QCOMPARE(seen,
+             (QStringList{"HEAD HTTP/1.1", "Mozilla/3.0 (compatible; Indy Library)", "text/html, */*", "text/html"}));
     seen.clear();
     QCOMPARE(RequestFileSize(own.url("/moved.rar"), quickOptions()).outcome, FileSizeReply::Outcome::HttpError);
     QVERIFY(seen.isEmpty()); // the redirect was not followed
@@ -240,6 +246,7 @@ void TestDownloadCore::downloadsByteForByte()
     const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
     DownloadJob job;
     QSignalSpy ended(&job, &DownloadJob::segmentEnded);
+    QSignalSpy progress(&job, &DownloadJob::progressChanged);
     const Outcome outcome = run(job, archiveUrl(), target, workers, size);
     QCOMPARE(outcome.successes, 1);
     QCOMPARE(outcome.failures, 0);
@@ -256,6 +263,14 @@ void TestDownloadCore::downloadsByteForByte()
     QCOMPARE(names.size(), workers);
     QVERIFY(names.contains(QStringLiteral("qorvex.rar1")));
     QVERIFY(names.contains(QStringLiteral("qorvex.rar") + QString::number(workers)));
+    // Progress is of the whole job: it only grows, never passes the size, and ends at all of it.
+    qint64 previous = 0;
+    for (const auto& arguments : progress) {
+        QCOMPARE(arguments[1].toLongLong(), size);
+        QVERIFY(arguments[0].toLongLong() >= previous);
+        previous = arguments[0].toLongLong();
+    }
+    QCOMPARE(previous, size);
 }
 
 void TestDownloadCore::faults_data()
@@ -316,8 +331,8 @@ void TestDownloadCore::repliesThatDoNotMatchTheRangeFail()
     const qint64 size = 1000;
     OwnServer own;
     own.server.Get("/a.rar", [&](const httplib::Request& request, httplib::Response& response) {
-        const auto [first, last] = request.ranges.empty() ? std::pair<ssize_t, ssize_t>{0, size - 1}
-                                                          : request.ranges.front();
+        const auto [first, last] =
+            request.ranges.empty() ? std::pair<ssize_t, ssize_t>{0, size - 1} : request.ranges.front();
         const_cast<httplib::Request&>(request).ranges.clear();
         qint64 from = first, to = last, total = size, length = to - from + 1;
         if (lie == QLatin1String("moved") && from > 0)
@@ -328,8 +343,8 @@ void TestDownloadCore::repliesThatDoNotMatchTheRangeFail()
             length += 3;
         response.status = 206;
         if (lie != QLatin1String("bare"))
-            response.set_header("Content-Range", QStringLiteral("bytes %1-%2/%3").arg(from).arg(to).arg(total)
-                                                     .toStdString());
+            response.set_header("Content-Range",
+                                QStringLiteral("bytes %1-%2/%3").arg(from).arg(to).arg(total).toStdString());
         const QByteArray body = UpdateArchive::bytes(from, length);
         response.set_content(body.toStdString(), "application/octet-stream");
     });
@@ -379,44 +394,6 @@ void TestDownloadCore::completionRunsOnceWhenWorkersFinishTogether()
             QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
         }
     }
-}
-
-void TestDownloadCore::pauseHoldsWorkersAndResumeFinishes()
-{
-    const qint64 size = 600000;
-    m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
-    m_site.setSwitch(QStringLiteral("update.rate"), QStringLiteral("150000"));
-    const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
-    DownloadJob job;
-    QSignalSpy succeeded(&job, &DownloadJob::succeeded);
-    QSignalSpy progress(&job, &DownloadJob::progressChanged);
-    QCOMPARE(job.start(archiveUrl(), target, 3, size, quickOptions()), DownloadJob::StartResult::Started);
-    QVERIFY(QTest::qWaitFor([&] { return job.receivedBytes() > 50000; }, 5000));
-
-    job.pause();
-    QVERIFY(job.isPaused());
-    QTest::qWait(300); // transfers in flight are broken off
-    const qint64 held = job.receivedBytes();
-    const int requests = archiveGets();
-    QTest::qWait(800);
-    QCOMPARE(job.receivedBytes(), held);
-    QCOMPARE(archiveGets(), requests); // held workers do not even reconnect
-    QVERIFY(held < size);
-    QCOMPARE(succeeded.count(), 0);
-
-    job.resume();
-    QVERIFY(QTest::qWaitFor([&] { return succeeded.count() > 0; }, 15000));
-    QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
-    QCOMPARE(filesIn(m_dir->path()), QStringList{QStringLiteral("qorvex.rar")});
-    // The progress reports are of the whole job: never past the size, and the last one is all of it.
-    QVERIFY(!progress.isEmpty());
-    qint64 previous = 0;
-    for (const auto& arguments : progress) {
-        QCOMPARE(arguments[1].toLongLong(), size);
-        QVERIFY(arguments[0].toLongLong() >= previous);
-        previous = arguments[0].toLongLong();
-    }
-    QCOMPARE(previous, size);
 }
 
 void TestDownloadCore::endingTheJobStopsWorkersAndRemovesParts()

@@ -5,11 +5,11 @@
 #include "config/remoteconfiguration.h"
 #include "samplesite.h"
 #include "testsupport.h"
-#include "updatearchive.h"
-#include "updatetesthelpers.h"
 #include "update/downloadjob.h"
 #include "update/downloadseams.h"
 #include "update/tformupdate.h"
+#include "updatearchive.h"
+#include "updatetesthelpers.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -90,16 +90,46 @@ void TestUpdateDownload::failuresBeforeTheWorkers_data()
     QTest::addColumn<int>("sizeRequests");
     const QString cannotConnect = QStringLiteral("下载过程取消或无法连接服务器,错误代码(%1)!");
     const QString failed = QStringLiteral("升级过程失败,请重新到主页下载更新!");
-    QTest::newRow("no address") << "" << "5" << "" << "" << true << "请输入下载地址!" << 0;
-    QTest::newRow("count not a number") << "site" << "5a" << "" << "" << true << "请输入数字\r" << 0;
-    QTest::newRow("more than ten") << "site" << "11" << "" << "" << true << "超过线程限制数，请重新开始！" << 0;
-    QTest::newRow("not found") << "site" << "5" << "404" << "" << true << "目标文件找不到！" << 1;
-    QTest::newRow("redirect") << "site" << "5" << "redirect" << "" << true << "目标文件找不到！" << 1;
-    QTest::newRow("refused") << "refused" << "5" << "" << "" << true << cannotConnect.arg(2) << 0;
-    QTest::newRow("broken exchange") << "closing" << "5" << "" << "" << true << cannotConnect.arg(1) << 0;
-    QTest::newRow("no worker") << "site" << "0" << "" << "" << false << failed << 1;
-    QTest::newRow("below zero") << "site" << "-2" << "" << "" << false << failed << 1;
-    QTest::newRow("empty archive") << "site" << "5" << "" << "0" << false << failed << 1;
+    QTest::newRow("no address") << ""
+                                << "5"
+                                << ""
+                                << "" << true << "请输入下载地址!" << 0;
+    QTest::newRow("count not a number") << "site"
+                                        << "5a"
+                                        << ""
+                                        << "" << true << "请输入数字\r" << 0;
+    QTest::newRow("more than ten") << "site"
+                                   << "11"
+                                   << ""
+                                   << "" << true << "超过线程限制数，请重新开始！" << 0;
+    QTest::newRow("not found") << "site"
+                               << "5"
+                               << "404"
+                               << "" << true << "目标文件找不到！" << 1;
+    QTest::newRow("redirect") << "site"
+                              << "5"
+                              << "redirect"
+                              << "" << true << "目标文件找不到！" << 1;
+    QTest::newRow("refused") << "refused"
+                             << "5"
+                             << ""
+                             << "" << true << cannotConnect.arg(2) << 0;
+    QTest::newRow("broken exchange") << "closing"
+                                     << "5"
+                                     << ""
+                                     << "" << true << cannotConnect.arg(1) << 0;
+    QTest::newRow("no worker") << "site"
+                               << "0"
+                               << ""
+                               << "" << false << failed << 1;
+    QTest::newRow("below zero") << "site"
+                                << "-2"
+                                << ""
+                                << "" << false << failed << 1;
+    QTest::newRow("empty archive") << "site"
+                                   << "5"
+                                   << ""
+                                   << "0" << false << failed << 1;
 }
 
 void TestUpdateDownload::failuresBeforeTheWorkers()
@@ -259,11 +289,13 @@ void TestUpdateDownload::pauseAndResume()
 
     QTest::mouseClick(m_window->Button2, Qt::LeftButton);
     QCOMPARE(m_window->Button2->text(), QStringLiteral("开始下载"));
-    QTest::qWait(300);
+    QTest::qWait(300); // transfers in flight are broken off
     const qint64 held = m_window->download()->receivedBytes();
     const int bar = m_window->ProgressBar1->value();
+    const int requests = gets();
     QTest::qWait(700);
     QCOMPARE(m_window->download()->receivedBytes(), held);
+    QCOMPARE(gets(), requests); // held workers do not even reconnect
     QCOMPARE(m_window->ProgressBar1->value(), bar);
     QVERIFY(held < 500000);
     // The bar shows the whole job, not one worker: it reaches past any one range's length.
