@@ -37,6 +37,14 @@ TFormupdate::TFormupdate(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint);
     setFixedSize(415, 253);
+    // The layout is laid out in pixels for a 12-pixel font; keep it whatever the desktop's default.
+    QFont windowFont = font();
+    windowFont.setPixelSize(12);
+    setFont(windowFont);
+    // The note's four lines only fit its 65 pixels with the CJK fonts' tall lines at 11 pixels.
+    QFont noteFont = windowFont;
+    noteFont.setPixelSize(11);
+    lblupdateNote->setFont(noteFont);
     setWindowTitle(captionText());
     setMouseTracking(true);
 

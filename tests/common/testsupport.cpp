@@ -72,16 +72,22 @@ RecordingLauncher::RecordingLauncher()
 
 QList<QStringList> RecordingLauncher::launches(int timeoutMs) const
 {
+    // The record file is created before the first start has written into it: wait for a complete
+    // record, not just for the file.
+    const auto readRecord = [this] {
+        QFile file(m_record);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
     QElapsedTimer timer;
     timer.start();
-    while (!QFile::exists(m_record) && timer.elapsed() < timeoutMs)
+    QByteArray record = readRecord();
+    while (!record.endsWith("--end--\n") && timer.elapsed() < timeoutMs) {
         QTest::qWait(20);
+        record = readRecord();
+    }
     QList<QStringList> result;
-    QFile file(m_record);
-    if (!file.open(QIODevice::ReadOnly))
-        return result;
     QStringList current;
-    for (const QByteArray& line : file.readAll().split('\n')) {
+    for (const QByteArray& line : record.split('\n')) {
         if (line == "--end--") {
             result.append(current);
             current.clear();

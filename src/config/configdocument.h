@@ -1,0 +1,31 @@
+#pragma once
+
+#include "config/remoteconfiguration.h"
+
+#include <QByteArray>
+
+#include <array>
+
+// One tag pair of the settings document and the field its value goes to.
+struct ConfigTag {
+    const char* start;
+    const char* end;
+    QByteArray RemoteConfiguration::*field;
+};
+
+// The 27 tag pairs, in the order in which the values are cut out.
+extern const std::array<ConfigTag, 27> kConfigTags;
+
+// Removes leading and trailing bytes with codes 0 to 32.
+QByteArray TrimControlAndSpace(const QByteArray& text);
+
+// The text up to (not including) its first zero byte.
+QByteArray CutAtFirstZero(const QByteArray& text);
+
+// GBK text with the single-byte letters A-Z lowered; both bytes of a double-byte character stay.
+QByteArray LowerAsciiLetters(const QByteArray& gbk);
+
+// The whole reading of a fetched document: trim, decipher with `keyText`, cut at the first zero
+// byte, lower-case, cut the 27 values out. Throws (EConvertError, EAESError) when the document
+// cannot be deciphered; then nothing of it is used.
+RemoteConfiguration ParseConfigDocument(const QByteArray& responseText, const QByteArray& keyText);

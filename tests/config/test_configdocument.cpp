@@ -1,0 +1,169 @@
+// Reading the settings document: hexadecimal layer, AES layer (checked against the openssl command
+// line), trimming, the zero-byte cut, lower-casing and cutting the values out.
+#include "config/configcipher.h"
+#include "config/configdocument.h"
+#include "config/configkey.h"
+#include "config/eaeserror.h"
+#include "config/econverterror.h"
+#include "search/textbetween.h"
+
+#include <QProcess>
+#include <QTest>
+
+class TestConfigDocument : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void hexToBytes();
+    void agreesWithOpensslCommandLine();
+    void cipherTextLengthRules();
+    void documentValues();
+    void documentTextAroundTheDigits();
+    void zeroByteAndDoubleByteCharacters();
+    void textBetweenEdges();
+};
+
+namespace {
+
+const QByteArray kHeader("\x12\x34\x56\x78", 4);
+
+RemoteConfiguration parse(const QByteArray& plain)
+{
+    return ParseConfigDocument(EncipherConfigText(plain, JoinConfigKey(), kHeader), JoinConfigKey());
+}
+
+QByteArray zeroFilled(QByteArray bytes)
+{
+    return bytes.append((16 - bytes.size() % 16) % 16, '\0');
+}
+
+// `openssl enc -aes-128-ecb -nopad` in the given direction, keyed with the key text zero-filled.
+QByteArray openssl(const char* direction, const QByteArray& input)
+{
+    const QString key = QString::fromLatin1(JoinConfigKey().toHex()).leftJustified(32, QLatin1Char('0'));
+    QProcess process;
+    process.start(QStringLiteral("openssl"),
+                  {QStringLiteral("enc"), QString::fromLatin1(direction), QStringLiteral("-aes-128-ecb"),
+                   QStringLiteral("-nopad"), QStringLiteral("-K"), key});
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished();
+    return process.exitCode() == 0 ? process.readAllStandardOutput() : "openssl failed";
+}
+
+} // namespace
+
+void TestConfigDocument::hexToBytes()
+{
+    QCOMPARE(HexToBytes(""), QByteArray());
+    QCOMPARE(HexToBytes("00fFaB7e"), QByteArray("\x00\xff\xab\x7e", 4));
+    QCOMPARE(HexToBytes("abc"), QByteArray("\xab\x0c")); // odd last digit alone
+    for (const char* bad : {"0g", "00 11", "0011\r\n2233", "-1", "0x10", "00z"})
+        QVERIFY_THROWS_EXCEPTION(EConvertError, HexToBytes(bad));
+}
+
+void TestConfigDocument::agreesWithOpensslCommandLine()
+{
+    QCOMPARE(JoinConfigKey().size(), 9);
+    const QByteArray plain = "<Version>1.0.2.0</Version>\r\n<BulletinWord>\xb5\xe7\xd3\xb0</BulletinWord>\r\n";
+
+    // Enciphered by openssl, read by the program (lower-case digits this time).
+    const QByteArray document = (kHeader + openssl("-e", zeroFilled(plain))).toHex();
+    QCOMPARE(DecipherConfigText(document, JoinConfigKey()), zeroFilled(plain));
+    QCOMPARE(ParseConfigDocument(document, JoinConfigKey()).BulletinWord, QByteArray("\xb5\xe7\xd3\xb0"));
+
+    // Sealed by the program's (and the sealing tool's) code, opened by openssl.
+    const QByteArray sealed = EncipherConfigText(plain, JoinConfigKey(), kHeader);
+    QVERIFY(sealed.startsWith("12345678"));
+    QCOMPARE(openssl("-d", HexToBytes(sealed.mid(8))), zeroFilled(plain));
+
+    // Another key gives other bytes, not an error.
+    QVERIFY(DecipherConfigText(sealed, "another") != zeroFilled(plain));
+}
+
+void TestConfigDocument::cipherTextLengthRules()
+{
+    const QByteArray header("00112233");
+    const QByteArray block(32, 'a');
+    QVERIFY_THROWS_EXCEPTION(EAESError, DecipherConfigText("001122", JoinConfigKey()));
+    for (const QByteArray& document : {header, header + block.left(30), header + block + "ab", header + block + "a"}) {
+        try {
+            DecipherConfigText(document, JoinConfigKey());
+            QFAIL(document.constData());
+        } catch (const EAESError& error) {
+            QCOMPARE(QByteArray(error.what()), QByteArray("Invalid buffer size for decryption"));
+        }
+    }
+    QCOMPARE(DecipherConfigText(header + block, JoinConfigKey()).size(), 16);
+}
+
+void TestConfigDocument::documentValues()
+{
+    const QByteArray plain = "garbage before\r\n"
+                             "<VERSION>1.0.2.0</VERSION><FrcUp>1</FrcUp>\r\n"
+                             "<Version> 1.0.1.0</Version>\r\n" // the second one does not count
+                             "<BulletinShow>show</BulletinShow><BulletinWord>Word\r\nTwo</BulletinWord>\r\n"
+                             "<AdWebAdr>HTTP://Ad.Example/Path?Q=1</AdWebAdr>\r\n"
+                             "</updateline2>\r\n"           // start tag missing, end tag present
+                             "</Cldline1>x<Cldline1>y\r\n"; // end tag before start tag
+    const RemoteConfiguration config = parse(plain);
+    QCOMPARE(config.Version, QByteArray("1.0.2.0"));
+    QCOMPARE(config.FrcUp, QByteArray("1"));
+    QCOMPARE(config.BulletinShow, QByteArray("show"));
+    QCOMPARE(config.BulletinWord, QByteArray("word\r\ntwo")); // as it stands, lowered
+    QCOMPARE(config.Bulletin, QByteArray());                  // not found inside <BulletinShow>
+    QCOMPARE(config.AdWebAdr, QByteArray("http://ad.example/path?q=1"));
+    QCOMPARE(config.Cldline1, QByteArray());
+    QCOMPARE(config.updateline1, QByteArray()); // both tags missing
+    // Missing start tag: from position length("<updateline2>") = 13 (counted from 1) to the end tag.
+    const QByteArray lowered = plain.toLower();
+    QCOMPARE(config.updateline2, lowered.mid(12, lowered.indexOf("</updateline2>") - 12));
+    QCOMPARE(parse("<BulletinShow>a</BulletinShow><Bulletin>b</Bulletin>").Bulletin, QByteArray("b"));
+}
+
+void TestConfigDocument::documentTextAroundTheDigits()
+{
+    const QByteArray digits = EncipherConfigText("<Version>1.0.2.0</Version>", JoinConfigKey(), kHeader);
+    // Either case, blanks and control characters around the run, anything after a zero byte.
+    for (const QByteArray& body :
+         {digits.toLower(), " \t\r\n" + digits + "\r\n\x01 ", digits + QByteArray("\0trailing junk", 14)})
+        QCOMPARE(ParseConfigDocument(body, JoinConfigKey()).Version, QByteArray("1.0.2.0"));
+    // One line break inside the run spoils the whole document.
+    QVERIFY_THROWS_EXCEPTION(EConvertError,
+                             ParseConfigDocument(digits.left(20) + "\r\n" + digits.mid(20), JoinConfigKey()));
+    QVERIFY_THROWS_EXCEPTION(EConvertError, ParseConfigDocument("<html>error</html>", JoinConfigKey()));
+    QVERIFY_THROWS_EXCEPTION(EAESError, ParseConfigDocument(digits.chopped(2), JoinConfigKey()));
+}
+
+void TestConfigDocument::zeroByteAndDoubleByteCharacters()
+{
+    const RemoteConfiguration config = parse(QByteArray("<Version>1.0.2.0</Version>\0<FrcUp>1</FrcUp>", 43));
+    QCOMPARE(config.Version, QByteArray("1.0.2.0"));
+    QCOMPARE(config.FrcUp, QByteArray()); // lost after the zero byte
+    // A text that fills its last block exactly has no zero byte at all.
+    QCOMPARE(parse("<FrcUp>0</FrcUp><Version>9</Version>" + QByteArray(12, ' ')).Version, QByteArray("9"));
+
+    // 0x81 0x41 and 0xB0 0x5A are double-byte characters whose second byte looks like "A" / "Z".
+    const QByteArray lowered("ab\x81\x41\xb0\x5a\xb5\xe7"
+                             "cd");
+    QCOMPARE(parse("<BulletinWord>AB\x81\x41\xb0\x5a\xb5\xe7"
+                   "Cd</BulletinWord>")
+                 .BulletinWord,
+             lowered);
+    QCOMPARE(LowerAsciiLetters("A\x81"), QByteArray("a\x81")); // a lead byte at the very end stays
+}
+
+void TestConfigDocument::textBetweenEdges()
+{
+    QCOMPARE(TextBetween("a<Version>1.2</Version>b", "</Version>", "<Version>"), QByteArray());
+    QCOMPARE(TextBetween("<VERSION>Mixed</version>", "<version>", "</VERSION>"), QByteArray("Mixed"));
+    QCOMPARE(TextBetween("<a>unterminated", "<a>", "</a>"), QByteArray());
+    QCOMPARE(TextBetween("0123456789</a>", "<a>", "</a>"), QByteArray("23456789")); // s counts as 0
+    // A marker never matches from the second byte of a double-byte character (0x81 0x41 is one).
+    QCOMPARE(TextBetween("\x81"
+                         "Ab=1&ab=2;",
+                         "ab=", ";"),
+             QByteArray("2"));
+}
+
+QTEST_GUILESS_MAIN(TestConfigDocument)
+#include "test_configdocument.moc"

@@ -1,0 +1,199 @@
+// The settings document end to end against the sample site: fetched one second after the main
+// window's creation, read, applied in order; failures silent; a silent server freezes nothing.
+#include "app/tformmain.h"
+#include "app/windowrefs.h"
+#include "config/configdocumentfetch.h"
+#include "config/fetchremoteconfiguration.h"
+#include "config/remoteconfiguration.h"
+#include "samplesite.h"
+#include "update/tformupdate.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+class TestRemoteFetch : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void timerFetchesOnceAfterOneSecond();
+    void documentIsAppliedInOrder();
+    void bulletinWord_data();
+    void bulletinWord();
+    void failures_data();
+    void failures();
+    void silentServerLeavesTheWindowResponsive();
+
+private:
+    void setSwitch(const char* name, const QString& value) { m_site.setSwitch(QString::fromLatin1(name), value); }
+
+    SampleSite m_site;
+    std::unique_ptr<TFormmain> m_main;
+};
+
+namespace {
+// Starts a fetch and waits until it has been read and applied (or dropped).
+bool fetchAndWait()
+{
+    QPointer<ConfigDocumentFetch> fetch = FetchRemoteConfiguration();
+    QElapsedTimer timer;
+    timer.start();
+    while (fetch && timer.elapsed() < 10000)
+        QTest::qWait(10);
+    return fetch.isNull();
+}
+} // namespace
+
+void TestRemoteFetch::initTestCase()
+{
+    QVERIFY(m_site.start() > 0);
+}
+
+void TestRemoteFetch::init()
+{
+    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
+    RemoteConfig() = RemoteConfiguration{};
+    m_main = std::make_unique<TFormmain>();
+    Formmain = m_main.get();
+    m_main->EdtSearch->setText(QStringLiteral("typed"));
+    m_site.clearRequestLog();
+}
+
+void TestRemoteFetch::cleanup()
+{
+    m_main.reset();
+    RemoteConfig() = RemoteConfiguration{};
+    setSwitch("settings", {});
+    setSwitch("settings.BulletinWord", QStringLiteral("0"));
+    setSwitch("settings.Version", QStringLiteral("1.0.1.0"));
+}
+
+void TestRemoteFetch::timerFetchesOnceAfterOneSecond()
+{
+    QTest::qWait(700);
+    QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/entcry.txt")), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_main->statusPanelText(2), QStringLiteral("当前版本:1.0.1.0    您的版本已是最新!"),
+                              5000);
+    QVERIFY(!m_main->Tmrchkupdate.isActive());
+    QTest::qWait(1500);
+    QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/entcry.txt")), 1);
+}
+
+void TestRemoteFetch::documentIsAppliedInOrder()
+{
+    m_main->Tmrchkupdate.stop();
+    setSwitch("settings.Version", QStringLiteral("1.0.2.0"));
+    setSwitch("settings.BulletinWord", QStringLiteral("速度与激情 ABC"));
+    QPointer<ConfigDocumentFetch> fetch = FetchRemoteConfiguration();
+    QCOMPARE(RemoteConfig().Version, QByteArray()); // nothing filled before the document arrives
+
+    // The update window is modal: it is looked at and closed from inside its own loop.
+    QString boxWhileOpen;
+    QString versionLine;
+    QList<bool> mirrors;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, this, [&] {
+        if (auto* window = qobject_cast<TFormupdate*>(QApplication::activeModalWidget())) {
+            boxWhileOpen = m_main->EdtSearch->text();
+            versionLine = window->lblupnote->text();
+            mirrors = {window->BtnBypass1->isVisible(), window->BtnBypass2->isVisible(),
+                       window->BtnBypass3->isVisible()};
+            window->close();
+        }
+    });
+    watcher.start(20);
+    QTRY_VERIFY_WITH_TIMEOUT(fetch.isNull(), 10000);
+    QCOMPARE(versionLine, QStringLiteral("版本1.0.2.0  更新说明"));
+    QCOMPARE(RemoteConfig().updateline1, m_site.baseUrl() + "/update/mirror1/");
+    QCOMPARE(mirrors, (QList<bool>{true, false, true})); // updateline2 is "0" in the template
+    QCOMPARE(boxWhileOpen, QStringLiteral("typed"));     // the word waits for the update window
+    QCOMPARE(m_main->EdtSearch->text(), QStringLiteral("速度与激情 abc"));
+}
+
+void TestRemoteFetch::bulletinWord_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("0 leaves the box alone") << QStringLiteral("0") << QStringLiteral("typed");
+    QTest::newRow("missing empties the box") << QStringLiteral("(missing)") << QString();
+    QTest::newRow("empty empties the box") << QString() << QString();
+}
+
+void TestRemoteFetch::bulletinWord()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, box);
+    m_main->Tmrchkupdate.stop();
+    setSwitch("settings.BulletinWord", word);
+    QVERIFY(fetchAndWait());
+    QCOMPARE(RemoteConfig().Version, QByteArray("1.0.1.0"));
+    QCOMPARE(m_main->EdtSearch->text(), box);
+}
+
+void TestRemoteFetch::failures_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("no document") << QStringLiteral("none") << QString() << QStringLiteral("typed");
+    QTest::newRow("error page") << QStringLiteral("garbage") << QString() << QStringLiteral("typed");
+    QTest::newRow("server down") << QStringLiteral("down") << QString() << QStringLiteral("typed");
+    // Deciphered with the wrong key, the document holds no tags at all: it is applied empty.
+    QTest::newRow("wrong key") << QStringLiteral("wrong-key") << QStringLiteral("提示：无法连接服务器!!") << QString();
+}
+
+void TestRemoteFetch::failures()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, status);
+    QFETCH(QString, box);
+    m_main->Tmrchkupdate.stop();
+    m_site.setSwitch(QStringLiteral("settings"), mode);
+    if (mode == QLatin1String("down")) {
+        QTcpServer closed; // a port nobody listens on once this is gone
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        qputenv("QUVO_PRODUCT_SERVER", "http://127.0.0.1:" + QByteArray::number(closed.serverPort()));
+    }
+    QVERIFY(fetchAndWait());
+    QCOMPARE(m_main->statusPanelText(2), status);
+    QCOMPARE(m_main->EdtSearch->text(), box);
+    const RemoteConfiguration& config = RemoteConfig();
+    for (const QByteArray* field : {&config.Version, &config.FrcUp, &config.updateline1, &config.AttentionAdr})
+        QVERIFY(field->isEmpty());
+}
+
+void TestRemoteFetch::silentServerLeavesTheWindowResponsive()
+{
+    m_main->Tmrchkupdate.stop();
+    QTcpServer silent; // accepts connections (the system does) and never answers
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    qputenv("QUVO_PRODUCT_SERVER", "http://127.0.0.1:" + QByteArray::number(silent.serverPort()));
+
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
+    ticker.start(10);
+    QElapsedTimer clock;
+    clock.start();
+    QPointer<ConfigDocumentFetch> fetch = FetchRemoteConfiguration();
+    QVERIFY(clock.elapsed() < 200);
+    QTest::qWait(1500);
+    QVERIFY(fetch && fetch->isRunning());
+    QVERIFY2(ticks >= 60, qPrintable(QString::number(ticks)));
+    QCOMPARE(m_main->statusPanelText(2), QString());
+
+    // Closing the window gives up the request without waiting for its time limits.
+    clock.restart();
+    m_main.reset();
+    QVERIFY(fetch.isNull());
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+}
+
+QTEST_MAIN(TestRemoteFetch)
+#include "test_remotefetch.moc"
