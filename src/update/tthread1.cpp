@@ -22,15 +22,15 @@ ContentRange parseContentRange(const QByteArray& value)
     const QByteArray text = value.trimmed();
     if (!text.startsWith("bytes "))
         return range;
-    const QByteArray spec = text.mid(6).trimmed();
-    const qsizetype dash = spec.indexOf('-');
-    const qsizetype slash = spec.indexOf('/');
+    const QByteArray rangeText = text.mid(6).trimmed();
+    const qsizetype dash = rangeText.indexOf('-');
+    const qsizetype slash = rangeText.indexOf('/');
     if (dash <= 0 || slash <= dash + 1)
         return range;
     bool okFirst = false, okLast = false, okTotal = true;
-    range.first = spec.left(dash).toLongLong(&okFirst);
-    range.last = spec.mid(dash + 1, slash - dash - 1).toLongLong(&okLast);
-    const QByteArray total = spec.mid(slash + 1);
+    range.first = rangeText.left(dash).toLongLong(&okFirst);
+    range.last = rangeText.mid(dash + 1, slash - dash - 1).toLongLong(&okLast);
+    const QByteArray total = rangeText.mid(slash + 1);
     if (total != "*")
         range.total = total.toLongLong(&okTotal);
     range.valid = okFirst && okLast && okTotal && range.first >= 0 && range.last >= range.first;

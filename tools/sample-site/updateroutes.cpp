@@ -39,12 +39,12 @@ ByteRange parseRange(const std::string& header, qint64 size)
     const QByteArray text = QByteArray::fromStdString(header).trimmed();
     if (!text.startsWith("bytes=") || text.contains(','))
         return range;
-    const QByteArray spec = text.mid(6);
-    const qsizetype dash = spec.indexOf('-');
+    const QByteArray rangeText = text.mid(6);
+    const qsizetype dash = rangeText.indexOf('-');
     if (dash < 0)
         return range;
     bool okFirst = true, okLast = true;
-    const QByteArray firstText = spec.left(dash), lastText = spec.mid(dash + 1);
+    const QByteArray firstText = rangeText.left(dash), lastText = rangeText.mid(dash + 1);
     if (firstText.isEmpty()) {
         const qint64 suffix = lastText.toLongLong(&okLast);
         if (!okLast || suffix <= 0)
