@@ -10,6 +10,7 @@ struct TransferState {
     const HttpRequest* request = nullptr;
     HttpResponse* response = nullptr;
     bool aborted = false;
+    long blockStatus = 0; // status line of the header block being read
 };
 
 void ensureGlobalInit()
@@ -48,6 +49,18 @@ size_t onHeader(char* data, size_t size, size_t count, void* user)
         state->response->headers.clear();
         state->response->contentLength = -1;
         state->response->contentType.clear();
+        const QList<QByteArray> parts = line.split(' ');
+        state->blockStatus = parts.size() > 1 ? parts[1].toLong() : 0;
+        return bytes;
+    }
+    if (line.isEmpty()) {
+        // End of a header block. Only a final reply is handed to the caller.
+        const bool finalReply = state->blockStatus >= 200;
+        if (finalReply && state->request->onHeaders &&
+            !state->request->onHeaders(state->blockStatus, state->response->headers)) {
+            state->aborted = true;
+            return 0;
+        }
         return bytes;
     }
     const qsizetype colon = line.indexOf(':');
@@ -134,8 +147,11 @@ HttpResponse perform(const HttpRequest& request)
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     response.status = status;
     response.transferOk = code == CURLE_OK;
-    response.couldNotConnect = code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_HOST;
+    curl_off_t connectTime = 0;
+    curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connectTime);
     response.timedOut = code == CURLE_OPERATION_TIMEDOUT;
+    response.couldNotConnect = code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_HOST ||
+                               (response.timedOut && connectTime == 0 && status == 0);
     if (!response.transferOk)
         response.error = QString::fromUtf8(curl_easy_strerror(code));
 

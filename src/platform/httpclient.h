@@ -25,12 +25,15 @@ struct HttpRequest {
     std::function<void(qint64 received, qint64 total)> progress;
     // Polled during the transfer; when it becomes true the request is aborted.
     const std::atomic<bool>* cancel = nullptr;
+    // Called once the header block of the final reply has arrived (informational 1xx replies are
+    // skipped), before any body byte; names are lower-cased. Return false to abort the request.
+    std::function<bool(long status, const QList<QPair<QByteArray, QByteArray>>& headers)> onHeaders;
 };
 
 struct HttpResponse {
     bool transferOk = false;  // the exchange completed at the transport level
     int curlCode = 0;         // CURLcode of the transfer
-    bool couldNotConnect = false;
+    bool couldNotConnect = false; // refused, unresolvable, or the connect time limit ran out
     bool timedOut = false;
     bool bodyTooLarge = false;
     QString error;            // libcurl's description when !transferOk

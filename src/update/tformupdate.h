@@ -3,7 +3,9 @@
 #include "ui_tformupdate.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
+class DownloadJob;
 class QFileDialog;
 
 // The update window: tells what the new version is, links to the home page and the mirror pages,
@@ -35,6 +37,7 @@ public:
     // --- download (update/tformupdate_download.cpp) ---
     void ButtonDownClick();
     void Button2Click();
+    DownloadJob* download() const { return m_download; } // the running or last job, null before the first
 
     // The texts the window starts with, built from the product site's address.
     static QString captionText();
@@ -51,4 +54,18 @@ private:
     void openMirror(int number);
 
     QLabel* m_statusPanel = nullptr;
+
+    // --- download (update/tformupdate_download.cpp) ---
+    void startDownload();
+    QString chooseSavePath(const QString& proposedName);
+    void addStatusLine(const QString& line);
+    void downloadTransferStarted(qint64 total);
+    void downloadProgress(qint64 received, qint64 total);
+    void downloadSucceeded(qint64 size);
+    void downloadFailed();
+
+    DownloadJob* m_download = nullptr;
+    QElapsedTimer m_downloadClock; // from the click on ButtonDown, dialogs included
+    bool m_transferring = false;   // Button2 pauses while set and lets the workers go on otherwise
+    int m_progressShift = 0;       // the bar counts bytes >> shift, so that any size fits its int range
 };

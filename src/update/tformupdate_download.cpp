@@ -1,10 +1,218 @@
 // The update window's download: size request, segment workers, joining.
+#include "app/tformmain.h"
+#include "app/windowrefs.h"
+#include "platform/messageboxes.h"
+#include "update/downloadjob.h"
+#include "update/downloadseams.h"
+#include "update/filenamefromaddress.h"
+#include "update/myexception1.h"
+#include "update/requestfilesize.h"
 #include "update/tformupdate.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QUrl>
+
+#include <climits>
+
+namespace {
+
+DownloadSeams::SaveDialogAnswer& saveAnswer()
+{
+    static DownloadSeams::SaveDialogAnswer answer;
+    return answer;
+}
+
+std::optional<DownloadOptions>& optionsOverride()
+{
+    static std::optional<DownloadOptions> options;
+    return options;
+}
+
+constexpr int maxWorkers = 10;
+
+} // namespace
+
+namespace DownloadSeams {
+
+void answerSaveDialogForTesting(SaveDialogAnswer answer)
+{
+    saveAnswer() = std::move(answer);
+}
+
+const SaveDialogAnswer& saveDialogAnswer()
+{
+    return saveAnswer();
+}
+
+void setOptionsForTesting(std::optional<DownloadOptions> options)
+{
+    optionsOverride() = std::move(options);
+}
+
+DownloadOptions options()
+{
+    return optionsOverride().value_or(DownloadOptions{});
+}
+
+} // namespace DownloadSeams
 
 void TFormupdate::ButtonDownClick()
 {
+    try {
+        startDownload();
+    } catch (const MyException1& failure) {
+        MessageBoxes::error(this, failure.text());
+        Edit2->clear();
+    } catch (const std::exception&) {
+        MessageBoxes::inform(this, QStringLiteral("升级过程失败,请重新到主页下载更新!"));
+    }
+}
+
+void TFormupdate::startDownload()
+{
+    m_downloadClock.start();
+    const QString address = Edit1->text();
+    if (address.isEmpty()) {
+        MessageBoxes::error(this, QStringLiteral("请输入下载地址!"));
+        return;
+    }
+    const QString targetPath = chooseSavePath(FileNameFromAddress(address));
+    if (targetPath.isEmpty())
+        return; // the dialog was cancelled: no folder, no download
+
+    int workers = 0;
+    if (!Edit2->text().isEmpty()) {
+        bool ok = false;
+        workers = Edit2->text().trimmed().toInt(&ok, 10);
+        if (!ok) {
+            MessageBoxes::error(this, QStringLiteral("请输入数字\r"));
+            return;
+        }
+    } else if (MessageBoxes::askYesNo(this, QStringLiteral("请指定线程数，最大支持10个线程，默认为单线程下载！"))) {
+        workers = 1;
+    } else {
+        return;
+    }
+    if (workers > maxWorkers)
+        throw MyException1(QStringLiteral("超过线程限制数，请重新开始！"));
+
+    const QByteArray url = QUrl(address, QUrl::TolerantMode).toEncoded();
+    const DownloadOptions options = DownloadSeams::options();
+    const FileSizeReply size = RequestFileSize(url, options);
+    switch (size.outcome) {
+    case FileSizeReply::Outcome::SocketError:
+        MessageBoxes::error(this, QStringLiteral("下载过程取消或无法连接服务器,错误代码(1)!"));
+        return;
+    case FileSizeReply::Outcome::ConnectFailed:
+        MessageBoxes::error(this, QStringLiteral("下载过程取消或无法连接服务器,错误代码(2)!"));
+        return;
+    case FileSizeReply::Outcome::HttpError:
+        MessageBoxes::error(this, QStringLiteral("目标文件找不到！"));
+        return;
+    case FileSizeReply::Outcome::Ok:
+        break;
+    }
+    // No worker, or an empty archive: nothing worth calling an update can come of it.
+    if (workers < 1 || size.size == 0) {
+        MessageBoxes::inform(this, QStringLiteral("升级过程失败,请重新到主页下载更新!"));
+        return;
+    }
+
+    delete m_download;
+    m_download = new DownloadJob(this);
+    connect(m_download, &DownloadJob::transferStarted, this, &TFormupdate::downloadTransferStarted);
+    connect(m_download, &DownloadJob::progressChanged, this, &TFormupdate::downloadProgress);
+    connect(m_download, &DownloadJob::statusLine, this, &TFormupdate::addStatusLine);
+    connect(m_download, &DownloadJob::segmentEnded, this,
+            [this](const QString& partFileName) { addStatusLine(partFileName + QStringLiteral("download")); });
+    connect(m_download, &DownloadJob::mergeStarted, this,
+            [this] { addStatusLine(QStringLiteral("正在合并删除临时文件")); });
+    connect(m_download, &DownloadJob::succeeded, this, &TFormupdate::downloadSucceeded);
+    connect(m_download, &DownloadJob::failed, this, &TFormupdate::downloadFailed);
+    // A new job starts running; Button2 follows it from its first byte on.
+    m_transferring = false;
+    Button2->setText(QStringLiteral("暂停下载"));
+    if (m_download->start(url, targetPath, workers, size.size, options) != DownloadJob::StartResult::Started) {
+        MessageBoxes::inform(this, QStringLiteral("创建线程失败!"));
+        return;
+    }
+    ButtonDown->setEnabled(false);
+}
+
+QString TFormupdate::chooseSavePath(const QString& proposedName)
+{
+    if (saveAnswer())
+        return saveAnswer()(QDir(SaveDialog1->directory()).filePath(proposedName));
+    SaveDialog1->selectFile(proposedName);
+    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
+        return {};
+    return SaveDialog1->selectedFiles().constFirst();
+}
+
+void TFormupdate::addStatusLine(const QString& line)
+{
+    ListBox1->addItem(line);
+    ListBox1->setCurrentRow(ListBox1->count() - 1);
+}
+
+void TFormupdate::downloadTransferStarted(qint64 total)
+{
+    m_transferring = !m_download->isPaused();
+    m_progressShift = 0;
+    while (total > 0 && (total >> m_progressShift) > INT_MAX)
+        ++m_progressShift;
+    ProgressBar1->setRange(0, total < 0 ? 0 : int(total >> m_progressShift)); // unknown length: busy bar
+    ProgressBar1->setValue(0);
+}
+
+void TFormupdate::downloadProgress(qint64 received, qint64 total)
+{
+    if (total >= 0)
+        ProgressBar1->setValue(int(std::min(received, total) >> m_progressShift));
+}
+
+void TFormupdate::downloadSucceeded(qint64 size)
+{
+    if (ProgressBar1->maximum() == 0) {
+        ProgressBar1->setRange(0, 1);
+        ProgressBar1->setValue(1);
+    } else {
+        downloadProgress(size, size);
+    }
+    addStatusLine(QStringLiteral("更新成功"));
+    if (Formmain)
+        Formmain->wbAllNum.navigate("/update/update.php");
+    lblSchedule->setText(QStringLiteral("更新成功啦,请重新打开更新好的程序吧!"));
+    BtnQuit->setText(QStringLiteral("退出"));
+    downloadCompleted = true;
+
+    const qint64 seconds = m_downloadClock.elapsed() / 1000;
+    MessageBoxes::inform(this, QStringLiteral("恭喜您了^_^,软件已成功更新,请再次打开更新好的程序吧!"));
+    lblSchedule->setText(QStringLiteral("更新成功啦,耗时") +
+                         QStringLiteral("%1").arg(seconds, 2, 10, QLatin1Char('0')) + QStringLiteral("秒") +
+                         QStringLiteral("请重新打开更新好的程序吧!"));
+}
+
+void TFormupdate::downloadFailed()
+{
+    const QString text = QStringLiteral("下载文件出错，临时文件已删除，请重新下载！");
+    addStatusLine(text);
+    lblSchedule->setText(text);
+    ButtonDown->setEnabled(true); // the user may try again
 }
 
 void TFormupdate::Button2Click()
 {
+    if (m_transferring) {
+        if (m_download)
+            m_download->pause();
+        m_transferring = false;
+        Button2->setText(QStringLiteral("开始下载"));
+    } else {
+        if (m_download)
+            m_download->resume();
+        m_transferring = true;
+        Button2->setText(QStringLiteral("暂停下载"));
+    }
 }

@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <sys/socket.h>
+
 SampleSite::SampleSite() : m_server(std::make_unique<httplib::Server>())
 {
     m_server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
@@ -12,6 +14,12 @@ SampleSite::SampleSite() : m_server(std::make_unique<httplib::Server>())
     });
     m_server->set_keep_alive_max_count(100);
     m_server->new_task_queue = [] { return new httplib::ThreadPool(16); };
+    // The library listens with a backlog of 5, so a burst of parallel connections (ten download
+    // workers) would see SYNs dropped and retried a second later. Remember the socket to widen it.
+    m_server->set_socket_options([this](auto sock) {
+        httplib::default_socket_options(sock);
+        m_listenSocket = int(sock);
+    });
     registerSearchRoutes(*this);
     registerSettingsRoutes(*this);
     registerUpdateRoutes(*this);
@@ -31,6 +39,8 @@ int SampleSite::start(int port)
         port = -1;
     if (port <= 0)
         return 0;
+    if (m_listenSocket >= 0)
+        ::listen(m_listenSocket, 128);
     m_port = port;
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
     while (!m_server->is_running() && m_thread.joinable())

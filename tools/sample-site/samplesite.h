@@ -47,6 +47,7 @@ private:
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = 0;
+    int m_listenSocket = -1;
     mutable std::mutex m_mutex;
     QMap<QString, QString> m_switches;
     QStringList m_log;

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "update/downloadoptions.h"
+#include "update/downloadround.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TThread1;
+
+// One download of the update archive: N workers fetch the byte ranges into part files, the last
+// one to finish joins them. Lives on the window's thread; everything the workers report reaches
+// it as queued calls, and its signals are always emitted on its own thread.
+class DownloadJob final : public QObject, private SegmentHost {
+    Q_OBJECT
+public:
+    enum class StartResult { Started, NothingToFetch, WorkersFailed };
+
+    explicit DownloadJob(QObject* parent = nullptr);
+    ~DownloadJob() override; // calls the job off and waits for its workers
+
+    // fileSize: the length the server named, -1 when it named none (one connection then).
+    StartResult start(const QByteArray& address, const QString& targetPath, int workerCount, qint64 fileSize,
+                      const DownloadOptions& options = {});
+    void pause();
+    void resume();
+    // Stops the workers and removes the part files; neither succeeded nor failed follows.
+    void cancel();
+
+    bool isPaused() const { return m_paused; }
+    bool isRunning() const { return m_running; }
+    int connectionCount() const;
+    qint64 fileSize() const { return m_fileSize; }
+    qint64 receivedBytes() const;
+
+Q_SIGNALS:
+    void transferStarted(qint64 total);
+    void progressChanged(qint64 received, qint64 total); // all workers together; total -1 when unknown
+    void statusLine(const QString& line);
+    void segmentEnded(const QString& partFileName);
+    void fellBackToOneConnection(); // the server ignored byte ranges
+    void mergeStarted();
+    void succeeded(qint64 size);
+    void failed();
+
+private:
+    enum class RoundEnd { Succeeded, Failed, FallBack, CalledOff };
+
+    // SegmentHost: called on the workers' threads.
+    void transferBegan(DownloadRound& round) override;
+    void bytesArrived(DownloadRound& round) override;
+    void statusText(const QString& line) override;
+    void segmentDone(DownloadRound& round, int segmentNumber) override;
+    void lastWorkerFinished(DownloadRound& round) override;
+
+    bool startRound(QList<SegmentRange> segments, bool wholeFile);
+    void roundEnded(const std::shared_ptr<DownloadRound>& round, RoundEnd end, qint64 size);
+    void post(std::function<void()> call);
+
+    QByteArray m_address;
+    QString m_targetPath;
+    qint64 m_fileSize = -1;
+    DownloadOptions m_options;
+    bool m_paused = false;
+    bool m_running = false;
+    std::shared_ptr<DownloadRound> m_round;
+    std::vector<std::unique_ptr<TThread1>> m_workers;
+    QElapsedTimer m_clock;
+    std::atomic<bool> m_progressPending = false;
+    std::atomic<qint64> m_lastProgressMs = -1000;
+};

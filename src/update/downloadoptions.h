@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+#include <functional>
+
+// Time limits and retry rules of an update download. The defaults suit a real server; tests and
+// the command-line front end shorten them.
+struct DownloadOptions {
+    long connectTimeoutMs = 10000;
+    long stallTimeoutSec = 20;         // a connection that delivers nothing for this long is dropped
+    long sizeRequestTimeoutMs = 30000; // the size request runs on the window's thread: keep it bounded
+    int maxStalledAttempts = 5;        // attempts in a row that bring no new byte before a segment fails
+    int retryDelayMs = 500;            // grows with each attempt in a row that brought nothing
+    // Tests only: called by each worker just before it counts itself finished, so that tests can
+    // make workers finish at the same moment.
+    std::function<void(int segment)> beforeFinishCount;
+};
+
+// The header lines every update request carries (size request and segments alike).
+QList<QByteArray> updateRequestHeaders();

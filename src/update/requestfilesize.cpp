@@ -1,0 +1,36 @@
+#include "update/requestfilesize.h"
+
+#include "platform/httpclient.h"
+
+QList<QByteArray> updateRequestHeaders()
+{
+    return {"User-Agent: Mozilla/3.0 (compatible; Indy Library)", "Accept: text/html, */*", "Content-Type: text/html"};
+}
+
+FileSizeReply RequestFileSize(const QByteArray& address, const DownloadOptions& options)
+{
+    HttpRequest request;
+    request.url = address;
+    request.method = "HEAD";
+    request.headers = updateRequestHeaders();
+    request.followRedirects = false;
+    request.connectTimeoutMs = options.connectTimeoutMs;
+    request.stallTimeoutSec = options.stallTimeoutSec;
+    request.totalTimeoutMs = options.sizeRequestTimeoutMs;
+    const HttpResponse response = HttpClient::perform(request);
+
+    FileSizeReply reply;
+    reply.status = response.status;
+    if (!response.transferOk) {
+        reply.outcome =
+            response.couldNotConnect ? FileSizeReply::Outcome::ConnectFailed : FileSizeReply::Outcome::SocketError;
+        return reply;
+    }
+    if (response.status < 200 || response.status >= 300) {
+        reply.outcome = FileSizeReply::Outcome::HttpError;
+        return reply;
+    }
+    reply.outcome = FileSizeReply::Outcome::Ok;
+    reply.size = response.contentLength;
+    return reply;
+}

@@ -1,0 +1,454 @@
+// The update download without its window: plans, names, the size request, real downloads against
+// the sample site with and without its faults, joining, pause and completion.
+#include "samplesite.h"
+#include "update/downloadjob.h"
+#include "update/filenamefromaddress.h"
+#include "update/mergepartfiles.h"
+#include "update/requestfilesize.h"
+#include "update/segmentplan.h"
+#include "updatearchive.h"
+#include "updatetesthelpers.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <barrier>
+#include <memory>
+
+using Ranges = QList<QPair<qint64, qint64>>;
+Q_DECLARE_METATYPE(Ranges)
+
+class TestDownloadCore : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void segmentPlans_data();
+    void segmentPlans();
+    void plansCoverEveryByteOnce();
+    void fileNames_data();
+    void fileNames();
+    void sizeRequestSendsItsHeadersAndFollowsNothing();
+    void sizeRequestOutcomes();
+    void downloadsByteForByte_data();
+    void downloadsByteForByte();
+    void faults_data();
+    void faults();
+    void repliesThatDoNotMatchTheRangeFail_data();
+    void repliesThatDoNotMatchTheRangeFail();
+    void staleFilesAreWrittenOver();
+    void completionRunsOnceWhenWorkersFinishTogether();
+    void endingTheJobStopsWorkersAndRemovesParts();
+    void joiningChecksTheSize();
+
+private:
+    struct Outcome {
+        int successes = 0;
+        int failures = 0;
+        int merges = 0;
+        int fallBacks = 0;
+    };
+    Outcome run(DownloadJob& job, const QByteArray& url, const QString& target, int workers, qint64 size,
+                const DownloadOptions& options = quickOptions());
+    QByteArray archiveUrl() const { return m_site.baseUrl() + "/update/qorvex.rar"; }
+    int archiveGets() const { return m_site.countRequests(QStringLiteral("GET /update/qorvex.rar")); }
+
+    SampleSite m_site;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestDownloadCore::initTestCase()
+{
+    QVERIFY(m_site.start() > 0);
+}
+
+void TestDownloadCore::init()
+{
+    for (const char* name : {"update.fault", "update.rate", "update.drop.count", "update.size"})
+        m_site.setSwitch(QString::fromLatin1(name), QString());
+    m_site.clearRequestLog();
+    m_dir = std::make_unique<QTemporaryDir>();
+}
+
+TestDownloadCore::Outcome TestDownloadCore::run(DownloadJob& job, const QByteArray& url, const QString& target,
+                                                int workers, qint64 size, const DownloadOptions& options)
+{
+    Outcome outcome;
+    QSignalSpy succeeded(&job, &DownloadJob::succeeded);
+    QSignalSpy failed(&job, &DownloadJob::failed);
+    QSignalSpy merged(&job, &DownloadJob::mergeStarted);
+    QSignalSpy fellBack(&job, &DownloadJob::fellBackToOneConnection);
+    if (job.start(url, target, workers, size, options) != DownloadJob::StartResult::Started)
+        return outcome;
+    if (!QTest::qWaitFor([&] { return succeeded.count() + failed.count() > 0; }, 30000))
+        qWarning("the job neither succeeded nor failed in time");
+    QTest::qWait(50); // a second outcome, were there one, would have arrived by now
+    outcome.successes = int(succeeded.count());
+    outcome.failures = int(failed.count());
+    outcome.merges = int(merged.count());
+    outcome.fallBacks = int(fellBack.count());
+    return outcome;
+}
+
+void TestDownloadCore::segmentPlans_data()
+{
+    QTest::addColumn<qint64>("fileSize");
+    QTest::addColumn<int>("workers");
+    QTest::addColumn<Ranges>("ranges");
+    QTest::newRow("10 bytes, 3") << qint64(10) << 3 << Ranges{{0, 2}, {3, 5}, {6, 9}};
+    QTest::newRow("1000 bytes, 5") << qint64(1000) << 5
+                                   << Ranges{{0, 199}, {200, 399}, {400, 599}, {600, 799}, {800, 999}};
+    QTest::newRow("one worker") << qint64(777) << 1 << Ranges{{0, 776}};
+    QTest::newRow("empty file") << qint64(0) << 1 << Ranges{};
+    QTest::newRow("as many bytes as workers") << qint64(5) << 5 << Ranges{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}};
+    QTest::newRow("fewer bytes than workers") << qint64(3) << 5 << Ranges{{0, 0}, {1, 1}, {2, 2}};
+    QTest::newRow("3 GiB, 5") << qint64(3221225472) << 5
+                              << Ranges{{0, 644245093},
+                                        {644245094, 1288490187},
+                                        {1288490188, 1932735281},
+                                        {1932735282, 2576980375},
+                                        {2576980376, 3221225471}};
+    QTest::newRow("no length named") << qint64(-1) << 5 << Ranges{{0, -1}};
+    QTest::newRow("no worker") << qint64(100) << 0 << Ranges{};
+}
+
+void TestDownloadCore::segmentPlans()
+{
+    QFETCH(qint64, fileSize);
+    QFETCH(int, workers);
+    QFETCH(Ranges, ranges);
+    const QList<SegmentRange> plan = planSegments(fileSize, workers);
+    Ranges got;
+    for (int i = 0; i < plan.size(); ++i) {
+        QCOMPARE(plan[i].number, i + 1);
+        got.append({plan[i].first, plan[i].last});
+    }
+    QCOMPARE(got, ranges);
+}
+
+void TestDownloadCore::plansCoverEveryByteOnce()
+{
+    for (qint64 size : {qint64(1), qint64(2), qint64(9), qint64(10), qint64(11), qint64(997), qint64(4294967311)}) {
+        for (int workers = 1; workers <= 10; ++workers) {
+            const QList<SegmentRange> plan = planSegments(size, workers);
+            QCOMPARE(plan.size(), qsizetype(std::min<qint64>(size, workers)));
+            qint64 next = 0;
+            for (const SegmentRange& range : plan) {
+                QCOMPARE(range.first, next);
+                QVERIFY(range.length() >= 1);
+                next = range.last + 1;
+            }
+            QCOMPARE(next, size);
+        }
+    }
+    QCOMPARE(rangeHeaderValue(0, 0), QByteArray("bytes=0-0"));
+    QCOMPARE(rangeHeaderValue(2576980376, 3221225471), QByteArray("bytes=2576980376-3221225471"));
+    QCOMPARE(rangeHeaderValue(17, -1), QByteArray("bytes=17-"));
+    QCOMPARE(partFilePath(QStringLiteral("/d/qorvex.rar"), 10), QStringLiteral("/d/qorvex.rar10"));
+}
+
+void TestDownloadCore::fileNames_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("archive") << "http://host/update/qorvex.rar"
+                             << "qorvex.rar";
+    QTest::newRow("no path") << "setup.exe"
+                             << "setup.exe";
+    QTest::newRow("ends in a slash") << "http://host/update/"
+                                     << "qorvex.rar";
+    QTest::newRow("empty") << ""
+                           << "qorvex.rar";
+    QTest::newRow("dot") << "http://host/update/."
+                         << "qorvex.rar";
+    QTest::newRow("dot dot") << "http://host/update/.."
+                             << "qorvex.rar";
+    QTest::newRow("backslashes") << "http://host/a\\..\\..\\evil.exe"
+                                 << "evil.exe";
+    QTest::newRow("Chinese") << "http://host/更新/新版.rar"
+                             << "新版.rar";
+}
+
+void TestDownloadCore::fileNames()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, name);
+    QCOMPARE(FileNameFromAddress(address), name);
+}
+
+void TestDownloadCore::sizeRequestSendsItsHeadersAndFollowsNothing()
+{
+    OwnServer own;
+    std::mutex mutex;
+    QStringList seen;
+    own.server.Get("/a.rar", [&](const httplib::Request& request, httplib::Response& response) {
+        std::lock_guard lock(mutex);
+        seen << QString::fromStdString(request.method + " " + request.version)
+             << QString::fromStdString(request.get_header_value("User-Agent"))
+             << QString::fromStdString(request.get_header_value("Accept"))
+             << QString::fromStdString(request.get_header_value("Content-Type"));
+        response.set_content(std::string(4321, 'r'), "application/octet-stream");
+    });
+    own.server.Get("/moved.rar",
+                   [&](const httplib::Request&, httplib::Response& response) { response.set_redirect("/a.rar"); });
+    own.start();
+    const FileSizeReply reply = RequestFileSize(own.url("/a.rar"), quickOptions());
+    QCOMPARE(reply.outcome, FileSizeReply::Outcome::Ok);
+    QCOMPARE(reply.size, 4321);
+    QCOMPARE(seen,
+             (QStringList{"HEAD HTTP/1.1", "Mozilla/3.0 (compatible; Indy Library)", "text/html, */*", "text/html"}));
+    seen.clear();
+    QCOMPARE(RequestFileSize(own.url("/moved.rar"), quickOptions()).outcome, FileSizeReply::Outcome::HttpError);
+    QVERIFY(seen.isEmpty()); // the redirect was not followed
+}
+
+void TestDownloadCore::sizeRequestOutcomes()
+{
+    m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("123457"));
+    FileSizeReply reply = RequestFileSize(archiveUrl(), quickOptions());
+    QCOMPARE(reply.outcome, FileSizeReply::Outcome::Ok);
+    QCOMPARE(reply.size, 123457);
+
+    m_site.setSwitch(QStringLiteral("update.fault"), QStringLiteral("no-length"));
+    reply = RequestFileSize(archiveUrl(), quickOptions());
+    QCOMPARE(reply.outcome, FileSizeReply::Outcome::Ok);
+    QCOMPARE(reply.size, -1);
+
+    for (const char* fault : {"404", "redirect"}) {
+        m_site.setSwitch(QStringLiteral("update.fault"), QString::fromLatin1(fault));
+        reply = RequestFileSize(archiveUrl(), quickOptions());
+        QCOMPARE(reply.outcome, FileSizeReply::Outcome::HttpError);
+    }
+    QCOMPARE(m_site.countRequests(QStringLiteral("HEAD /update/moved/qorvex.rar")), 0);
+
+    const QByteArray refused = "http://127.0.0.1:" + QByteArray::number(closedPort()) + "/update/qorvex.rar";
+    QCOMPARE(RequestFileSize(refused, quickOptions()).outcome, FileSizeReply::Outcome::ConnectFailed);
+
+    ClosingServer closing;
+    QCOMPARE(RequestFileSize(closing.url(), quickOptions()).outcome, FileSizeReply::Outcome::SocketError);
+}
+
+void TestDownloadCore::downloadsByteForByte_data()
+{
+    QTest::addColumn<int>("workers");
+    QTest::newRow("1") << 1;
+    QTest::newRow("5") << 5;
+    QTest::newRow("10") << 10;
+}
+
+void TestDownloadCore::downloadsByteForByte()
+{
+    QFETCH(int, workers);
+    const qint64 size = 1024 * 1024 + 7;
+    m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
+    const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
+    DownloadJob job;
+    QSignalSpy ended(&job, &DownloadJob::segmentEnded);
+    QSignalSpy progress(&job, &DownloadJob::progressChanged);
+    const Outcome outcome = run(job, archiveUrl(), target, workers, size);
+    QCOMPARE(outcome.successes, 1);
+    QCOMPARE(outcome.failures, 0);
+    QCOMPARE(outcome.fallBacks, 0); // every request carried its range, the first one included
+    QCOMPARE(archiveGets(), workers);
+    QCOMPARE(job.connectionCount(), workers);
+    QCOMPARE(job.receivedBytes(), size);
+    QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
+    QCOMPARE(filesIn(m_dir->path()), QStringList{QStringLiteral("qorvex.rar")});
+    QStringList names;
+    for (const auto& arguments : ended)
+        names << arguments[0].toString();
+    names.sort();
+    QCOMPARE(names.size(), workers);
+    QVERIFY(names.contains(QStringLiteral("qorvex.rar1")));
+    QVERIFY(names.contains(QStringLiteral("qorvex.rar") + QString::number(workers)));
+    // Progress is of the whole job: it only grows, never passes the size, and ends at all of it.
+    qint64 previous = 0;
+    for (const auto& arguments : progress) {
+        QCOMPARE(arguments[1].toLongLong(), size);
+        QVERIFY(arguments[0].toLongLong() >= previous);
+        previous = arguments[0].toLongLong();
+    }
+    QCOMPARE(previous, size);
+}
+
+void TestDownloadCore::faults_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("dropCount");
+    QTest::addColumn<bool>("sizeKnown");
+    QTest::addColumn<bool>("succeeds");
+    QTest::addColumn<bool>("fallsBack");
+    QTest::newRow("ignore-range") << "ignore-range" << -1 << true << true << true;
+    QTest::newRow("no-length") << "no-length" << -1 << false << true << false;
+    QTest::newRow("drop every reply") << "drop" << -1 << true << false << false;
+    QTest::newRow("drop three replies") << "drop" << 3 << true << true << false;
+    QTest::newRow("redirect") << "redirect" << -1 << true << false << false;
+    QTest::newRow("404") << "404" << -1 << true << false << false;
+    QTest::newRow("no-length, drop") << "no-length,drop" << -1 << false << false << false;
+    QTest::newRow("ignore-range, drop") << "ignore-range,drop" << -1 << true << false << true;
+    QTest::newRow("ignore-range, drop once") << "ignore-range,drop" << 1 << true << true << true;
+}
+
+void TestDownloadCore::faults()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, dropCount);
+    QFETCH(bool, sizeKnown);
+    QFETCH(bool, succeeds);
+    QFETCH(bool, fallsBack);
+    const qint64 size = 300007;
+    m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
+    m_site.setSwitch(QStringLiteral("update.fault"), fault);
+    m_site.setSwitch(QStringLiteral("update.drop.count"), QString::number(dropCount));
+    const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
+    DownloadJob job;
+    const Outcome outcome = run(job, archiveUrl(), target, 5, sizeKnown ? size : -1);
+    QCOMPARE(outcome.successes + outcome.failures, 1);
+    QCOMPARE(outcome.successes, succeeds ? 1 : 0);
+    QCOMPARE(outcome.fallBacks, fallsBack ? 1 : 0);
+    if (succeeds) {
+        QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
+        QCOMPARE(filesIn(m_dir->path()), QStringList{QStringLiteral("qorvex.rar")});
+    } else {
+        QCOMPARE(filesIn(m_dir->path()), QStringList{}); // neither a wrong target nor a part is left
+    }
+}
+
+void TestDownloadCore::repliesThatDoNotMatchTheRangeFail_data()
+{
+    QTest::addColumn<QString>("lie");
+    QTest::newRow("range moved by one") << "moved";
+    QTest::newRow("another total") << "total";
+    QTest::newRow("longer body than the range") << "longer";
+    QTest::newRow("range without Content-Range") << "bare";
+}
+
+void TestDownloadCore::repliesThatDoNotMatchTheRangeFail()
+{
+    QFETCH(QString, lie);
+    const qint64 size = 1000;
+    OwnServer own;
+    own.server.Get("/a.rar", [&](const httplib::Request& request, httplib::Response& response) {
+        const auto [first, last] =
+            request.ranges.empty() ? std::pair<ssize_t, ssize_t>{0, size - 1} : request.ranges.front();
+        const_cast<httplib::Request&>(request).ranges.clear();
+        qint64 from = first, to = last, total = size, length = to - from + 1;
+        if (lie == QLatin1String("moved") && from > 0)
+            --from, --to;
+        if (lie == QLatin1String("total"))
+            total = size + 1;
+        if (lie == QLatin1String("longer"))
+            length += 3;
+        response.status = 206;
+        if (lie != QLatin1String("bare"))
+            response.set_header("Content-Range",
+                                QStringLiteral("bytes %1-%2/%3").arg(from).arg(to).arg(total).toStdString());
+        const QByteArray body = UpdateArchive::bytes(from, length);
+        response.set_content(body.toStdString(), "application/octet-stream");
+    });
+    own.start();
+    const QString target = m_dir->filePath(QStringLiteral("a.rar"));
+    DownloadJob job;
+    const Outcome outcome = run(job, own.url("/a.rar"), target, 4, size);
+    QCOMPARE(outcome.successes, 0);
+    QCOMPARE(outcome.failures, 1);
+    QCOMPARE(filesIn(m_dir->path()), QStringList{});
+}
+
+void TestDownloadCore::staleFilesAreWrittenOver()
+{
+    const qint64 size = 90001;
+    m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
+    const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
+    // Parts and a target left by an earlier, larger download.
+    for (const QString& path : {target, target + "1", target + "2", target + "3"}) {
+        QFile stale(path);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray(200000, 'x'));
+    }
+    DownloadJob job;
+    const Outcome outcome = run(job, archiveUrl(), target, 3, size);
+    QCOMPARE(outcome.successes, 1);
+    QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
+    QCOMPARE(filesIn(m_dir->path()), QStringList{QStringLiteral("qorvex.rar")});
+}
+
+void TestDownloadCore::completionRunsOnceWhenWorkersFinishTogether()
+{
+    for (const int workers : {2, 10}) {
+        for (int round = 0; round < 5; ++round) {
+            const qint64 size = 1000 + round;
+            m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
+            // The workers meet right before counting themselves finished, so they count together.
+            auto meeting = std::make_shared<std::barrier<>>(workers);
+            DownloadOptions options = quickOptions();
+            options.beforeFinishCount = [meeting](int) { meeting->arrive_and_wait(); };
+            const QString target = m_dir->filePath(QStringLiteral("together%1-%2.rar").arg(workers).arg(round));
+            DownloadJob job;
+            const Outcome outcome = run(job, archiveUrl(), target, workers, size, options);
+            QCOMPARE(outcome.merges, 1);
+            QCOMPARE(outcome.successes, 1);
+            QCOMPARE(outcome.failures, 0);
+            QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
+        }
+    }
+}
+
+void TestDownloadCore::endingTheJobStopsWorkersAndRemovesParts()
+{
+    m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("2000000"));
+    m_site.setSwitch(QStringLiteral("update.rate"), QStringLiteral("100000"));
+    const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
+    for (const bool paused : {false, true}) {
+        auto job = std::make_unique<DownloadJob>();
+        QCOMPARE(job->start(archiveUrl(), target, 4, 2000000, quickOptions()), DownloadJob::StartResult::Started);
+        QVERIFY(QTest::qWaitFor([&] { return job->receivedBytes() > 20000; }, 5000));
+        if (paused)
+            job->pause();
+        QElapsedTimer clock;
+        clock.start();
+        job.reset();
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(filesIn(m_dir->path()), QStringList{});
+    }
+}
+
+void TestDownloadCore::joiningChecksTheSize()
+{
+    const QString dir = m_dir->path();
+    const auto makeParts = [&] {
+        QStringList parts;
+        for (int k = 1; k <= 3; ++k) {
+            const QString path = dir + QStringLiteral("/t.rar") + QString::number(k);
+            QFile part(path);
+            part.open(QIODevice::WriteOnly);
+            part.write(UpdateArchive::bytes((k - 1) * 1000, 1000));
+            parts << path;
+        }
+        return parts;
+    };
+    const QString target = dir + QStringLiteral("/t.rar");
+    QFile old(target);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("earlier download");
+    old.close();
+
+    for (const qint64 wrong : {qint64(2999), qint64(3001)}) {
+        QVERIFY(!MergePartFiles(target, makeParts(), wrong));
+        QCOMPARE(filesIn(dir), QStringList{QStringLiteral("t.rar")});
+        QCOMPARE(readAll(target), QByteArray("earlier download")); // a failed join leaves no joined file
+    }
+    QStringList parts = makeParts();
+    QFile::remove(parts[1]);
+    QVERIFY(!MergePartFiles(target, parts, 3000));
+    QCOMPARE(filesIn(dir), QStringList{QStringLiteral("t.rar")});
+
+    QVERIFY(MergePartFiles(target, makeParts(), 3000));
+    QVERIFY(readAll(target) == UpdateArchive::bytes(0, 3000));
+    QCOMPARE(filesIn(dir), QStringList{QStringLiteral("t.rar")});
+}
+
+QTEST_MAIN(TestDownloadCore)
+#include "test_downloadcore.moc"

@@ -1,0 +1,312 @@
+// The update window's download: starting a job with every failure text, the save dialog, the
+// outcome shown to the user, pause and resume, the progress bar.
+#include "app/tformmain.h"
+#include "app/windowrefs.h"
+#include "config/remoteconfiguration.h"
+#include "samplesite.h"
+#include "testsupport.h"
+#include "update/downloadjob.h"
+#include "update/downloadseams.h"
+#include "update/tformupdate.h"
+#include "updatearchive.h"
+#include "updatetesthelpers.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <memory>
+
+class TestUpdateDownload : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void failuresBeforeTheWorkers_data();
+    void failuresBeforeTheWorkers();
+    void emptyWorkerCountAsks();
+    void cancelledSaveDialogStartsNothing();
+    void successfulDownload();
+    void failedDownloadIsShownAndCanBeRetried();
+    void pauseAndResume();
+
+private:
+    QByteArray archiveUrl() const { return m_site.baseUrl() + "/update/qorvex.rar"; }
+    int heads() const { return m_site.countRequests(QStringLiteral("HEAD /update/qorvex.rar")); }
+    int gets() const { return m_site.countRequests(QStringLiteral("GET /update/qorvex.rar")); }
+
+    SampleSite m_site;
+    std::unique_ptr<TFormmain> m_main;
+    std::unique_ptr<TFormupdate> m_window;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_proposed; // what the save dialog was offered
+    QString m_chosen;   // what it answers ("" for Cancel)
+};
+
+void TestUpdateDownload::initTestCase()
+{
+    QVERIFY(m_site.start() > 0);
+    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
+    DownloadSeams::setOptionsForTesting(quickOptions());
+}
+
+void TestUpdateDownload::init()
+{
+    RemoteConfig() = RemoteConfiguration{};
+    for (const char* name : {"update.fault", "update.rate", "update.drop.count", "update.size"})
+        m_site.setSwitch(QString::fromLatin1(name), QString());
+    m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("400009"));
+    m_site.clearRequestLog();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_chosen = m_dir->filePath(QStringLiteral("qorvex.rar"));
+    m_proposed.clear();
+    DownloadSeams::answerSaveDialogForTesting([this](const QString& proposed) {
+        m_proposed = proposed;
+        return m_chosen;
+    });
+    m_main = std::make_unique<TFormmain>();
+    m_main->Tmrchkupdate.stop();
+    Formmain = m_main.get();
+    m_window = std::make_unique<TFormupdate>(m_main.get());
+}
+
+void TestUpdateDownload::cleanup()
+{
+    m_window.reset();
+    m_main.reset();
+    DownloadSeams::answerSaveDialogForTesting({});
+}
+
+void TestUpdateDownload::failuresBeforeTheWorkers_data()
+{
+    QTest::addColumn<QString>("address"); // "site", "refused", "closing" or a literal address
+    QTest::addColumn<QString>("workers");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<bool>("errorBox");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("sizeRequests");
+    const QString cannotConnect = QStringLiteral("下载过程取消或无法连接服务器,错误代码(%1)!");
+    const QString failed = QStringLiteral("升级过程失败,请重新到主页下载更新!");
+    QTest::newRow("no address") << ""
+                                << "5"
+                                << ""
+                                << "" << true << "请输入下载地址!" << 0;
+    QTest::newRow("count not a number") << "site"
+                                        << "5a"
+                                        << ""
+                                        << "" << true << "请输入数字\r" << 0;
+    QTest::newRow("more than ten") << "site"
+                                   << "11"
+                                   << ""
+                                   << "" << true << "超过线程限制数，请重新开始！" << 0;
+    QTest::newRow("not found") << "site"
+                               << "5"
+                               << "404"
+                               << "" << true << "目标文件找不到！" << 1;
+    QTest::newRow("redirect") << "site"
+                              << "5"
+                              << "redirect"
+                              << "" << true << "目标文件找不到！" << 1;
+    QTest::newRow("refused") << "refused"
+                             << "5"
+                             << ""
+                             << "" << true << cannotConnect.arg(2) << 0;
+    QTest::newRow("broken exchange") << "closing"
+                                     << "5"
+                                     << ""
+                                     << "" << true << cannotConnect.arg(1) << 0;
+    QTest::newRow("no worker") << "site"
+                               << "0"
+                               << ""
+                               << "" << false << failed << 1;
+    QTest::newRow("below zero") << "site"
+                                << "-2"
+                                << ""
+                                << "" << false << failed << 1;
+    QTest::newRow("empty archive") << "site"
+                                   << "5"
+                                   << ""
+                                   << "0" << false << failed << 1;
+}
+
+void TestUpdateDownload::failuresBeforeTheWorkers()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, workers);
+    QFETCH(QString, fault);
+    QFETCH(QString, size);
+    QFETCH(bool, errorBox);
+    QFETCH(QString, text);
+    QFETCH(int, sizeRequests);
+    ClosingServer closing;
+    if (address == QLatin1String("site"))
+        address = QString::fromLatin1(archiveUrl());
+    else if (address == QLatin1String("refused"))
+        address = QStringLiteral("http://127.0.0.1:%1/update/qorvex.rar").arg(closedPort());
+    else if (address == QLatin1String("closing"))
+        address = QString::fromLatin1(closing.url());
+    m_site.setSwitch(QStringLiteral("update.fault"), fault);
+    if (!size.isEmpty())
+        m_site.setSwitch(QStringLiteral("update.size"), size);
+    m_window->Edit1->setText(address);
+    m_window->Edit2->setText(workers);
+
+    MessageBoxRecorder boxes;
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    QCOMPARE(boxes.texts(), QStringList{text});
+    QCOMPARE(boxes.requests().first().kind, errorBox ? MessageBoxes::Kind::Error : MessageBoxes::Kind::Plain);
+    QCOMPARE(heads(), sizeRequests);
+    QCOMPARE(gets(), 0);
+    QVERIFY(m_window->ButtonDown->isEnabled());
+    QVERIFY(!m_window->download());
+    // Only the thread-limit failure empties the count box.
+    QCOMPARE(m_window->Edit2->text(), workers == QLatin1String("11") ? QString() : workers);
+    QCOMPARE(filesIn(m_dir->path()), QStringList{});
+}
+
+void TestUpdateDownload::emptyWorkerCountAsks()
+{
+    m_window->Edit2->clear();
+    MessageBoxRecorder boxes;
+    boxes.answerNext(MessageBoxes::Answer::No);
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.requests().first().kind, MessageBoxes::Kind::YesNo);
+    QCOMPARE(boxes.lastText(), QStringLiteral("请指定线程数，最大支持10个线程，默认为单线程下载！"));
+    QCOMPARE(heads(), 0); // No stops the job before the size request
+    QVERIFY(m_window->ButtonDown->isEnabled());
+
+    boxes.clear();
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton); // answered Yes: one worker
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->downloadCompleted, 10000);
+    QCOMPARE(heads(), 1);
+    QCOMPARE(gets(), 1);
+    QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));
+}
+
+void TestUpdateDownload::cancelledSaveDialogStartsNothing()
+{
+    m_chosen.clear();
+    MessageBoxRecorder boxes;
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    QCOMPARE(boxes.count(), 0);
+    QCOMPARE(m_site.requestLog(), QStringList{});
+    QVERIFY(m_window->ButtonDown->isEnabled());
+    QVERIFY(!m_window->download());
+}
+
+void TestUpdateDownload::successfulDownload()
+{
+    // Folder and name of the dialog are both honoured; the dialog takes a second of the user's time.
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("chosen")));
+    const QString folder = m_dir->filePath(QStringLiteral("chosen"));
+    m_chosen = folder + QStringLiteral("/新版.rar");
+    DownloadSeams::answerSaveDialogForTesting([this](const QString& proposed) {
+        m_proposed = proposed;
+        QThread::msleep(1100);
+        return m_chosen;
+    });
+    QString scheduleAtMessage, quitAtMessage;
+    QStringList messages;
+    QList<MessageBoxes::Kind> kinds;
+    MessageBoxes::setResponderForTesting([&](const MessageBoxes::Request& request) {
+        messages << request.text;
+        kinds << request.kind;
+        scheduleAtMessage = m_window->lblSchedule->text();
+        quitAtMessage = m_window->BtnQuit->text();
+        return MessageBoxes::Answer::Ok;
+    });
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    QVERIFY(QFileInfo(m_proposed).fileName() == QStringLiteral("qorvex.rar"));
+    QVERIFY(!m_window->ButtonDown->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!messages.isEmpty(), 10000);
+    MessageBoxes::setResponderForTesting({});
+
+    QCOMPARE(messages, QStringList{QStringLiteral("恭喜您了^_^,软件已成功更新,请再次打开更新好的程序吧!")});
+    QCOMPARE(kinds, QList<MessageBoxes::Kind>{MessageBoxes::Kind::Plain});
+    QCOMPARE(scheduleAtMessage, QStringLiteral("更新成功啦,请重新打开更新好的程序吧!"));
+    QCOMPARE(quitAtMessage, QStringLiteral("退出"));
+    const QRegularExpression elapsed(QStringLiteral("^更新成功啦,耗时(\\d{2,})秒请重新打开更新好的程序吧!$"));
+    const QRegularExpressionMatch match = elapsed.match(m_window->lblSchedule->text());
+    QVERIFY2(match.hasMatch(), qPrintable(m_window->lblSchedule->text()));
+    QVERIFY(match.captured(1).toInt() >= 1); // counted from the click, the dialog included
+    QVERIFY(m_window->downloadCompleted);
+    QVERIFY(!m_window->ButtonDown->isEnabled());
+    QCOMPARE(m_window->ProgressBar1->value(), m_window->ProgressBar1->maximum());
+    QVERIFY(m_window->ProgressBar1->maximum() > 0);
+
+    QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));
+    QCOMPARE(filesIn(folder), QStringList{QStringLiteral("新版.rar")});
+    QCOMPARE(filesIn(m_dir->path()), QStringList{});
+
+    QStringList lines;
+    for (int i = 0; i < m_window->ListBox1->count(); ++i)
+        lines << m_window->ListBox1->item(i)->text();
+    for (int k = 1; k <= 5; ++k)
+        QVERIFY(lines.contains(QStringLiteral("新版.rar%1download").arg(k)));
+    QCOMPARE(lines.mid(lines.size() - 2),
+             (QStringList{QStringLiteral("正在合并删除临时文件"), QStringLiteral("更新成功")}));
+    QCOMPARE(m_window->ListBox1->currentRow(), m_window->ListBox1->count() - 1);
+
+    QVERIFY(CounterBrowser::waitForIdle(5000));
+    QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/update.php")), 1);
+}
+
+void TestUpdateDownload::failedDownloadIsShownAndCanBeRetried()
+{
+    m_site.setSwitch(QStringLiteral("update.fault"), QStringLiteral("drop"));
+    MessageBoxRecorder boxes;
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    QVERIFY(!m_window->ButtonDown->isEnabled());
+    const QString failure = QStringLiteral("下载文件出错，临时文件已删除，请重新下载！");
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->lblSchedule->text(), failure, 20000);
+    QVERIFY(m_window->ButtonDown->isEnabled());
+    QCOMPARE(m_window->ListBox1->item(m_window->ListBox1->count() - 1)->text(), failure);
+    QCOMPARE(boxes.count(), 0);
+    QVERIFY(!m_window->downloadCompleted);
+    QCOMPARE(m_window->BtnQuit->text(), QStringLiteral("退 出"));
+    QCOMPARE(filesIn(m_dir->path()), QStringList{});
+
+    m_site.setSwitch(QStringLiteral("update.fault"), QString());
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->downloadCompleted, 10000);
+    QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));
+}
+
+void TestUpdateDownload::pauseAndResume()
+{
+    m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("500000"));
+    m_site.setSwitch(QStringLiteral("update.rate"), QStringLiteral("150000"));
+    m_window->Edit2->setText(QStringLiteral("2"));
+    MessageBoxRecorder boxes;
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    QVERIFY(m_window->download());
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->ProgressBar1->value() > 40000, 5000);
+    QCOMPARE(m_window->ProgressBar1->maximum(), 500000);
+
+    QTest::mouseClick(m_window->Button2, Qt::LeftButton);
+    QCOMPARE(m_window->Button2->text(), QStringLiteral("开始下载"));
+    QTest::qWait(300); // transfers in flight are broken off
+    const qint64 held = m_window->download()->receivedBytes();
+    const int bar = m_window->ProgressBar1->value();
+    const int requests = gets();
+    QTest::qWait(700);
+    QCOMPARE(m_window->download()->receivedBytes(), held);
+    QCOMPARE(gets(), requests); // held workers do not even reconnect
+    QCOMPARE(m_window->ProgressBar1->value(), bar);
+    QVERIFY(held < 500000);
+    // The bar shows the whole job, not one worker: it reaches past any one range's length.
+    QVERIFY(bar <= held);
+
+    QTest::mouseClick(m_window->Button2, Qt::LeftButton);
+    QCOMPARE(m_window->Button2->text(), QStringLiteral("暂停下载"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->downloadCompleted, 15000);
+    QCOMPARE(m_window->ProgressBar1->value(), 500000);
+    QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 500000));
+}
+
+QTEST_MAIN(TestUpdateDownload)
+#include "test_updatedownload.moc"

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "update/downloadoptions.h"
+
+#include <httplib.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <atomic>
+#include <thread>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+// Short limits, so that the fault tests stay quick.
+inline DownloadOptions quickOptions()
+{
+    DownloadOptions options;
+    options.connectTimeoutMs = 2000;
+    options.stallTimeoutSec = 3;
+    options.sizeRequestTimeoutMs = 5000;
+    options.maxStalledAttempts = 3;
+    options.retryDelayMs = 10;
+    return options;
+}
+
+inline QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+inline QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A cpp-httplib server of the test's own, for replies the sample site never gives.
+struct OwnServer {
+    httplib::Server server;
+    std::thread thread;
+    int port = 0;
+    void start()
+    {
+        port = server.bind_to_any_port("127.0.0.1");
+        thread = std::thread([this] { server.listen_after_bind(); });
+        while (!server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ~OwnServer()
+    {
+        server.stop();
+        if (thread.joinable())
+            thread.join();
+    }
+    QByteArray url(const char* path) const { return "http://127.0.0.1:" + QByteArray::number(port) + path; }
+};
+
+// Accepts connections and closes them at once without a word: a broken exchange.
+struct ClosingServer {
+    int listener = -1;
+    int port = 0;
+    std::atomic<bool> stopping = false;
+    std::thread thread;
+    ClosingServer()
+    {
+        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listener, 16);
+        socklen_t length = sizeof address;
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+        thread = std::thread([this] {
+            for (;;) {
+                const int connection = ::accept(listener, nullptr, nullptr);
+                if (stopping || connection < 0)
+                    return;
+                ::close(connection);
+            }
+        });
+    }
+    ~ClosingServer()
+    {
+        stopping = true;
+        ::shutdown(listener, SHUT_RDWR);
+        ::close(listener);
+        thread.join();
+    }
+    QByteArray url() const { return "http://127.0.0.1:" + QByteArray::number(port) + "/update/qorvex.rar"; }
+};
+
+// A port on which nothing listens.
+inline int closedPort()
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);
+    return ntohs(address.sin_port);
+}
