@@ -29,8 +29,9 @@ bool openPlayAddress(const QByteArray& playAddress)
 
 QString thunderPath()
 {
-    return Registry::readString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd"),
-                                QStringLiteral("Path"));
+    return Registry::readString(
+        QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd"),
+        QStringLiteral("Path"));
 }
 
 bool startThunder(const QString& path, const QByteArray& informationKey)

@@ -7,6 +7,7 @@
 #include "play/cloudplaystate.h"
 #include "play/handoff.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 // The window's pictures live in a resource of the static UI library, which must be registered.
@@ -61,6 +62,16 @@ void TFormSelCloud::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     raise();
     activateWindow();
+}
+
+void TFormSelCloud::keyPressEvent(QKeyEvent* event)
+{
+    // Escape does not close this window; Enter answers the close button.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TFormSelCloud::eventFilter(QObject* watched, QEvent* event)

@@ -25,7 +25,8 @@
 namespace {
 
 const QString kBrowserKey = QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command");
-const QString kThunderKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd");
+const QString kThunderKey =
+    QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd");
 
 ResultRow makeRow(const QString& title, const QByteArray& address, const QByteArray& key = "HASH0")
 {
@@ -357,7 +358,8 @@ void TestPlay::addressIsOneUnchangedArgument()
     CloudPlay().rememberLine(1);
     m_main->lv1->selectRow(0);
     m_main->actCloudPlay->trigger();
-    QCOMPARE(waitForLaunches(*m_browser, 1), QList<QStringList>{{QString::fromLatin1(CloudPlayState::builtInBase(1) + hostile)}});
+    QCOMPARE(waitForLaunches(*m_browser, 1),
+             QList<QStringList>{{QString::fromLatin1(CloudPlayState::builtInBase(1) + hostile)}});
 
     // A line break is never launched; neither is an address that would read as an option, which
     // happens when a remote line leaves the play base empty.
@@ -414,7 +416,8 @@ void TestPlay::settingsButtonOpensModalWindowCentredOnMain()
         QCOMPARE(window->lbl2->font().pixelSize(), 35);
         QVERIFY(window->lbl1->font().bold());
         QCOMPARE(window->palette().color(window->backgroundRole()), QColor(128, 128, 0));
-        QCOMPARE(window->chkSelLoveLines2->toolTip(), QStringLiteral("选择您常用的线路,保存后下次可直接默认使用您偏好的线路!"));
+        QCOMPARE(window->chkSelLoveLines2->toolTip(),
+                 QStringLiteral("选择您常用的线路,保存后下次可直接默认使用您偏好的线路!"));
         QCOMPARE(window->lbl3->toolTip(), QStringLiteral("请不要同时打开多条相同线路,以保证服务器负载稳定性!"));
     });
 }
