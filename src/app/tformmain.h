@@ -40,7 +40,7 @@ public:
     SearchPaging paging;
     qint32 sortColumn = 0;
     qint32 sortDirection = 0;
-    bool fetchRunning = false;
+    bool fetchRunning = false; // a page fetch is under way; further search clicks are ignored
 
     // Status bar panel text (0..2).
     void setStatusPanelText(int panel, const QString& text);
@@ -110,6 +110,13 @@ private:
     void createWeiboPicture();
     void connectHandlers();
     void setupResultList();
+
+    // search (search/)
+    bool searchBusy() const; // a page is being fetched or still being cut into rows
+    void startFetch(const QByteArray& keyword);
+    void resortList();
+    QByteArray m_fetchKeyword; // GBK keyword of the fetch under way
+    qint32 m_fetchPage = 0;    // page number of the fetch under way
 
     GlobalHotKey* m_hotKey = nullptr;
     bool m_animated = false;

@@ -18,6 +18,11 @@ ResultRow rowAt(const QTableWidget* list, int index)
 void insertRow(QTableWidget* list, int index, const ResultRow& row)
 {
     list->insertRow(index);
+    setRow(list, index, row);
+}
+
+void setRow(QTableWidget* list, int index, const ResultRow& row)
+{
     const QByteArray* fields[4] = {&row.title, &row.size, &row.address, &row.informationKey};
     for (int column = 0; column < 4; ++column) {
         auto* item = new QTableWidgetItem(CodePage::fromGbk(*fields[column]));

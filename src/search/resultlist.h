@@ -10,5 +10,6 @@ namespace ResultList {
 
 ResultRow rowAt(const QTableWidget* list, int index);
 void insertRow(QTableWidget* list, int index, const ResultRow& row);
+void setRow(QTableWidget* list, int index, const ResultRow& row); // replaces the cells of an existing row
 
 } // namespace ResultList

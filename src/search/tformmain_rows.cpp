@@ -23,10 +23,16 @@ std::optional<ResultRow> TFormmain::selectedRow() const
 
 void TFormmain::addResultRow(const ResultRow& row)
 {
-    // The row goes to the end, then takes its place: after every row that does not sort after it,
-    // so equal keys keep their arrival order.
-    int position = lv1->rowCount();
-    while (position > 0 && lv1Compare(rowAt(position - 1), row) > 0)
-        --position;
-    ResultList::insertRow(lv1, position, row);
+    // The list is always in the current order, so the row's place is found by binary search: after
+    // every row that does not sort after it (upper bound), so equal keys keep their arrival order.
+    int low = 0;
+    int high = lv1->rowCount();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (lv1Compare(rowAt(middle), row) > 0)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    ResultList::insertRow(lv1, low, row);
 }

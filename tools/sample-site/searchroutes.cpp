@@ -1,5 +1,70 @@
 #include "samplesite.h"
+#include "searchpage.h"
+
+#include "platform/codepage.h"
 
 #include <httplib.h>
 
-void registerSearchRoutes(SampleSite&) {}
+#include <chrono>
+#include <thread>
+
+// The torrent search site: GET /search/<keyword>/<page>, 25 rows a page, 4 pages a keyword.
+// Switches:
+//   search.pages=N         pages the keyword has (default 4; 0: no results)
+//   search.rows=N          rows a page (default 25)
+//   search.nopagination=1  leave out the pagination block
+//   search.lastlink=TEXT   text of the last page-number link (e.g. a word instead of a number)
+//   search.charset=gbk     send the page as GBK ("none": UTF-8 without a charset in Content-Type)
+//   search.status=N        answer with this HTTP status (the page is sent all the same)
+//   search.stall=N         wait up to N seconds before answering, for as long as the switch is set
+namespace {
+
+// An unset, empty or non-numeric switch gives the fallback.
+int intSwitch(const SampleSite& site, const char* name, int fallback)
+{
+    bool ok = false;
+    const int value = site.switchValue(QString::fromLatin1(name)).toInt(&ok);
+    return ok ? value : fallback;
+}
+
+} // namespace
+
+void registerSearchRoutes(SampleSite& site)
+{
+    site.server().Get(R"(/search/(.*)/(-?\d+))", [&site](const httplib::Request& request, httplib::Response& response) {
+        const int stallSeconds = intSwitch(site, "search.stall", 0);
+        if (stallSeconds > 0) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(stallSeconds);
+            while (std::chrono::steady_clock::now() < until && intSwitch(site, "search.stall", 0) > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+
+        // The path arrives percent-decoded; a "+" in the path stands for a blank.
+        QString keyword = QString::fromUtf8(request.matches[1].str().c_str());
+        keyword.replace(QLatin1Char('+'), QLatin1Char(' '));
+        const int page = std::stoi(request.matches[2].str());
+
+        SearchPageOptions options;
+        options.pages = intSwitch(site, "search.pages", 4);
+        options.rowsPerPage = intSwitch(site, "search.rows", 25);
+        options.pagination = site.switchValue(QStringLiteral("search.nopagination")) != QLatin1String("1");
+        options.lastLinkText = site.switchValue(QStringLiteral("search.lastlink"));
+        const QString html = searchPageHtml(keyword, page, options);
+
+        const QString charset = site.switchValue(QStringLiteral("search.charset")).toLower();
+        QByteArray body;
+        const char* contentType = "text/html; charset=utf-8";
+        if (charset == QLatin1String("gbk")) {
+            body = CodePage::toGbk(html);
+            contentType = "text/html; charset=gbk";
+        } else {
+            body = html.toUtf8();
+            if (charset == QLatin1String("none"))
+                contentType = "text/html";
+        }
+        const int status = intSwitch(site, "search.status", 0);
+        if (status >= 100)
+            response.status = status;
+        response.set_content(body.constData(), size_t(body.size()), contentType);
+    });
+}

@@ -1,0 +1,134 @@
+// Row cutting benchmark: all rows of a 25-row page and of a 1 MB page, one cut per tick,
+// against the cost of one plain copy of the page.
+#include "platform/codepage.h"
+#include "search/rowcut.h"
+#include "searchpage.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double microseconds(Clock::duration d)
+{
+    return std::chrono::duration<double, std::micro>(d).count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+QByteArray page(int rows)
+{
+    SearchPageOptions options;
+    options.rowsPerPage = rows;
+    return CodePage::toGbk(searchPageHtml(QStringLiteral("电影"), 1, options));
+}
+
+// Median cost of one deep copy of the page.
+double copyMicroseconds(const QByteArray& text, int repeats)
+{
+    std::vector<double> times;
+    qsizetype sink = 0;
+    for (int i = 0; i < repeats; ++i) {
+        const auto start = Clock::now();
+        QByteArray copy(text.constData(), text.size());
+        sink += copy.size();
+        times.push_back(microseconds(Clock::now() - start));
+    }
+    if (sink < 0)
+        std::puts("");
+    return median(times);
+}
+
+struct RunResult {
+    int rows = 0;
+    double totalMicroseconds = 0;
+    std::vector<double> ticks;
+};
+
+// Cuts the whole page the way the row timer does: one row per tick, then the tick that finds none.
+RunResult cutAll(const QByteArray& text)
+{
+    RunResult result;
+    QByteArray buffer(text.constData(), text.size());
+    for (;;) {
+        const auto start = Clock::now();
+        const std::optional<RowCut> cut = cutFirstRow(buffer);
+        if (cut)
+            buffer.remove(0, cut->consumed);
+        const double tick = microseconds(Clock::now() - start);
+        result.ticks.push_back(tick);
+        result.totalMicroseconds += tick;
+        if (!cut)
+            break;
+        ++result.rows;
+    }
+    return result;
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[std::min(values.size() - 1, size_t(fraction * double(values.size())))];
+}
+
+void measure(const char* name, const QByteArray& text, int runs)
+{
+    const double copy = copyMicroseconds(text, std::max(runs * 5, 50));
+    std::vector<double> totals;
+    std::vector<double> allTicks;
+    double worstOfAll = 0;
+    double worstOfQuietest = 0; // the run whose worst tick is smallest: least disturbed by other programs
+    int rows = 0;
+    for (int i = 0; i < runs; ++i) {
+        const RunResult run = cutAll(text);
+        rows = run.rows;
+        totals.push_back(run.totalMicroseconds);
+        allTicks.insert(allTicks.end(), run.ticks.begin(), run.ticks.end());
+        const double worst = *std::max_element(run.ticks.begin(), run.ticks.end());
+        worstOfAll = std::max(worstOfAll, worst);
+        worstOfQuietest = i == 0 ? worst : std::min(worstOfQuietest, worst);
+    }
+    const double total = median(totals);
+    std::printf("%s: %lld bytes, %d rows; baseline: one plain copy of the page %.2f us\n", name,
+                static_cast<long long>(text.size()), rows, copy);
+    std::printf("  all rows  %10.1f us = %8.2f x copy, %9.0f rows/s\n", total, total / copy, rows / (total / 1e6));
+    std::printf("  tick      median %7.2f us, p99 %7.2f us, worst %8.2f us (quietest run) = %7.2f x copy, "
+                "worst %8.2f us (all runs)\n",
+                median(allTicks), percentile(allTicks, 0.99), worstOfQuietest, worstOfQuietest / copy, worstOfAll);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    int runs = 20;
+    const QStringList args = app.arguments();
+    const qsizetype at = args.indexOf(QStringLiteral("--runs"));
+    if (at > 0 && at + 1 < args.size())
+        runs = std::max(1, args[at + 1].toInt());
+
+    const QByteArray small = page(25);
+    // Enough rows for a page of at least 1 MB (1048576 bytes).
+    int bigRows = int(25 * (1024.0 * 1024.0 / double(small.size())));
+    QByteArray big = page(bigRows);
+    while (big.size() < 1024 * 1024) {
+        bigRows += bigRows / 20 + 1;
+        big = page(bigRows);
+    }
+    std::printf("row cutting, %d runs each (times are medians over runs unless marked worst)\n", runs);
+    measure("25-row page", small, runs);
+    measure("1 MB page", big, std::max(1, runs / 4));
+    return 0;
+}

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Cutting result rows out of a page buffer, one row per tick, as the main window's row timer does.
+# Builds (RelWithDebInfo, build/) and runs bench_rowcut:
+#   bench/search/run-rowcut.sh [--runs N]
+# It prints, for a 25-row page and for a 1 MB page, rows per second, the median and worst tick in
+# microseconds, and the cost of one plain copy of the same page measured in the same run as baseline.
+source "$(dirname "$0")/../../scripts/lib.sh"
+quvo_build "$QUVO_ROOT/build" >/dev/null
+exec "$QUVO_ROOT/build/bench/search/bench_rowcut" "$@"

@@ -1,0 +1,287 @@
+// Keyword encoding, marker cutting, row cutting, page count, row order and 简繁 conversion.
+#include "platform/codepage.h"
+#include "search/formencode.h"
+#include "search/pagination.h"
+#include "search/rowcompare.h"
+#include "search/rowcut.h"
+#include "search/textbetween.h"
+#include "search/tgbbig5convert.h"
+
+#include <QTest>
+
+class TestSearchCore : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void formEncode();
+    void textBetweenEdges();
+    void textBetweenStepsByGbkCharacter();
+    void rowCutThreeRows();
+    void rowCutMarkersAndDroppedCharacter();
+    void rowCutMissingFields();
+    void paginationBlocks();
+    void paginationNewlinesAndCase();
+    void compareText();
+    void compareSizesByMagnitude();
+    void simplifiedTraditional();
+};
+
+void TestSearchCore::formEncode()
+{
+    QCOMPARE(FormEncode("Iron Man 3"), QByteArray("Iron+Man+3"));
+    QCOMPARE(FormEncode("Tom & Jerry 1+1"), QByteArray("Tom+%26+Jerry+1%2B1"));
+    QCOMPARE(FormEncode(QStringLiteral("电影").toUtf8()), QByteArray("%E7%94%B5%E5%BD%B1"));
+    QCOMPARE(FormEncode("   "), QByteArray("+++"));
+    QCOMPARE(FormEncode(QByteArray("a\0b", 3)), QByteArray("a%00b"));
+    // Every byte: the kept set as is, blank as "+", the rest as %XX with upper-case hex digits.
+    const QByteArray kept = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789!$'()*-.@_";
+    for (int b = 0; b < 256; ++b) {
+        const QByteArray one(1, char(b));
+        const QByteArray expected = kept.contains(char(b)) ? one
+                                    : b == ' '             ? QByteArray("+")
+                                                           : "%" + one.toHex().toUpper();
+        QCOMPARE(FormEncode(one), expected);
+    }
+}
+
+void TestSearchCore::textBetweenEdges()
+{
+    QCOMPARE(TextBetween("<Version>1.2</Version>", "<Version>", "</Version>"), QByteArray("1.2"));
+    QCOMPARE(TextBetween("<Version>1.2</Version>", "</Version>", "<Version>"), QByteArray());
+    // Markers match in any case; the result keeps the text's own case.
+    QCOMPARE(TextBetween("x<VERSION>AbC</version>y", "<Version>", "</VERSION>"), QByteArray("AbC"));
+    // End marker missing, or only before the start marker.
+    QCOMPARE(TextBetween("<a>value", "<a>", "</a>"), QByteArray());
+    QCOMPARE(TextBetween("</a>x<a>value", "<a>", "</a>"), QByteArray());
+    // Start marker missing: the text from length(start) (1-based) up to the end marker.
+    QCOMPARE(TextBetween("abcdefXYZ", "1234", "XYZ"), QByteArray("def"));
+    QCOMPARE(TextBetween("abXYZ", "1234", "XYZ"), QByteArray());
+    // The first occurrence of each marker counts.
+    QCOMPARE(TextBetween("[1][2]", "[", "]"), QByteArray("1"));
+    QCOMPARE(TextBetween("", "[", "]"), QByteArray());
+    QCOMPARE(TextBetween("[x]", "[", ""), QByteArray());
+    // Only ASCII letters fold: GBK bytes stay as they are.
+    const QByteArray gbk = CodePage::toGbk(QStringLiteral("<标题>电影</标题>"));
+    QCOMPARE(TextBetween(gbk, CodePage::toGbk(QStringLiteral("<标题>")), CodePage::toGbk(QStringLiteral("</标题>"))),
+             CodePage::toGbk(QStringLiteral("电影")));
+}
+
+void TestSearchCore::textBetweenStepsByGbkCharacter()
+{
+    // 0x81 0x40 is one GBK character whose second byte is "@"; the marker "@b" must not match there.
+    const QByteArray text = QByteArray("\x81@bxx") + "@bVALUE#";
+    QCOMPARE(gbkIndexOfCaseless(text, "@b"), 5);
+    QCOMPARE(TextBetween(text, "@b", "#"), QByteArray("VALUE"));
+    // The same with a second byte that is an upper-case letter and a lower-case marker.
+    const QByteArray upper = QByteArray("\x81"
+                                        "Ax") +
+                             "aVALUE#";
+    QCOMPARE(TextBetween(upper, "a", "#"), QByteArray("VALUE"));
+    // A lead byte without a valid second byte is a character of its own: the "<" after it still matches.
+    const QByteArray stray = QByteArray("\x81<b>7</b>");
+    QCOMPARE(TextBetween(stray, "<b>", "</b>"), QByteArray("7"));
+    QCOMPARE(gbkIndexOfCaseless("ab", "abc"), -1);
+}
+
+namespace {
+
+QByteArray rowMarkup(const QByteArray& title, const QByteArray& size, const QByteArray& key, const char* after = "\n")
+{
+    return "<tr><td class=\"name\">" + title + "</td><td class=\"size\">" + size +
+           "</td><td class=\"date\">2013-05-01</td><td class=\"action\"><a href=\"/information/" + key + "\" title=\"" +
+           title + "\" rel=\"information\">Detail</a><a href=\"magnet:?xt=urn:btih:" + key +
+           "&tr=http%3A%2F%2Ft.example%2Fannounce&\" title=\"" + title + "\" rel=\"magnet\">Magnet</a></td></tr>" +
+           after;
+}
+
+} // namespace
+
+void TestSearchCore::rowCutThreeRows()
+{
+    QByteArray buffer = "<html><table>\n" + rowMarkup("First", "1.5 GB", "AAA") + rowMarkup("Second", "700 MB", "BBB") +
+                        rowMarkup(CodePage::toGbk(QStringLiteral("第三")), "12 KB", "CCC") + "</table></html>";
+    QList<ResultRow> rows;
+    while (const std::optional<RowCut> cut = cutFirstRow(buffer)) {
+        rows.append(cut->row);
+        buffer.remove(0, cut->consumed);
+        QVERIFY(rows.size() <= 3);
+    }
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0].title, QByteArray("First"));
+    QCOMPARE(rows[0].size, QByteArray("1.5 GB"));
+    QCOMPARE(rows[0].address, QByteArray("magnet:?xt=urn:btih:AAA&tr=http%3A%2F%2Ft.example%2"));
+    QCOMPARE(rows[0].informationKey, QByteArray("AAA"));
+    QCOMPARE(rows[1].title, QByteArray("Second"));
+    QCOMPARE(rows[1].informationKey, QByteArray("BBB"));
+    QCOMPARE(rows[2].title, CodePage::toGbk(QStringLiteral("第三")));
+    QCOMPARE(rows[2].size, QByteArray("12 KB"));
+    // What is left starts right after the last row's line break.
+    QCOMPARE(buffer, QByteArray("</table></html>"));
+}
+
+void TestSearchCore::rowCutMarkersAndDroppedCharacter()
+{
+    // Field markers match in any case; the end-of-row marker only in its own case.
+    QByteArray upperFields = rowMarkup("T", "1 B", "K");
+    upperFields.replace("td class=\"name\">", "TD CLASS=\"NAME\">");
+    std::optional<RowCut> cut = cutFirstRow(upperFields);
+    QVERIFY(cut);
+    QCOMPARE(cut->row.title, QByteArray("T"));
+    QVERIFY(!cutFirstRow(QByteArray(rowMarkup("T", "1 B", "K")).replace("</a></td></tr>", "</A></TD></TR>")));
+    QVERIFY(!cutFirstRow("no rows at all"));
+
+    // The character after the marker goes with the row, even when it is not a line break.
+    const QByteArray plain = rowMarkup("T", "1 B", "K", "XY");
+    cut = cutFirstRow(plain);
+    QVERIFY(cut);
+    QCOMPARE(plain.mid(cut->consumed), QByteArray("Y"));
+    // A double-byte character after the marker goes whole, so the rest stays valid GBK.
+    const QByteArray gbk = rowMarkup("T", "1 B", "K", "") + CodePage::toGbk(QStringLiteral("电影"));
+    cut = cutFirstRow(gbk);
+    QVERIFY(cut);
+    QCOMPARE(gbk.mid(cut->consumed), CodePage::toGbk(QStringLiteral("影")));
+    // A marker at the very end of the buffer.
+    const QByteArray last = rowMarkup("T", "1 B", "K", "");
+    QCOMPARE(cutFirstRow(last)->consumed, last.size());
+}
+
+void TestSearchCore::rowCutMissingFields()
+{
+    // No date marker anywhere: empty size.
+    QByteArray noDate = rowMarkup("T", "5 MB", "K");
+    noDate.replace("</td><td class=\"date", "</td><td class=\"when");
+    QCOMPARE(cutFirstRow(noDate)->row.size, QByteArray());
+    // Only the first row lacks it: the size runs on to the second row's date marker.
+    const QByteArray second = rowMarkup("U", "6 MB", "L");
+    const QByteArray both = noDate + second;
+    const QByteArray size = cutFirstRow(both)->row.size;
+    QVERIFY(size.startsWith("5 MB</td><td class=\"when\">"));
+    QVERIFY(size.endsWith("6 MB"));
+    // A row without any field markers is still a row, with empty fields.
+    const std::optional<RowCut> bare = cutFirstRow("junk</a></td></tr>\n");
+    QVERIFY(bare);
+    QCOMPARE(bare->row.title, QByteArray());
+    QCOMPARE(bare->row.address, QByteArray());
+}
+
+void TestSearchCore::paginationBlocks()
+{
+    QByteArray total = "0";
+    ParsePagination("<html><body>no block</body></html>", total);
+    QCOMPARE(total, QByteArray("0"));
+
+    // The last link that is not "?" wins ("»" arrives as "?" after the GBK conversion).
+    ParsePagination("<div class=\"pagination\"><a href=\"/s/k/1\">1</a><a href=\"/s/k/2\">2</a>"
+                    "<a href=\"/s/k/9\">9</a><a href=\"/s/k/2\">?</a></div>\n<div class=\"foot_er\">x</div>",
+                    total);
+    QCOMPARE(total, QByteArray("9"));
+
+    // An underscore inside the block before its </div>: no block, the text stays.
+    total = "3";
+    ParsePagination("<div class=\"pagination\"><a href=\"/s/my_k/7\">7</a></div>", total);
+    QCOMPARE(total, QByteArray("3"));
+
+    // Without an underscore after it, the block runs to the last </div> and takes later links in.
+    ParsePagination("<div class=\"pagination\"><a>5</a></div><div><a href=\"/\">Home</a></div>_<div><a>x</a></div>",
+                    total);
+    QCOMPARE(total, QByteArray("Home"));
+
+    // A block of "?" links only leaves the text as it was; a word is taken as it is.
+    total = "4";
+    LastLinkText("<a href=\"x\">?</a><a>?</a>", total);
+    QCOMPARE(total, QByteArray("4"));
+    LastLinkText("<a>2</a><a>next</a>", total);
+    QCOMPARE(total, QByteArray("next"));
+
+    // Two blocks, one after the other: the second one's last link wins.
+    total = "0";
+    ParsePagination("<div class=\"pagination\"><a>2</a></div>_<div class=\"pagination\"><a>6</a></div>_", total);
+    QCOMPARE(total, QByteArray("6"));
+}
+
+void TestSearchCore::paginationNewlinesAndCase()
+{
+    QByteArray total = "0";
+    // Links in either case; the block's own tag only as written.
+    LastLinkText("<A HREF=\"x\">8</A>", total);
+    QCOMPARE(total, QByteArray("8"));
+    total = "0";
+    ParsePagination("<DIV CLASS=\"pagination\"><a>8</a></DIV>", total);
+    QCOMPARE(total, QByteArray("0"));
+    // The block spans lines; a link does not: "." stops at every kind of line break, 0x85 included.
+    ParsePagination("<div class=\"pagination\">\r\n<a>1</a>\r\n<a\nhref=\"x\">2</a>\r\n</div>_", total);
+    QCOMPARE(total, QByteArray("1"));
+    total = "0";
+    LastLinkText(QByteArray("<a>1\x85"
+                            "2</a>"),
+                 total);
+    QCOMPARE(total, QByteArray("0"));
+    LastLinkText(QByteArray("<a>1\x0b"
+                            "2</a><a>3\x0c</a>"),
+                 total);
+    QCOMPARE(total, QByteArray("0"));
+    // Empty link text is no match ("(.+?)" needs a character).
+    LastLinkText("<a></a>", total);
+    QCOMPARE(total, QByteArray("0"));
+}
+
+void TestSearchCore::compareText()
+{
+    using RowCompare::compareText;
+    QVERIFY(compareText("abc", "ABD") < 0);
+    QCOMPARE(compareText("Iron", "iRON"), 0);
+    QVERIFY(compareText("ab", "abc") < 0);
+    QVERIFY(compareText("abc", "ab") > 0);
+    // Bytes compare unsigned, and "_" (0x5F) sorts after the folded letters' "Z".
+    QVERIFY(compareText(CodePage::toGbk(QStringLiteral("电")), "z") > 0);
+    QVERIFY(compareText("_", "a") > 0);
+    QVERIFY(compareText("[", "a") > 0); // "[" (0x5B) after "A" (0x41)
+}
+
+void TestSearchCore::compareSizesByMagnitude()
+{
+    using RowCompare::compareSizes;
+    using RowCompare::sizeInBytes;
+    QCOMPARE(*sizeInBytes("512 B"), 512.0);
+    QCOMPARE(*sizeInBytes("1.5 gb"), 1.5 * 1024 * 1024 * 1024);
+    QCOMPARE(*sizeInBytes(" 700MB "), 700.0 * 1024 * 1024);
+    QCOMPARE(*sizeInBytes("2 TB"), 2.0 * 1024 * 1024 * 1024 * 1024);
+    QCOMPARE(*sizeInBytes(".5 KB"), 512.0);
+    QVERIFY(!sizeInBytes(""));
+    QVERIFY(!sizeInBytes("GB"));
+    QVERIFY(!sizeInBytes("1.5 GiB"));
+    QVERIFY(!sizeInBytes("1.5 GB extra"));
+    QVERIFY(!sizeInBytes("."));
+
+    const QList<QByteArray> ascending = {"512 B", "1 KB", "9.5 MB", "700 MB", "1.5 GB", "10.2 GB", "1 TB", "?", "n/a"};
+    for (qsizetype i = 0; i + 1 < ascending.size(); ++i) {
+        QVERIFY2(compareSizes(ascending[i], ascending[i + 1]) < 0, ascending[i] + " vs " + ascending[i + 1]);
+        QVERIFY2(compareSizes(ascending[i + 1], ascending[i]) > 0, ascending[i + 1] + " vs " + ascending[i]);
+    }
+    QCOMPARE(compareSizes("1024 KB", "1 mb"), 0);
+    QCOMPARE(compareSizes("x", "X"), 0);
+}
+
+void TestSearchCore::simplifiedTraditional()
+{
+    QVERIFY(TGBBIG5Convert::dictionariesAvailable());
+    const QByteArray simplified = CodePage::toGbk(QStringLiteral("电影"));
+    const QByteArray traditional = CodePage::toGbk(QStringLiteral("電影"));
+    QCOMPARE(TGBBIG5Convert::ToTraditional(simplified), traditional);
+    QCOMPARE(TGBBIG5Convert::ToSimplified(traditional), simplified);
+    // Output is GBK: every character still two bytes of code page 936, none lost.
+    QCOMPARE(TGBBIG5Convert::ToTraditional(simplified).size(), simplified.size());
+
+    for (const QByteArray& same : {QByteArray(), QByteArray("Iron Man 3 2013"), QByteArray("  ")}) {
+        QCOMPARE(TGBBIG5Convert::ToTraditional(same), same);
+        QCOMPARE(TGBBIG5Convert::ToSimplified(same), same);
+    }
+    // Mixed text: only the characters with a counterpart change.
+    QCOMPARE(TGBBIG5Convert::ToTraditional(CodePage::toGbk(QStringLiteral("钢铁侠3 Iron"))),
+             CodePage::toGbk(QStringLiteral("鋼鐵俠3 Iron")));
+    // 毶's traditional counterpart lies outside GBK: it stays as it was.
+    const QByteArray outside = CodePage::toGbk(QStringLiteral("毶电"));
+    QCOMPARE(TGBBIG5Convert::ToTraditional(outside), CodePage::toGbk(QStringLiteral("毶電")));
+}
+
+QTEST_GUILESS_MAIN(TestSearchCore)
+#include "test_search_core.moc"
