@@ -45,9 +45,9 @@ wait_for() {
 browser="$work/record browser"
 cat >"$browser" <<SCRIPT
 #!/bin/sh
-for a in "\$@"; do printf '%s\n' "\$a"; done >>'$work/launches.tmp'
-printf -- '--end--\n' >>'$work/launches.tmp'
-mv '$work/launches.tmp' '$work/launches'
+{ for a in "\$@"; do printf '%s\n' "\$a"; done; printf -- '--end--\n'; } >"\$0.\$\$"
+cat "\$0.\$\$" >>'$work/launches'
+rm -f "\$0.\$\$"
 SCRIPT
 chmod +x "$browser"
 
@@ -104,7 +104,7 @@ sleep 0.3
 xdotool click 1
 wait_for 10 test -s "$work/launches" || fail "the browser was not started"
 launched="$(cat "$work/launches")"
-[ "$(printf '%s\n' "$launched" | wc -l)" -eq 2 ] || fail "the browser got more than one argument: $launched"
+[ "$(printf '%s\n' "$launched" | wc -l)" -eq 2 ] || fail "not exactly one start with one argument: $launched"
 played="$(printf '%s\n' "$launched" | head -n 1)"
 
 # The same row's address, copied with Alt+S, ends the play address.
