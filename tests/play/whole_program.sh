@@ -68,6 +68,9 @@ HTTP\\Shell\\open\\command\\Default=\\"$browser\\" \\"%1\\"
 SOFTWARE\\qorvex\\Agreement=1.0.0
 INI
 export QUVO_SEARCH_SITE="$site" QUVO_PRODUCT_SERVER="$site"
+# A session of its own, so no other running copy counts as the first instance.
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 export QTWEBENGINE_DISABLE_SANDBOX=1 QT_QPA_PLATFORM=xcb
 
 "$quvo" >"$work/quvo.out" 2>&1 &
