@@ -178,18 +178,8 @@ bool TFormmain::eventFilter(QObject* watched, QEvent* event)
         EdtSearchKeyPress(enter ? 13 : key->key());
         return enter; // Enter is consumed by the search
     }
-    if (watched == lv1->viewport()) {
-        if (event->type() == QEvent::MouseButtonDblClick) {
-            // Let the list select the row first, then play it.
-            const bool handled = QMainWindow::eventFilter(watched, event);
-            QMetaObject::invokeMethod(this, &TFormmain::lv1DblClick, Qt::QueuedConnection);
-            return handled;
-        }
-        if (event->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            QMetaObject::invokeMethod(this, &TFormmain::lv1Click, Qt::QueuedConnection);
-        }
-    }
+    if (watched == lv1->viewport())
+        lv1ViewportEvent(event); // never consumes: the list selects the row first
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -89,6 +89,14 @@ public:
     void mniPopCopyAddClick();
     void PopCopyCaptionClick();
 
+private:
+    void runPlayCommand();
+    // Clicks on the list's viewport; the release that ends a double click is not another click.
+    void lv1ViewportEvent(QEvent* event);
+    bool m_lv1ReleaseEndsDblClick = false;
+
+public:
+
     // --- portals (portals/) ---
     void btnTvClick();
     void BtnMusicClick();

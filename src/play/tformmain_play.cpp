@@ -1,10 +1,112 @@
 // The main window's play and hand-off handlers: play command, line selection, Thunder, clipboard.
 #include "app/tformmain.h"
 
-void TFormmain::lv1DblClick() {}
-void TFormmain::lv1Click() {}
-void TFormmain::actCloudPlayExecute() {}
-void TFormmain::btnCloudPlayClick() {}
-void TFormmain::ThunderDownClick() {}
-void TFormmain::mniPopCopyAddClick() {}
-void TFormmain::PopCopyCaptionClick() {}
+#include "platform/codepage.h"
+#include "platform/messageboxes.h"
+#include "play/cloudplaystate.h"
+#include "play/handoff.h"
+#include "play/tformselcloud.h"
+
+#include <QClipboard>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+
+void TFormmain::lv1ViewportEvent(QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseButtonRelease)
+        return;
+    if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+        return;
+    // The handlers run once the list has finished selecting (a press where no row is selects none).
+    if (type == QEvent::MouseButtonDblClick) {
+        m_lv1ReleaseEndsDblClick = true;
+        QMetaObject::invokeMethod(this, &TFormmain::lv1DblClick, Qt::QueuedConnection);
+    } else if (type == QEvent::MouseButtonRelease) {
+        if (m_lv1ReleaseEndsDblClick)
+            m_lv1ReleaseEndsDblClick = false;
+        else
+            QMetaObject::invokeMethod(this, &TFormmain::lv1Click, Qt::QueuedConnection);
+    } else {
+        m_lv1ReleaseEndsDblClick = false;
+    }
+}
+
+void TFormmain::lv1DblClick()
+{
+    runPlayCommand();
+}
+
+void TFormmain::lv1Click()
+{
+    if (CloudPlay().singleClickPlay())
+        runPlayCommand();
+}
+
+void TFormmain::actCloudPlayExecute()
+{
+    runPlayCommand();
+}
+
+void TFormmain::runPlayCommand()
+{
+    const std::optional<ResultRow> row = selectedRow();
+    if (!row) {
+        MessageBoxes::inform(this, QStringLiteral("请先选择一项内容!"));
+        return;
+    }
+    QByteArray playAddress;
+    if (CloudPlay().directPlay(row->address, &playAddress)) {
+        HandOff::openPlayAddress(playAddress);
+        return;
+    }
+    auto* window = new TFormSelCloud(this);
+    const QPoint cursor = QCursor::pos();
+    window->move(cursor.x() - 232, cursor.y() - 122);
+    window->show();
+}
+
+void TFormmain::btnCloudPlayClick()
+{
+    auto* window = new TFormSelCloud(this);
+    window->move(frameGeometry().center() - window->rect().center());
+    window->exec();
+}
+
+void TFormmain::ThunderDownClick()
+{
+    const std::optional<ResultRow> row = selectedRow();
+    if (!row) {
+        MessageBoxes::inform(this, QStringLiteral("骚年,请先选择好电影名再点我好么?!"));
+        return;
+    }
+    const QString path = HandOff::thunderPath();
+    if (path.isEmpty()) {
+        MessageBoxes::inform(this, QStringLiteral("说好的迅雷呢?"));
+        return;
+    }
+    HandOff::startThunder(path, row->informationKey);
+}
+
+void TFormmain::mniPopCopyAddClick()
+{
+    const std::optional<ResultRow> row = selectedRow();
+    if (!row) {
+        MessageBoxes::inform(this, QStringLiteral("请先选中要复制的电影!"));
+        return;
+    }
+    QGuiApplication::clipboard()->setText(CodePage::fromGbk(row->address));
+    lv1->setToolTip(QStringLiteral("复制地址成功"));
+}
+
+void TFormmain::PopCopyCaptionClick()
+{
+    const std::optional<ResultRow> row = selectedRow();
+    if (!row) {
+        MessageBoxes::inform(this, QStringLiteral("请先选择要复制的电影名!"));
+        return;
+    }
+    QGuiApplication::clipboard()->setText(CodePage::fromGbk(row->title));
+    lv1->setToolTip(QStringLiteral("复制标题成功"));
+}

@@ -1,0 +1,321 @@
+// Playing a result row on a cloud-play line and handing rows to Thunder and the clipboard, driven
+// through the real windows with a recording program as browser and as Thunder.
+#include "app/tformmain.h"
+#include "app/windowrefs.h"
+#include "config/remoteconfiguration.h"
+#include "platform/codepage.h"
+#include "play/cloudplaystate.h"
+#include "play/tformselcloud.h"
+#include "samplesite.h"
+#include "testsupport.h"
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QHelpEvent>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+
+#include <functional>
+#include <memory>
+
+namespace {
+const QString kThunderKey =
+    QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd");
+const QByteArray kLine1 = CloudPlayState::builtInBase(1);
+const QByteArray kLine2 = CloudPlayState::builtInBase(2);
+using Launches = QList<QStringList>;
+} // namespace
+
+class TestPlay : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void lineRules();
+    void playingFromTheList();
+    void lineWindow();
+    void launchesAreOneArgumentEach();
+    void clipboardAndButtons();
+
+private:
+    void addRow(const QString& title, const QByteArray& address, const QByteArray& key = "KEY");
+    void clickList(int row, bool doubleClick);                                // row -1: below the rows
+    void withSettingsWindow(const std::function<void(TFormSelCloud*)>& body); // closes it afterwards
+    Launches launches(const RecordingLauncher& launcher, int expected);
+    int requests(const char* path);
+
+    SampleSite m_site;
+    TFormmain* m_main = nullptr;
+    std::unique_ptr<TemporaryRegistry> m_registry;
+    std::unique_ptr<RecordingLauncher> m_browser, m_thunder;
+    std::unique_ptr<MessageBoxRecorder> m_boxes;
+};
+
+void TestPlay::initTestCase()
+{
+    QVERIFY(m_site.start() > 0);
+    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
+}
+
+void TestPlay::init()
+{
+    m_registry = std::make_unique<TemporaryRegistry>();
+    m_browser = std::make_unique<RecordingLauncher>();
+    m_thunder = std::make_unique<RecordingLauncher>();
+    m_boxes = std::make_unique<MessageBoxRecorder>();
+    m_registry->set(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
+                    QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
+    m_registry->set(kThunderKey, QStringLiteral("Path"), m_thunder->program()); // holds a blank
+    CloudPlay().reset();
+    RemoteConfig() = RemoteConfiguration();
+    QCursor::setPos(2, 2); // away from where a close button may appear
+    Formmain = m_main = new TFormmain;
+    m_main->Tmrchkupdate.stop(); // these tests set the settings record themselves
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main));
+    m_site.clearRequestLog();
+}
+
+void TestPlay::cleanup()
+{
+    delete m_main;
+    m_boxes.reset();
+    m_registry.reset();
+}
+
+void TestPlay::addRow(const QString& title, const QByteArray& address, const QByteArray& key)
+{
+    m_main->addResultRow(ResultRow{CodePage::toGbk(title), "1 GB", address, key});
+}
+
+void TestPlay::clickList(int row, bool doubleClick)
+{
+    QWidget* viewport = m_main->lv1->viewport();
+    const QPoint at = row >= 0 ? m_main->lv1->visualRect(m_main->lv1->model()->index(row, 0)).center()
+                               : QPoint(20, viewport->height() - 5);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    if (doubleClick) { // what a widget receives of a real double click: press, release, double click, release
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+    }
+    QTest::qWait(20); // the handlers run queued
+}
+
+void TestPlay::withSettingsWindow(const std::function<void(TFormSelCloud*)>& body)
+{
+    bool ran = false;
+    QTimer::singleShot(0, this, [&] {
+        QPointer<TFormSelCloud> window = FormSelCloud;
+        if ((ran = window && window->isModal()))
+            body(window);
+        if (window)
+            window->close();
+    });
+    m_main->btnCloudPlay->click();
+    QVERIFY(ran);
+}
+
+Launches TestPlay::launches(const RecordingLauncher& launcher, int expected)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (launcher.launches(0).size() < expected && timer.elapsed() < 5000)
+        QTest::qWait(20);
+    QTest::qWait(150); // room for an unexpected further start
+    return launcher.launches(0);
+}
+
+int TestPlay::requests(const char* path)
+{
+    CounterBrowser::waitForIdle(5000);
+    return m_site.countRequests(QStringLiteral("GET ") + QLatin1String(path));
+}
+
+void TestPlay::lineRules()
+{
+    QVERIFY(kLine1.startsWith("http://") && kLine1.endsWith("/?url="));
+    QVERIFY(kLine2.startsWith("http://") && kLine2.endsWith("/api.html?url="));
+    // Remote lines in force but line 1 withheld: the base stays what it was, empty at first.
+    CloudPlayState state;
+    RemoteConfiguration config;
+    config.CloudDef = "1";
+    config.Cldline1 = "0";
+    config.Cldline2 = "http://r2/?v=";
+    QCOMPARE(state.chooseLine(1, config, "A"), QByteArray("A"));
+    QCOMPARE(state.chooseLine(2, config, "A"), QByteArray("http://r2/?v=A"));
+    QCOMPARE(state.chooseLine(1, config, "A"), QByteArray("http://r2/?v=A"));
+    config.CloudDef = "0";
+    QCOMPARE(state.chooseLine(2, config, "A"), kLine2 + "A");
+    QCOMPARE(state.lineBase(1), kLine1);
+}
+
+void TestPlay::playingFromTheList()
+{
+    m_main->actCloudPlay->trigger();
+    QVERIFY(FormSelCloud.isNull());
+    addRow(QStringLiteral("一"), "magnet:?xt=urn:btih:AAA&dn=one");
+    addRow(QStringLiteral("二"), "http://t.example/b.torrent");
+
+    // A double click opens a line window at the pointer; line 1 plays the row and counts once.
+    const QPoint cursor(600, 400);
+    QCursor::setPos(cursor);
+    clickList(0, true);
+    QPointer<TFormSelCloud> window = FormSelCloud;
+    QVERIFY(window && window->isVisible() && !window->isModal());
+    QCOMPARE(window->pos(), cursor - QPoint(232, 122));
+    QTest::mouseClick(window->lbl2, Qt::LeftButton);
+    QCOMPARE(launches(*m_browser, 1), Launches{{QString::fromLatin1(kLine1 + "magnet:?xt=urn:btih:AAA&dn=one")}});
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(requests("/update/CldNum1.php"), 1);
+
+    // A remembered line 2 plays at once on its built-in base, remote line or not, and counts nothing.
+    RemoteConfig().CloudDef = "1";
+    RemoteConfig().Cldline2 = "http://remote/?go=";
+    CloudPlay().rememberLine(2);
+    m_browser->clear();
+    m_site.clearRequestLog();
+    clickList(1, true);
+    QVERIFY(FormSelCloud.isNull());
+    const QString played2 = QString::fromLatin1(kLine2 + "http://t.example/b.torrent");
+    QCOMPARE(launches(*m_browser, 1), Launches{{played2}});
+    QVERIFY(m_site.requestLog().isEmpty());
+
+    // Single-click mode: a double click plays twice; a click below the rows finds nothing selected.
+    CloudPlay().setSingleClickPlay(true);
+    m_browser->clear();
+    clickList(1, true);
+    QCOMPARE(launches(*m_browser, 2), (Launches{{played2}, {played2}}));
+    QVERIFY(m_boxes->texts().size() == 1);
+    clickList(-1, false);
+    QVERIFY(!m_main->selectedRow());
+    QCOMPARE(m_boxes->texts(), QStringList(2, QStringLiteral("请先选择一项内容!")));
+}
+
+void TestPlay::lineWindow()
+{
+    addRow(QStringLiteral("一"), "ADDR");
+    // Opened with nothing selected: it captured no address, and asks for a row when nothing is selected.
+    withSettingsWindow([&](TFormSelCloud* window) {
+        QVERIFY((window->frameGeometry().center() - m_main->frameGeometry().center()).manhattanLength() <= 2);
+        QVERIFY(!window->imgLine1->pixmap().isNull() && !window->imgLine2->pixmap().isNull());
+        QTest::mouseClick(window->lbl3, Qt::LeftButton);
+        QCOMPARE(m_boxes->texts(), QStringList{QStringLiteral("您还没有在列表里选择需要播放的电影!")});
+        QVERIFY(window->isVisible());
+        m_main->lv1->selectRow(0);
+        QTest::mouseClick(window->imgLine1, Qt::LeftButton);
+    });
+    QCOMPARE(launches(*m_browser, 1), Launches{{QString::fromLatin1(kLine2)}});
+    QCOMPARE(requests("/update/CldNum2.php"), 1);
+
+    // The boxes exclude each other, are shown again, and set the play mode's partner state.
+    withSettingsWindow([](TFormSelCloud* window) {
+        QTest::mouseClick(window->chkSelLoveLines2, Qt::LeftButton);
+        QTest::mouseClick(window->chkSelLoveLines1, Qt::LeftButton);
+        QVERIFY(!window->chkSelLoveLines2->isChecked());
+        QTest::mouseClick(window->RgClickItem0, Qt::LeftButton);
+    });
+    QCOMPARE(CloudPlay().rememberedLine(), QByteArray("1"));
+    QVERIFY(CloudPlay().singleClickPlay());
+    withSettingsWindow([](TFormSelCloud* window) {
+        QVERIFY(window->chkSelLoveLines1->isChecked() && window->RgClickItem0->isChecked());
+        QTest::mouseClick(window->chkSelLoveLines1, Qt::LeftButton);
+    });
+    QVERIFY(CloudPlay().rememberedLine().isEmpty());
+
+    // The close button closes on a click, on Enter and when the pointer passes over it.
+    for (int way = 0; way < 3; ++way) {
+        m_main->actCloudPlay->trigger();
+        QPointer<TFormSelCloud> window = FormSelCloud;
+        QVERIFY(window && QTest::qWaitForWindowExposed(window));
+        if (way == 0)
+            QTest::mouseClick(window->BtnClose, Qt::LeftButton);
+        else if (way == 1)
+            QTest::keyClick(window, Qt::Key_Return);
+        else
+            QTest::mouseMove(window->BtnClose);
+        QTRY_VERIFY2(window.isNull(), qPrintable(QString::number(way)));
+        QCursor::setPos(2, 2);
+    }
+    QCOMPARE(m_browser->launches(0).size(), 1);
+}
+
+void TestPlay::launchesAreOneArgumentEach()
+{
+    const QByteArray hostile = "http://x/a b?c=\"1\"&d='2' --new-window \"$(id)\"";
+    addRow(QStringLiteral("a"), hostile, "a\" --evil \"b");
+    addRow(QStringLiteral("b"), "http://x/\nrm", "line\nbreak");
+    addRow(QStringLiteral("c"), "--remote-debugging-port=9", "-evil");
+    // Refused first (a line break; an option once a remote line leaves the base empty): only the
+    // last start may reach each recording program.
+    RemoteConfig().CloudDef = "1";
+    m_main->lv1->selectRow(2);
+    m_main->actCloudPlay->trigger();
+    QTest::mouseClick(FormSelCloud->lbl4, Qt::LeftButton);
+    CloudPlay().rememberLine(1);
+    for (int row : {2, 1, 0}) {
+        m_main->lv1->selectRow(row);
+        if (row != 2)
+            m_main->actCloudPlay->trigger();
+        m_main->ThunderDown->trigger();
+    }
+    QCOMPARE(launches(*m_browser, 1), Launches{{QString::fromLatin1(kLine1 + hostile)}});
+    QCOMPARE(launches(*m_thunder, 1), Launches{{QStringLiteral("a\" --evil \"b")}});
+
+    // No Thunder: a message, and the clipboard stays as it was.
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    m_registry->set(kThunderKey, QStringLiteral("Path"), QString());
+    m_main->ThunderDown->trigger();
+    QCOMPARE(m_boxes->texts(), QStringList{QStringLiteral("说好的迅雷呢?")});
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+}
+
+void TestPlay::clipboardAndButtons()
+{
+    struct Way {
+        QAction* item;
+        QPushButton* button;
+        Qt::Key key;
+    };
+    const Way ways[] = {{m_main->ThunderDown, m_main->btnXunleiDown, Qt::Key_T},
+                        {m_main->PopCopyCaption, m_main->btnCopyCap, Qt::Key_R},
+                        {m_main->mniPopCopyAdd, m_main->btnCopyAdd, Qt::Key_S}};
+    m_main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_main));
+    // No row: menu item, button and Alt key say the same (the key clicks with a short animation).
+    for (const Way& way : ways) {
+        m_boxes->clear();
+        way.item->trigger();
+        way.button->click();
+        QTest::keyClick(m_main, way.key, Qt::AltModifier);
+        QTRY_COMPARE(m_boxes->count(), 3);
+        QCOMPARE(m_boxes->texts(), QStringList(3, m_boxes->texts().first()));
+    }
+    QCOMPARE(m_boxes->texts().first(), QStringLiteral("请先选中要复制的电影!"));
+
+    addRow(QStringLiteral("流浪地球 2019"), "magnet:?xt=urn:btih:FFF", "KEY");
+    addRow(QStringLiteral("empty"), "");
+    m_main->lv1->selectRow(0);
+    QTest::keyClick(m_main, Qt::Key_R, Qt::AltModifier);
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("流浪地球 2019"));
+    QCOMPARE(m_main->lv1->toolTip(), QStringLiteral("复制标题成功"));
+    m_main->btnCopyAdd->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("magnet:?xt=urn:btih:FFF"));
+    const QPoint onRow = m_main->lv1->visualRect(m_main->lv1->model()->index(0, 0)).center();
+    QHelpEvent help(QEvent::ToolTip, onRow, m_main->lv1->viewport()->mapToGlobal(onRow));
+    QApplication::sendEvent(m_main->lv1->viewport(), &help);
+    QTRY_COMPARE(QToolTip::text(), QStringLiteral("复制地址成功"));
+    QTest::keyClick(m_main, Qt::Key_T, Qt::AltModifier);
+    m_main->btnXunleiDown->click();
+    QCOMPARE(launches(*m_thunder, 2), (Launches{{QStringLiteral("KEY")}, {QStringLiteral("KEY")}}));
+
+    m_main->lv1->selectRow(1);
+    m_main->mniPopCopyAdd->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+    QCOMPARE(m_main->lv1->toolTip(), QStringLiteral("复制地址成功"));
+    QCOMPARE(m_boxes->count(), 3);
+}
+
+QTEST_MAIN(TestPlay)
+#include "test_play.moc"
