@@ -14,8 +14,8 @@ void TFormmain::btnTvClick()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const RemoteConfiguration& config = RemoteConfig();
-    const PortalPages::Choice tv = PortalPages::choose(
-        config.OnlineDef, config.OLTvAdr, PortalPages::fengyunMini(screen ? screen->size() : QSize()));
+    const PortalPages::Choice tv = PortalPages::choose(config.OnlineDef, config.OLTvAdr,
+                                                       PortalPages::fengyunMini(screen ? screen->size() : QSize()));
     if (tv.address.isEmpty())
         return;
     OpenInDefaultBrowser(tv.address);

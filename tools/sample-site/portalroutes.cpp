@@ -27,8 +27,8 @@ std::string portalPage(const std::string& title, const std::string& accent, cons
 }
 
 const char* const kSongs[] = {"晴天 - 轻音乐版", "夜空中最亮的星", "小幸运", "稻香", "平凡之路", "海阔天空", nullptr};
-const char* const kVideos[] = {"[MV] 夏日晚风", "[MV] 城市之光", "[MV] 远方的歌", "[MV] 温柔的雨",
-                               "[MV] 星辰大海", nullptr};
+const char* const kVideos[] = {"[MV] 夏日晚风", "[MV] 城市之光", "[MV] 远方的歌",
+                               "[MV] 温柔的雨", "[MV] 星辰大海", nullptr};
 
 } // namespace
 
