@@ -1,6 +1,37 @@
 // The main window's portal buttons: TV, music, MV.
+#include "app/defaultbrowser.h"
 #include "app/tformmain.h"
+#include "app/windowrefs.h"
+#include "config/remoteconfiguration.h"
+#include "portals/portalpages.h"
+#include "portals/tformmtv.h"
+#include "portals/tformmusic.h"
 
-void TFormmain::btnTvClick() {}
-void TFormmain::BtnMusicClick() {}
-void TFormmain::btn6Click() {}
+#include <QGuiApplication>
+#include <QScreen>
+
+void TFormmain::btnTvClick()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const RemoteConfiguration& config = RemoteConfig();
+    const PortalPages::Choice tv = PortalPages::choose(config.OnlineDef, config.OLTvAdr,
+                                                       PortalPages::fengyunMini(screen ? screen->size() : QSize()));
+    if (tv.address.isEmpty())
+        return;
+    OpenInDefaultBrowser(tv.address);
+    if (tv.builtIn) // a configured TV page is not counted
+        wbAllNum.navigate(PortalPages::tvCounter);
+}
+
+// Every click opens one more window; open ones are not reused.
+void TFormmain::BtnMusicClick()
+{
+    FormMusic = new TFormMusic;
+    FormMusic->show();
+}
+
+void TFormmain::btn6Click()
+{
+    FormMtv = new TFormMtv;
+    FormMtv->show();
+}

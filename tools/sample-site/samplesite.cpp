@@ -24,6 +24,7 @@ SampleSite::SampleSite() : m_server(std::make_unique<httplib::Server>())
     registerSettingsRoutes(*this);
     registerUpdateRoutes(*this);
     registerCounterRoutes(*this);
+    registerPortalRoutes(*this);
 }
 
 SampleSite::~SampleSite()

@@ -59,3 +59,4 @@ void registerSearchRoutes(SampleSite& site);
 void registerSettingsRoutes(SampleSite& site);
 void registerUpdateRoutes(SampleSite& site);
 void registerCounterRoutes(SampleSite& site);
+void registerPortalRoutes(SampleSite& site);

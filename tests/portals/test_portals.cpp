@@ -1,0 +1,315 @@
+// The TV button and the music and MV windows, driven as a user would drive them.
+#include "app/tformmain.h"
+#include "app/windowrefs.h"
+#include "config/remoteconfiguration.h"
+#include "portals/portalpages.h"
+#include "portals/tformmtv.h"
+#include "portals/tformmusic.h"
+#include "samplesite.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineView>
+
+using MessageBoxes::Answer;
+
+class TestPortals : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void tvButton();
+    void musicOpeningAndButtons();
+    void closingEitherMiniMusicWindowShowsMain();
+    void titleBarCloseAsksAndCancelKeepsWindow();
+    void mvReloadIsBuiltInAfterConfiguredPage();
+    void alwaysOnTop_data();
+    void alwaysOnTop();
+    void rightClickMenuOnlyOutsideMusic();
+    void openWindowsEndWithTheProgram(); // last: it runs the application's own event loop
+
+private:
+    enum class PageMenu { NotLoaded, None, Shown };
+    // Right-clicks the loaded page of a window and tells whether the page opened its context menu.
+    PageMenu rightClickPage(PortalWindow* window, WebView* page, int waitMs);
+    int counted(const char* path) const
+    {
+        CounterBrowser::waitForIdle(10000);
+        return m_site.countRequests(QStringLiteral("GET ") + QLatin1String(path));
+    }
+    QByteArray sitePage(const char* path) const { return m_site.baseUrl() + path; }
+
+    SampleSite m_site;
+    TemporaryRegistry m_registry;
+    RecordingLauncher m_browser;
+};
+
+void TestPortals::initTestCase()
+{
+    QVERIFY(m_site.start() > 0);
+    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
+    m_registry.set(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
+                   QStringLiteral("\"%1\" \"%2\"").arg(m_browser.program(), QStringLiteral("%1")));
+}
+
+void TestPortals::init()
+{
+    RemoteConfig() = {};
+    m_site.clearRequestLog();
+    m_browser.clear();
+    Formmain = new TFormmain;
+    Formmain->Tmrchkupdate.stop(); // the settings document is not part of these tests
+    Formmain->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Formmain));
+}
+
+void TestPortals::cleanup()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (qobject_cast<PortalWindow*>(window))
+            delete window;
+    delete Formmain;
+    RemoteConfig() = {};
+}
+
+void TestPortals::tvButton()
+{
+    QVERIFY(PortalPages::fengyunMini({1024, 768}).endsWith(QStringLiteral("?from=qorvex#width=874&height=568")));
+    // Switch in force, no address: nothing opens and nothing is counted.
+    RemoteConfig().OnlineDef = "1";
+    RemoteConfig().OLTvAdr = "0";
+    QTest::mouseClick(Formmain->btnTv, Qt::LeftButton);
+    QVERIFY(m_browser.launches(500).isEmpty());
+    QCOMPARE(counted(PortalPages::tvCounter), 0);
+
+    // Built in: the mini page sized for this 1280 x 1024 screen, counted once.
+    RemoteConfig().OnlineDef.clear();
+    QTest::mouseClick(Formmain->btnTv, Qt::LeftButton);
+    QTRY_COMPARE(m_browser.launches(0).size(), 1);
+    const QStringList opened = m_browser.launches().at(0);
+    QCOMPARE(opened.size(), 1);
+    QVERIFY2(opened[0].endsWith(QStringLiteral("/mini/fengyunmini.htm?from=qorvex#width=1130&height=824")),
+             qPrintable(opened[0]));
+    QCOMPARE(counted(PortalPages::tvCounter), 1);
+}
+
+void TestPortals::musicOpeningAndButtons()
+{
+    // Built in: mini mode at once (the main window hides), the theme page, one count.
+    QTest::mouseClick(Formmain->BtnMusic, Qt::LeftButton);
+    TFormMusic* music = FormMusic;
+    QVERIFY(music->isVisible() && music->chkhidemain->isChecked() && !Formmain->isVisible());
+    QCOMPARE(counted(PortalPages::musicCounter), 1);
+
+    // "酷狗音乐": Cancel changes nothing; OK enables "主题音乐", uncounted.
+    MessageBoxRecorder boxes;
+    boxes.answerNext(Answer::Cancel);
+    QTest::mouseClick(music->btnKugMusic, Qt::LeftButton);
+    QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->将切换到酷狗音乐模式,确定吗？"));
+    QVERIFY(!music->btnTheMusic->isEnabled());
+    QTest::mouseClick(music->btnKugMusic, Qt::LeftButton);
+    QVERIFY(music->wb1->currentAddress().contains(QStringLiteral("index.html?")));
+    QVERIFY(music->btnTheMusic->isEnabled());
+    QTest::mouseClick(music->btnTheMusic, Qt::LeftButton);
+    QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->将切换到主题音乐模式,确定吗？"));
+    QCOMPARE(music->wb1->currentAddress(), PortalPages::themeMusic());
+    QCOMPARE(counted(PortalPages::musicCounter), 2);
+
+    // A configured page (GBK text of the settings document): the main window stays, no count.
+    Formmain->show();
+    RemoteConfig().MusicDef = "1";
+    RemoteConfig().MusicAdr = sitePage("/portal/music.htm?\xd2\xf4\xc0\xd6");
+    QTest::mouseClick(Formmain->BtnMusic, Qt::LeftButton);
+    QVERIFY(FormMusic != music && !FormMusic->chkhidemain->isChecked() && Formmain->isVisible());
+    QCOMPARE(FormMusic->wb1->currentAddress(), QString::fromLatin1(sitePage("/portal/music.htm?")) + "音乐");
+    QCOMPARE(counted(PortalPages::musicCounter), 2);
+}
+
+void TestPortals::closingEitherMiniMusicWindowShowsMain()
+{
+    MessageBoxRecorder boxes;
+    for (int closing = 0; closing < 2; ++closing) {
+        QTest::mouseClick(Formmain->BtnMusic, Qt::LeftButton);
+        QPointer<TFormMusic> first = FormMusic;
+        Formmain->show(); // Alt+F1 brings it back, and a second window is opened
+        QTest::mouseClick(Formmain->BtnMusic, Qt::LeftButton);
+        QPointer<TFormMusic> second = FormMusic;
+        QVERIFY(first != second && !Formmain->isVisible());
+
+        QPointer<TFormMusic> closed = closing == 0 ? first : second;
+        QPointer<TFormMusic> other = closing == 0 ? second : first;
+        QTest::mouseClick(closed->btnQuit, Qt::LeftButton);
+        QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->退出播放,真的要退出吗?"));
+        QTRY_VERIFY(closed.isNull());
+        QVERIFY(Formmain->isVisible());
+        QVERIFY(other && other->isVisible() && other->chkhidemain->isChecked());
+        delete other;
+    }
+}
+
+void TestPortals::titleBarCloseAsksAndCancelKeepsWindow()
+{
+    QTest::mouseClick(Formmain->BtnMusic, Qt::LeftButton);
+    QPointer<TFormMusic> music = FormMusic;
+    QVERIFY(QTest::qWaitForWindowExposed(music));
+    MessageBoxRecorder boxes;
+    boxes.answerNext(Answer::Cancel);
+    QVERIFY(!music->close());
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.requests()[0].kind, MessageBoxes::Kind::Confirm);
+    QCOMPARE(boxes.requests()[0].caption, QStringLiteral("提示"));
+    QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->退出播放,真的要退出吗?"));
+    QTest::qWait(50);
+    QVERIFY(music && music->isVisible() && music->chkhidemain->isChecked() && !Formmain->isVisible());
+
+    // OK runs the closing steps after one question: main window back, window destroyed.
+    QVERIFY(music->close());
+    QCOMPARE(boxes.count(), 2);
+    QTRY_VERIFY(music.isNull());
+    QVERIFY(Formmain->isVisible());
+}
+
+void TestPortals::mvReloadIsBuiltInAfterConfiguredPage()
+{
+    RemoteConfig().MtvDef = "1";
+    RemoteConfig().MtvAdr = "0"; // a blank window, uncounted
+    QTest::mouseClick(Formmain->btn6, Qt::LeftButton);
+    QCOMPARE(FormMtv->wb1->navigationCount(), 0);
+    QCOMPARE(counted(PortalPages::mvCounter), 0);
+
+    RemoteConfig().MtvAdr = sitePage("/portal/mv.htm");
+    QTest::mouseClick(Formmain->btn6, Qt::LeftButton);
+    TFormMtv* mv = FormMtv;
+    QCOMPARE(mv->wb1->currentAddress().toLatin1(), sitePage("/portal/mv.htm"));
+    QCOMPARE(counted(PortalPages::mvCounter), 1);
+
+    MessageBoxRecorder boxes;
+    QTest::mouseClick(mv->btn1, Qt::LeftButton);
+    QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->将会使播放内容重新加载,你确定要这样做吗？"));
+    QCOMPARE(mv->wb1->currentAddress(), QStringLiteral("www.yinyuetai.com"));
+    QCOMPARE(counted(PortalPages::mvCounter), 2);
+}
+
+namespace {
+// Counts the times a window is hidden (a re-created native window hides first: a flicker).
+class HideCounter final : public QObject {
+public:
+    int hides = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        hides += event->type() == QEvent::Hide;
+        return false;
+    }
+};
+} // namespace
+
+void TestPortals::alwaysOnTop_data()
+{
+    QTest::addColumn<bool>("music");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("music") << true << 1000;
+    QTest::newRow("mv") << false << 500;
+}
+
+void TestPortals::alwaysOnTop()
+{
+    QFETCH(bool, music);
+    QFETCH(int, interval);
+    QTest::mouseClick(music ? Formmain->BtnMusic : Formmain->btn6, Qt::LeftButton);
+    PortalWindow* window = music ? static_cast<PortalWindow*>(FormMusic) : FormMtv;
+    QCheckBox* box = music ? FormMusic->chkontop : FormMtv->chkontop;
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    HideCounter hides;
+    window->installEventFilter(&hides);
+    Formmain->show(); // another window has the focus when the box is ticked
+    Formmain->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(Formmain.data()));
+
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    box->click();
+    QVERIFY(!window->isTopmost());
+    QTRY_VERIFY_WITH_TIMEOUT(window->isTopmost(), 10 * interval);
+    QVERIFY2(sinceTick.elapsed() >= interval * 9 / 10, qPrintable(QString::number(sinceTick.elapsed())));
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(window));
+
+    // It stays on top tick after tick; unticking drops it at once and for good.
+    QTest::qWait(interval + 100);
+    QVERIFY(window->isTopmost());
+    box->click();
+    QVERIFY(!window->isTopmost());
+    QTest::qWait(interval + 100);
+    QVERIFY(!window->isTopmost());
+    QVERIFY(window->isVisible());
+    QCOMPARE(hides.hides, 0);
+}
+
+TestPortals::PageMenu TestPortals::rightClickPage(PortalWindow* window, WebView* page, int waitMs)
+{
+    QSignalSpy loaded(page->engineView(), &QWebEngineView::loadFinished);
+    if (!QTest::qWaitForWindowExposed(window) || !loaded.wait(20000) || !loaded.at(0).at(0).toBool())
+        return PageMenu::NotLoaded;
+    QTest::qWait(300); // the first frame
+    QWidget* surface = page->engineView()->focusProxy() ? page->engineView()->focusProxy() : page->engineView();
+    QTest::mouseClick(surface, Qt::RightButton, {}, surface->rect().center());
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < waitMs) {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QMenu*>(top) && top->isVisible()) {
+                top->close();
+                return PageMenu::Shown;
+            }
+        }
+        QTest::qWait(50);
+    }
+    return PageMenu::None;
+}
+
+void TestPortals::rightClickMenuOnlyOutsideMusic()
+{
+    RemoteConfig().MtvDef = "1";
+    RemoteConfig().MtvAdr = sitePage("/portal/mv.htm");
+    QTest::mouseClick(Formmain->btn6, Qt::LeftButton);
+    QElapsedTimer mvTimer;
+    mvTimer.start();
+    QCOMPARE(rightClickPage(FormMtv, FormMtv->wb1, 15000), PageMenu::Shown);
+    const int mvTook = int(mvTimer.elapsed());
+
+    RemoteConfig().MusicDef = "1";
+    RemoteConfig().MusicAdr = sitePage("/portal/music.htm");
+    QTest::mouseClick(Formmain->BtnMusic, Qt::LeftButton);
+    QCOMPARE(rightClickPage(FormMusic, FormMusic->wb1, 3000 + 2 * mvTook), PageMenu::None);
+}
+
+void TestPortals::openWindowsEndWithTheProgram()
+{
+    QTest::mouseClick(Formmain->BtnMusic, Qt::LeftButton);
+    QTest::mouseClick(Formmain->btn6, Qt::LeftButton);
+    QPointer<TFormMusic> music = FormMusic;
+    QPointer<TFormMtv> mv = FormMtv;
+    MessageBoxRecorder boxes;
+    // The program's end as the main window's quit brings it about: the message loop stops.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(music.isNull() && mv.isNull());
+    QCOMPARE(boxes.count(), 0); // no question on the way out
+}
+
+int main(int argc, char* argv[])
+{
+    // The built-in pages live on outside hosts; a test never looks them up.
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+            qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " \"--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1\"");
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false); // as the program runs
+    TestPortals test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_portals.moc"
