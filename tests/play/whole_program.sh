@@ -127,7 +127,9 @@ xdotool key alt+r
 sleep 0.5
 title="$(xclip -o -selection clipboard)"
 [ -n "$title" ] && [ "$title" != "$address" ] || fail "Alt+R did not copy the title (clipboard: '$title')"
-curl -s "$site/search/matrix/1" | grep -qF -- "$title" || fail "the copied title '$title' is not on the result page"
+# (The page is read whole first: with pipefail, grep -q closing the pipe early would fail curl.)
+page="$(curl -s "$site/search/matrix/1")"
+grep -qF -- "$title" <<<"$page" || fail "the copied title '$title' is not on the result page"
 
 # The chosen line was counted.
 wait_for 10 grep -qs "/update/CldNum1.php" "$work/site.log" || fail "no counter request for line 1"
