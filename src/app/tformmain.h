@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/counterbrowser.h"
+#include "search/pagerows.h"
 #include "search/resultrow.h"
 #include "search/searchpaging.h"
 #include "ui_tformmain.h"
@@ -38,7 +39,7 @@ public:
     CounterBrowser wbTjStNum{QStringLiteral("wbTjStNum")};
 
     // --- search state (search/) ---
-    QByteArray mmoserch = "wcode"; // page buffer: GBK text of the page not yet cut into rows
+    PageRows mmoserch{QByteArray("wcode")}; // page buffer: GBK text of the page not yet cut into rows
     SearchPaging paging;
     qint32 sortColumn = 0;
     qint32 sortDirection = 0;
@@ -77,7 +78,7 @@ public:
     void lv1ColumnClick(int column);
     int lv1Compare(const ResultRow& a, const ResultRow& b) const;
     void N1Click(); // clear list and cache
-    void onPageFetched(const QByteArray& gbkPage);
+    void onPageFetched(const QByteArray& gbkPage, const QByteArray& lastLinkText);
     void onFetchFailed();
 
     // --- play and hand-off (play/) ---

@@ -2,8 +2,19 @@
 
 #include "platform/httpclient.h"
 
+namespace {
+std::optional<ConfigDocumentFetch::TimeLimits> testLimits;
+} // namespace
+
 ConfigDocumentFetch::ConfigDocumentFetch(QByteArray url, QObject* parent) : QThread(parent), m_url(std::move(url))
 {
+    if (testLimits)
+        m_limits = *testLimits;
+}
+
+void ConfigDocumentFetch::setTimeLimitsForTesting(std::optional<TimeLimits> limits)
+{
+    testLimits = limits;
 }
 
 ConfigDocumentFetch::~ConfigDocumentFetch()
@@ -16,10 +27,10 @@ void ConfigDocumentFetch::run()
 {
     HttpRequest request;
     request.url = m_url;
-    request.connectTimeoutMs = 10000;
-    request.stallTimeoutSec = 15;
-    request.totalTimeoutMs = 60000;
-    request.maxBodyBytes = 1024 * 1024; // the document is a few kilobytes
+    request.connectTimeoutMs = m_limits.connectTimeoutMs;
+    request.stallTimeoutSec = m_limits.stallTimeoutSec;
+    request.totalTimeoutMs = m_limits.totalTimeoutMs;
+    request.maxBodyBytes = maxDocumentBytes;
     request.cancel = &m_cancel;
     const HttpResponse response = HttpClient::perform(request);
     Q_EMIT fetched(response.transferOk, response.body);

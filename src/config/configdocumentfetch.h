@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <optional>
 
 // The GET of the settings document, on a thread of its own so the window stays responsive. The
 // request has connect and stall time limits and a body limit; `fetched` is emitted once, from the
@@ -14,6 +15,17 @@ public:
     explicit ConfigDocumentFetch(QByteArray url, QObject* parent = nullptr);
     ~ConfigDocumentFetch() override;
 
+    // The document is a few kilobytes; a larger body fails the fetch and nothing is applied.
+    static constexpr qint64 maxDocumentBytes = 1024 * 1024;
+
+    struct TimeLimits {
+        long connectTimeoutMs = 10000;
+        long stallTimeoutSec = 15; // less than one byte a second for this long ends the fetch
+        long totalTimeoutMs = 60000;
+    };
+    // Tests shorten the limits of every fetch created afterwards; nullopt restores the defaults.
+    static void setTimeLimitsForTesting(std::optional<TimeLimits> limits);
+
 Q_SIGNALS:
     // ok: the exchange completed (whatever the HTTP status); body: the response body.
     void fetched(bool ok, const QByteArray& body);
@@ -23,5 +35,6 @@ protected:
 
 private:
     QByteArray m_url;
+    TimeLimits m_limits;
     std::atomic<bool> m_cancel = false;
 };

@@ -8,27 +8,45 @@ namespace CodePage {
 QByteArray toGbk(const QString& text)
 {
     // Qt's ICU-backed encoder substitutes unmappable characters with the GBK substitution byte 0x1A;
-    // the program's convention is "?", so map character by character where needed.
-    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    // the program's convention is "?". Runs of non-ASCII characters are encoded whole; only a run
+    // that holds an unmappable character is encoded character by character. An encoder that has
+    // met an unmappable character keeps reporting the error (resetting its state does not clear
+    // it), so a new one is taken after each.
+    auto newEncoder = [] { return QStringEncoder("GBK", QStringConverter::Flag::Stateless); };
+    QStringEncoder encoder = newEncoder();
     QByteArray out;
-    out.reserve(text.size() * 2);
+    out.reserve(text.size() + text.size() / 2);
     const auto* data = text.constData();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n;) {
-        const qsizetype len = (data[i].isHighSurrogate() && i + 1 < n && data[i + 1].isLowSurrogate()) ? 2 : 1;
-        const QStringView ch(data + i, len);
-        if (len == 1 && data[i].unicode() < 0x80) {
+        if (data[i].unicode() < 0x80) {
             out.append(char(data[i].unicode()));
-        } else {
-            QByteArray bytes = encoder.encode(ch);
-            if (encoder.hasError() || bytes.isEmpty() || bytes == "\x1a") {
-                encoder.resetState();
+            ++i;
+            continue;
+        }
+        qsizetype runEnd = i;
+        while (runEnd < n && data[runEnd].unicode() >= 0x80)
+            ++runEnd;
+        const QByteArray run = encoder.encode(QStringView(data + i, runEnd - i));
+        // 0x1A never occurs in the encoding of a non-ASCII character: it can only be a substitute.
+        if (!encoder.hasError() && !run.contains('\x1a')) {
+            out.append(run);
+            i = runEnd;
+            continue;
+        }
+        encoder = newEncoder();
+        while (i < runEnd) {
+            const qsizetype len =
+                (data[i].isHighSurrogate() && i + 1 < runEnd && data[i + 1].isLowSurrogate()) ? 2 : 1;
+            const QByteArray bytes = encoder.encode(QStringView(data + i, len));
+            if (encoder.hasError() || bytes.isEmpty() || bytes.contains('\x1a')) {
+                encoder = newEncoder();
                 out.append('?');
             } else {
                 out.append(bytes);
             }
+            i += len;
         }
-        i += len;
     }
     return out;
 }

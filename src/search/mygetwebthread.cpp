@@ -3,11 +3,23 @@
 #include "platform/codepage.h"
 #include "platform/httpclient.h"
 #include "search/formencode.h"
+#include "search/pagination.h"
+
+namespace {
+std::optional<MyGetWebThread::TimeLimits> testLimits;
+} // namespace
 
 MyGetWebThread::MyGetWebThread(const QByteArray& keyword, qint32 page, const QByteArray& siteRoot, QObject* parent)
     : QThread(parent), m_keyword(keyword), m_page(page), m_address(searchAddress(siteRoot, keyword, page))
 {
+    if (testLimits)
+        m_limits = *testLimits;
     connect(this, &QThread::finished, this, &QObject::deleteLater);
+}
+
+void MyGetWebThread::setTimeLimitsForTesting(std::optional<TimeLimits> limits)
+{
+    testLimits = limits;
 }
 
 QByteArray MyGetWebThread::searchAddress(const QByteArray& siteRoot, const QByteArray& keyword, qint32 page)
@@ -18,19 +30,17 @@ QByteArray MyGetWebThread::searchAddress(const QByteArray& siteRoot, const QByte
 
 void MyGetWebThread::setTimeLimits(long connectTimeoutMs, long stallTimeoutSec, long totalTimeoutMs)
 {
-    m_connectTimeoutMs = connectTimeoutMs;
-    m_stallTimeoutSec = stallTimeoutSec;
-    m_totalTimeoutMs = totalTimeoutMs;
+    m_limits = {connectTimeoutMs, stallTimeoutSec, totalTimeoutMs};
 }
 
 void MyGetWebThread::run()
 {
     HttpRequest request;
     request.url = m_address;
-    request.connectTimeoutMs = m_connectTimeoutMs;
-    request.stallTimeoutSec = m_stallTimeoutSec;
-    request.totalTimeoutMs = m_totalTimeoutMs;
-    request.maxBodyBytes = 16 * 1024 * 1024;
+    request.connectTimeoutMs = m_limits.connectTimeoutMs;
+    request.stallTimeoutSec = m_limits.stallTimeoutSec;
+    request.totalTimeoutMs = m_limits.totalTimeoutMs;
+    request.maxBodyBytes = maxPageBytes;
     request.cancel = &m_cancel;
     const HttpResponse response = HttpClient::perform(request);
     if (m_cancel)
@@ -40,5 +50,10 @@ void MyGetWebThread::run()
         return;
     }
     // An error status is not special: its body is taken in like any page.
-    Q_EMIT pageFetched(CodePage::toGbk(CodePage::decodeBody(response.body, response.contentType)));
+    const QByteArray page = CodePage::toGbk(CodePage::decodeBody(response.body, response.contentType));
+    QByteArray lastLinkText; // a link text is never empty, so empty means none was found
+    ParsePagination(page, lastLinkText);
+    if (m_cancel)
+        return;
+    Q_EMIT pageFetched(page, lastLinkText);
 }

@@ -4,9 +4,11 @@
 #include <QThread>
 
 #include <atomic>
+#include <optional>
 
 // Fetches one result page of the torrent search site on a thread of its own and hands the page,
-// converted to GBK, back through a queued signal. It never touches a widget: the keyword and the
+// converted to GBK, back through a queued signal, together with the page count read from it (so the
+// user-interface thread never runs the patterns over a page of unknown size). It never touches a widget: the keyword and the
 // page number are given by the user-interface thread when it creates the worker.
 // Once started, the worker deletes itself when its body has ended.
 class MyGetWebThread final : public QThread {
@@ -22,12 +24,24 @@ public:
     QByteArray keyword() const { return m_keyword; }
     qint32 page() const { return m_page; }
 
+    // A result page is some tens of kilobytes; a larger body than this fails the fetch. It bounds
+    // the memory a fetch takes and the work of the first row-timer tick.
+    static constexpr qint64 maxPageBytes = 4 * 1024 * 1024;
+
+    struct TimeLimits {
+        long connectTimeoutMs = 10000;
+        long stallTimeoutSec = 20; // less than one byte a second for this long ends the fetch
+        long totalTimeoutMs = 120000;
+    };
     void setTimeLimits(long connectTimeoutMs, long stallTimeoutSec, long totalTimeoutMs);
+    // Tests shorten the limits of every worker created afterwards; nullopt restores the defaults.
+    static void setTimeLimitsForTesting(std::optional<TimeLimits> limits);
     // Asks a running fetch to stop; it then reports nothing.
     void cancel() { m_cancel = true; }
 
 Q_SIGNALS:
-    void pageFetched(const QByteArray& gbkPage);
+    // lastLinkText: what ParsePagination finds on the page, empty when it finds nothing.
+    void pageFetched(const QByteArray& gbkPage, const QByteArray& lastLinkText);
     void fetchFailed(const QString& reason);
 
 protected:
@@ -37,8 +51,6 @@ private:
     QByteArray m_keyword;
     qint32 m_page = 0;
     QByteArray m_address;
-    long m_connectTimeoutMs = 10000;
-    long m_stallTimeoutSec = 20;
-    long m_totalTimeoutMs = 120000;
+    TimeLimits m_limits;
     std::atomic<bool> m_cancel = false;
 };

@@ -6,6 +6,22 @@
 
 namespace ResultList {
 
+namespace {
+
+QString shownText(const QByteArray& field)
+{
+    QString text = CodePage::fromGbk(field);
+    if (text.size() > maxShownCharacters) {
+        qsizetype cut = maxShownCharacters;
+        if (text[cut - 1].isHighSurrogate()) // keep a character outside the basic plane whole or not at all
+            --cut;
+        text.truncate(cut);
+    }
+    return text;
+}
+
+} // namespace
+
 ResultRow rowAt(const QTableWidget* list, int index)
 {
     auto field = [&](int column) {
@@ -25,7 +41,7 @@ void setRow(QTableWidget* list, int index, const ResultRow& row)
 {
     const QByteArray* fields[4] = {&row.title, &row.size, &row.address, &row.informationKey};
     for (int column = 0; column < 4; ++column) {
-        auto* item = new QTableWidgetItem(CodePage::fromGbk(*fields[column]));
+        auto* item = new QTableWidgetItem(shownText(*fields[column]));
         item->setData(Qt::UserRole, *fields[column]);
         if (column == 1)
             item->setTextAlignment(Qt::AlignCenter);

@@ -2,12 +2,15 @@
 
 #include "search/textbetween.h"
 
+#include <cstring>
+
 namespace {
 
-constexpr char endOfRow[] = "</a></td></tr>";
-constexpr qsizetype endOfRowLength = sizeof(endOfRow) - 1;
+constexpr qsizetype endOfRowLength = sizeof(endOfRowMarker) - 1;
 
-qsizetype characterLength(const QByteArray& text, qsizetype at)
+} // namespace
+
+qsizetype gbkCharacterLength(const QByteArray& text, qsizetype at)
 {
     if (at >= text.size())
         return 0;
@@ -20,19 +23,45 @@ qsizetype characterLength(const QByteArray& text, qsizetype at)
     return 1;
 }
 
-} // namespace
+QByteArray cutRowField(const QByteArray& page, qsizetype front, qsizetype startAt, qsizetype startLength,
+                       qsizetype endAt)
+{
+    // 1-based positions within the buffer, 0 when not found, as TextBetween counts them.
+    const qsizetype s = startAt < 0 ? 0 : startAt - front + 1;
+    const qsizetype e = endAt < 0 ? 0 : endAt - front + 1;
+    const qsizetype length = e - s - startLength;
+    if (length <= 0)
+        return {};
+    const qsizetype from = front + qMax<qsizetype>(s + startLength - 1, 0);
+    if (from >= page.size())
+        return {};
+    const qsizetype available = qMin(length, page.size() - from);
+    if (available <= maxRowFieldBytes)
+        return page.mid(from, available);
+    // Cut at a character boundary so the shortened field is still whole GBK text.
+    qsizetype to = from;
+    for (;;) {
+        const qsizetype step = gbkCharacterLength(page, to);
+        if (step == 0 || to + step - from > maxRowFieldBytes)
+            break;
+        to += step;
+    }
+    return page.mid(from, to - from);
+}
 
 std::optional<RowCut> cutFirstRow(const QByteArray& buffer)
 {
-    const qsizetype at = buffer.indexOf(endOfRow);
+    const qsizetype at = buffer.indexOf(endOfRowMarker);
     if (at < 0)
         return std::nullopt;
     RowCut cut;
-    cut.row.title = TextBetween(buffer, "td class=\"name\">", "</td><td class=\"size");
-    cut.row.size = TextBetween(buffer, "td><td class=\"size\">", "</td><td class=\"date");
-    cut.row.address = TextBetween(buffer, "Detail</a><a href=\"", "Fannounce&\" title=\"");
-    cut.row.informationKey = TextBetween(buffer, "information/", "\" title=\"");
+    QByteArray* fields[4] = {&cut.row.title, &cut.row.size, &cut.row.address, &cut.row.informationKey};
+    for (int i = 0; i < 4; ++i) {
+        const RowFieldMarkers& markers = rowFieldMarkers[i];
+        *fields[i] = cutRowField(buffer, 0, gbkIndexOfCaseless(buffer, markers.start),
+                                 qsizetype(std::strlen(markers.start)), gbkIndexOfCaseless(buffer, markers.end));
+    }
     const qsizetype afterMarker = at + endOfRowLength;
-    cut.consumed = afterMarker + characterLength(buffer, afterMarker);
+    cut.consumed = afterMarker + gbkCharacterLength(buffer, afterMarker);
     return cut;
 }

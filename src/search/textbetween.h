@@ -10,4 +10,5 @@
 QByteArray TextBetween(const QByteArray& text, const QByteArray& start, const QByteArray& end);
 
 // 0-based position of the first occurrence of `marker` in `text` under the rules above, or -1.
-qsizetype gbkIndexOfCaseless(const QByteArray& text, const QByteArray& marker);
+// The search starts at `from`, which must be a character boundary (the stepping counts from there).
+qsizetype gbkIndexOfCaseless(const QByteArray& text, const QByteArray& marker, qsizetype from = 0);

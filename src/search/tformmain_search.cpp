@@ -5,10 +5,8 @@
 #include "platform/codepage.h"
 #include "platform/messageboxes.h"
 #include "search/mygetwebthread.h"
-#include "search/pagination.h"
 #include "search/resultlist.h"
 #include "search/rowcompare.h"
-#include "search/rowcut.h"
 #include "search/tgbbig5convert.h"
 
 #include <QTableWidgetItem>
@@ -82,11 +80,12 @@ void TFormmain::startFetch(const QByteArray& keyword)
     worker->start();
 }
 
-void TFormmain::onPageFetched(const QByteArray& gbkPage)
+void TFormmain::onPageFetched(const QByteArray& gbkPage, const QByteArray& lastLinkText)
 {
     fetchRunning = false;
-    mmoserch = gbkPage;
-    ParsePagination(mmoserch, paging.totalPageText);
+    mmoserch = PageRows(gbkPage);
+    if (!lastLinkText.isEmpty()) // read by the worker: a page without a usable link leaves the text alone
+        paging.totalPageText = lastLinkText;
     bool numeric = false;
     const qint32 total = paging.totalPageText.toInt(&numeric, 10);
     if (numeric)
@@ -123,15 +122,14 @@ void TFormmain::chkChkJFzhClick()
 
 void TFormmain::tmr1Timer()
 {
-    const std::optional<RowCut> cut = cutFirstRow(mmoserch);
-    if (!cut) {
+    const std::optional<ResultRow> row = mmoserch.takeRow();
+    if (!row) {
         tmr1.stop();
         BtnSearch->setText(paging.pageCounter < paging.totalPages ? moreCaption : doneCaption);
         return;
     }
-    addResultRow(cut->row);
+    addResultRow(*row);
     setTitleHeader(lv1, counterCaption(lv1->rowCount()));
-    mmoserch.remove(0, cut->consumed);
 }
 
 void TFormmain::lv1ColumnClick(int column)

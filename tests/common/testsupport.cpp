@@ -9,6 +9,12 @@
 #include <QTest>
 #include <QThread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 MessageBoxRecorder::MessageBoxRecorder()
 {
     MessageBoxes::setResponderForTesting([this](const MessageBoxes::Request& request) {
@@ -101,4 +107,152 @@ QList<QStringList> RecordingLauncher::launches(int timeoutMs) const
 void RecordingLauncher::clear()
 {
     QFile::remove(m_record);
+}
+
+namespace {
+
+// A "Name:   123 kB" line of /proc/self/status, in KiB; 0 when missing.
+qint64 statusKiB(const char* name)
+{
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray prefix = QByteArray(name) + ':';
+    for (const QByteArray& line : file.readAll().split('\n'))
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+} // namespace
+
+qint64 StallMonitor::residentKiB()
+{
+    return statusKiB("VmRSS");
+}
+
+qint64 StallMonitor::peakResidentKiB()
+{
+    return statusKiB("VmHWM");
+}
+
+StallMonitor::StallMonitor()
+{
+    // Writing 5 to clear_refs resets the kernel's peak resident memory to the current value.
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    m_kernelPeakReset = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+    clear.close();
+    m_startKiB = residentKiB();
+    m_sampledPeakKiB = m_startKiB;
+    m_clock.start();
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(10);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        const qint64 now = m_clock.elapsed();
+        if (now - m_lastTickMs > m_longestGapMs) {
+            m_longestGapMs = now - m_lastTickMs;
+            m_longestGapEndMs = now;
+        }
+        m_lastTickMs = now;
+        m_sampledPeakKiB = qMax(m_sampledPeakKiB, residentKiB());
+    });
+    m_timer.start();
+}
+
+void StallMonitor::stop()
+{
+    if (!m_timer.isActive())
+        return;
+    m_timer.stop();
+    // The time since the last tick counts too: a thread held up until now has not ticked.
+    if (m_clock.elapsed() - m_lastTickMs > m_longestGapMs) {
+        m_longestGapMs = m_clock.elapsed() - m_lastTickMs;
+        m_longestGapEndMs = m_clock.elapsed();
+    }
+    m_sampledPeakKiB = qMax(m_sampledPeakKiB, residentKiB());
+}
+
+qint64 StallMonitor::peakGrowthKiB() const
+{
+    const qint64 peak = m_kernelPeakReset ? qMax(peakResidentKiB(), m_sampledPeakKiB) : m_sampledPeakKiB;
+    return peak - m_startKiB;
+}
+
+QString StallMonitor::summary() const
+{
+    return QStringLiteral("longest gap %1 ms (ended %4 ms in), peak memory +%2 KiB%3")
+        .arg(m_longestGapMs)
+        .arg(peakGrowthKiB())
+        .arg(m_kernelPeakReset ? QString() : QStringLiteral(" (sampled)"))
+        .arg(m_longestGapEndMs);
+}
+
+RawServer::RawServer(Reply reply) : m_reply(std::move(reply))
+{
+    m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (m_listen < 0 || ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(m_listen, 16) != 0 || ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return;
+    m_port = ntohs(address.sin_port);
+    m_thread = std::thread([this] { serve(); });
+}
+
+RawServer::~RawServer()
+{
+    m_stop = true;
+    if (m_thread.joinable())
+        m_thread.join();
+    if (m_listen >= 0)
+        ::close(m_listen);
+}
+
+QByteArray RawServer::baseUrl() const
+{
+    return "http://127.0.0.1:" + QByteArray::number(m_port);
+}
+
+bool RawServer::send(int socket, const QByteArray& bytes)
+{
+    qsizetype sent = 0;
+    while (sent < bytes.size() && !m_stop) {
+        pollfd ready{socket, POLLOUT, 0};
+        if (::poll(&ready, 1, 50) <= 0)
+            continue;
+        const ssize_t n = ::send(socket, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        sent += n;
+    }
+    return sent == bytes.size();
+}
+
+void RawServer::serve()
+{
+    while (!m_stop) {
+        pollfd incoming{m_listen, POLLIN, 0};
+        if (::poll(&incoming, 1, 50) <= 0)
+            continue;
+        const int socket = ::accept(m_listen, nullptr, nullptr);
+        if (socket < 0)
+            continue;
+        ++m_connections;
+        QByteArray head;
+        char buffer[4096];
+        while (!m_stop && !head.contains("\r\n\r\n") && head.size() < 65536) {
+            pollfd readable{socket, POLLIN, 0};
+            if (::poll(&readable, 1, 50) <= 0)
+                continue;
+            const ssize_t n = ::recv(socket, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            head.append(buffer, n);
+        }
+        if (!m_stop)
+            m_reply(*this, socket);
+        ::close(socket);
+    }
 }

@@ -2,11 +2,16 @@
 
 #include "platform/messageboxes.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 
+#include <atomic>
 #include <deque>
+#include <functional>
+#include <thread>
 
 // Answers the program's message boxes during a test and records what they said.
 // Unless told otherwise every box is answered with OK (or Yes).
@@ -58,4 +63,59 @@ private:
     QTemporaryDir m_dir;
     QString m_program;
     QString m_record;
+};
+
+// Watches the user-interface thread while it runs: a 10 ms timer on that thread records the longest
+// gap between two of its ticks (how long the thread was held up at most), and the process's peak
+// resident memory is measured from the monitor's start.
+class StallMonitor final {
+public:
+    StallMonitor(); // starts watching
+    void stop();
+    qint64 longestGapMs() const { return m_longestGapMs; }
+    // Peak resident memory above the resident memory at the start, in KiB. Uses the kernel's peak
+    // (reset at the start) where it can be reset, otherwise the largest value seen at the ticks.
+    qint64 peakGrowthKiB() const;
+    QString summary() const; // "longest gap N ms, peak memory +M KiB", for failure messages and logs
+
+    static qint64 residentKiB();     // VmRSS of this process
+    static qint64 peakResidentKiB(); // VmHWM of this process
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_lastTickMs = 0;
+    qint64 m_longestGapMs = 0;
+    qint64 m_longestGapEndMs = 0; // when the longest gap ended, from the start
+    qint64 m_startKiB = 0;
+    qint64 m_sampledPeakKiB = 0;
+    bool m_kernelPeakReset = false;
+};
+
+// A server on 127.0.0.1 that answers with whatever bytes a test writes, for replies whose HTTP
+// framing is broken. Connections are served one after the other on a thread of the server: the
+// request head is read, then `reply` runs with the connection's socket, which is closed afterwards.
+class RawServer final {
+public:
+    using Reply = std::function<void(RawServer& server, int socket)>;
+    explicit RawServer(Reply reply);
+    ~RawServer();
+    RawServer(const RawServer&) = delete;
+    RawServer& operator=(const RawServer&) = delete;
+
+    QByteArray baseUrl() const; // "http://127.0.0.1:<port>"
+    // For replies: writes everything; false once the client has gone or the server is stopping.
+    bool send(int socket, const QByteArray& bytes);
+    bool stopping() const { return m_stop; }
+    int connections() const { return m_connections; }
+
+private:
+    void serve();
+
+    Reply m_reply;
+    int m_listen = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop = false;
+    std::atomic<int> m_connections = 0;
+    std::thread m_thread;
 };

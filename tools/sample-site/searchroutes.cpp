@@ -1,3 +1,4 @@
+#include "hostilebody.h"
 #include "samplesite.h"
 #include "searchpage.h"
 
@@ -14,9 +15,18 @@
 //   search.rows=N          rows a page (default 25)
 //   search.nopagination=1  leave out the pagination block
 //   search.lastlink=TEXT   text of the last page-number link (e.g. a word instead of a number)
-//   search.charset=gbk     send the page as GBK ("none": UTF-8 without a charset in Content-Type)
+//   search.charset=gbk     send the page as GBK ("none": UTF-8 without a charset in Content-Type;
+//                          "gbk-unnamed": GBK without a charset; "bogus": UTF-8 under a charset
+//                          name that does not exist)
 //   search.status=N        answer with this HTTP status (the page is sent all the same)
 //   search.stall=N         wait up to N seconds before answering, for as long as the switch is set
+//   search.body=...        a misbehaving site:
+//       random:N           N random bytes instead of a page
+//       badutf8            the page with invalid UTF-8 at the start of every title
+//       pad:N              the page followed by filler up to N bytes
+//       endless:B:MS       the page, then B bytes of filler every MS milliseconds, without end
+//       runon:R:N          R rows without any field start marker, filler, and the field end markers
+//                          only at the very end (every field of every row runs on), N bytes in all
 namespace {
 
 // An unset, empty or non-numeric switch gives the fallback.
@@ -54,17 +64,41 @@ void registerSearchRoutes(SampleSite& site)
         const QString charset = site.switchValue(QStringLiteral("search.charset")).toLower();
         QByteArray body;
         const char* contentType = "text/html; charset=utf-8";
-        if (charset == QLatin1String("gbk")) {
+        if (charset == QLatin1String("gbk") || charset == QLatin1String("gbk-unnamed")) {
             body = CodePage::toGbk(html);
-            contentType = "text/html; charset=gbk";
+            contentType = charset == QLatin1String("gbk") ? "text/html; charset=gbk" : "text/html";
         } else {
             body = html.toUtf8();
             if (charset == QLatin1String("none"))
                 contentType = "text/html";
+            else if (charset == QLatin1String("bogus"))
+                contentType = "text/html; charset=x-no-such-charset";
         }
         const int status = intSwitch(site, "search.status", 0);
         if (status >= 100)
             response.status = status;
+
+        const QString mode = site.switchValue(QStringLiteral("search.body"));
+        const QList<qint64> numbers = switchNumbers(mode);
+        const qint64 first = numbers.value(0);
+        const qint64 second = numbers.value(1);
+        if (mode.startsWith(QLatin1String("random:"))) {
+            body = randomBytes(qsizetype(first), 20130501);
+        } else if (mode == QLatin1String("badutf8")) {
+            body.replace("td class=\"name\">", "td class=\"name\">\xC3\x28\xFF\xFE\x80");
+        } else if (mode.startsWith(QLatin1String("pad:"))) {
+            sendPadded(response, body, first, contentType);
+            return;
+        } else if (mode.startsWith(QLatin1String("endless:"))) {
+            sendEndless(response, body, int(first), int(second), contentType);
+            return;
+        } else if (mode.startsWith(QLatin1String("runon:"))) {
+            QByteArray head = "<html><table>\n";
+            for (qint64 row = 0; row < first; ++row)
+                head += "row " + QByteArray::number(row) + "</a></td></tr>\n";
+            const QByteArray tail = "</td><td class=\"size</td><td class=\"date Fannounce&\" title=\"</html>";
+            body = head + fillerText(qsizetype(qMax<qint64>(second - head.size() - tail.size(), 0))) + tail;
+        }
         response.set_content(body.constData(), size_t(body.size()), contentType);
     });
 }

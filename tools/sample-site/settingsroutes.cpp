@@ -1,3 +1,4 @@
+#include "hostilebody.h"
 #include "samplesite.h"
 
 #include "config/configcipher.h"
@@ -17,6 +18,9 @@
 //   settings=wrong-key   sealed with another key
 //   settings.<Tag>=text  the value of <Tag> replaced (added when the template lacks it);
 //                        "(missing)" drops the tag pair
+//   settings=huge:N      N bytes of hexadecimal digits (streamed)
+//   settings=endless:B:MS  hexadecimal digits, B bytes every MS milliseconds, without end
+//   settings.filler=N    N bytes of plain text without tags added to the document before sealing
 namespace {
 
 const QString kMissing = QStringLiteral("(missing)");
@@ -48,7 +52,8 @@ QByteArray plainDocument(const SampleSite& site)
             text += start + value + end + QLatin1Char('\n');
     }
     text.replace(QStringLiteral("{site}"), QString::fromLatin1(site.baseUrl()));
-    return CodePage::toGbk(text);
+    const qsizetype filler = site.switchValue(QStringLiteral("settings.filler")).toLongLong();
+    return CodePage::toGbk(text) + fillerText(qMax<qsizetype>(filler, 0));
 }
 
 } // namespace
@@ -60,6 +65,15 @@ void registerSettingsRoutes(SampleSite& site)
         if (mode == QLatin1String("none")) {
             response.status = 404;
             response.set_content("<html><body>404 Not Found</body></html>", "text/html");
+            return;
+        }
+        const QList<qint64> numbers = switchNumbers(mode);
+        if (mode.startsWith(QLatin1String("huge:"))) {
+            sendPadded(response, {}, numbers.value(0), "text/plain", "0123456789abcdef");
+            return;
+        }
+        if (mode.startsWith(QLatin1String("endless:"))) {
+            sendEndless(response, {}, int(numbers.value(0)), int(numbers.value(1)), "text/plain", "0123456789abcdef");
             return;
         }
         if (mode == QLatin1String("garbage")) {

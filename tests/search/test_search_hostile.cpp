@@ -1,0 +1,314 @@
+// The real main window searching against sites that misbehave: oversized, endless, silent, random,
+// wrongly encoded and badly framed answers. Whatever arrives, the window keeps ticking (the longest
+// gap of a 10 ms timer stays under 100 ms), memory stays bounded, only rows the cutter takes from the
+// page appear, the button's caption comes back, and the next search works.
+#include "app/tformmain.h"
+#include "platform/codepage.h"
+#include "samplesite.h"
+#include "search/mygetwebthread.h"
+#include "search/rowcut.h"
+#include "testsupport.h"
+
+#include <QTcpServer>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+class TestSearchHostile : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+    void refusedPages_data();
+    void refusedPages();
+    void oddPagesGiveOnlyTheirRows_data();
+    void oddPagesGiveOnlyTheirRows();
+    void pageOfRunOnRowsAtTheSizeLimit();
+
+private:
+    void search(const QString& keyword);
+    bool waitUntilIdle(int timeoutMs);
+    void checkNextSearchWorks();
+    QList<ResultRow> rows() const;
+
+    SampleSite m_site;
+    std::unique_ptr<MessageBoxRecorder> m_boxes;
+    std::unique_ptr<TFormmain> m_window;
+};
+
+namespace {
+
+// Bounds asserted for every case. The page limit is 4 MB; decoding it to Unicode and back to GBK
+// and holding it as the page buffer takes a few times that at most.
+constexpr qint64 maxGapMs = 100;
+constexpr qint64 maxGrowthKiB = 64 * 1024;
+
+// Time limits of the fetch, shortened so the endless and silent cases end within seconds.
+const MyGetWebThread::TimeLimits shortLimits{2000, 1, 3000};
+
+const QString idleCaption = QStringLiteral("搜     索");
+const QString moreCaption = QStringLiteral("加 载 更 多");
+const QString doneCaption = QStringLiteral("搜 索 完 毕");
+
+void report(const char* name, const StallMonitor& monitor)
+{
+    std::printf("HOSTILE search %-40s %s\n", name, qPrintable(monitor.summary()));
+}
+
+// Raw replies whose framing is broken.
+void lyingLength(RawServer& server, int socket)
+{
+    server.send(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000000\r\n\r\n"
+                        "<html>cut short</a></td></tr>\n");
+}
+
+void badChunk(RawServer& server, int socket)
+{
+    server.send(socket, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                        "12\r\nrow</a></td></tr>\n\r\nzz\r\nnot a chunk size\r\n");
+}
+
+void endlessHeaders(RawServer& server, int socket)
+{
+    if (!server.send(socket, "HTTP/1.1 200 OK\r\n"))
+        return;
+    const QByteArray line = "X-Filler: " + QByteArray(1000, 'h') + "\r\n";
+    for (int i = 0; i < 200000 && server.send(socket, line); ++i) {
+    }
+}
+
+void notHttp(RawServer& server, int socket)
+{
+    QByteArray noise(64 * 1024, '\0');
+    for (qsizetype i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 131 + 7) & 0xFF);
+    server.send(socket, noise);
+}
+
+} // namespace
+
+void TestSearchHostile::initTestCase()
+{
+    QVERIFY(m_site.start() > 0);
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    qputenv("QUVO_PRODUCT_SERVER", "http://127.0.0.1:" + QByteArray::number(closed.serverPort()));
+    MyGetWebThread::setTimeLimitsForTesting(shortLimits);
+}
+
+void TestSearchHostile::cleanupTestCase()
+{
+    MyGetWebThread::setTimeLimitsForTesting(std::nullopt);
+}
+
+void TestSearchHostile::init()
+{
+    qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
+    m_site.clearRequestLog();
+    m_boxes = std::make_unique<MessageBoxRecorder>();
+    m_window = std::make_unique<TFormmain>();
+    m_window->Tmrchkupdate.stop();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestSearchHostile::cleanup()
+{
+    m_window.reset();
+    m_boxes.reset();
+    for (const char* name : {"search.body", "search.charset"})
+        m_site.setSwitch(QString::fromLatin1(name), QString());
+}
+
+void TestSearchHostile::search(const QString& keyword)
+{
+    m_window->EdtSearch->setText(keyword);
+    QTest::keyClick(m_window->EdtSearch, Qt::Key_Return);
+}
+
+bool TestSearchHostile::waitUntilIdle(int timeoutMs)
+{
+    return QTest::qWaitFor([this] { return !m_window->fetchRunning && !m_window->tmr1.isActive(); }, timeoutMs);
+}
+
+QList<ResultRow> TestSearchHostile::rows() const
+{
+    QList<ResultRow> all;
+    for (int i = 0; i < m_window->rowCount(); ++i)
+        all.append(m_window->rowAt(i));
+    return all;
+}
+
+void TestSearchHostile::checkNextSearchWorks()
+{
+    qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
+    m_site.setSwitch(QStringLiteral("search.body"), QString());
+    m_site.setSwitch(QStringLiteral("search.charset"), QString());
+    const int before = m_window->rowCount();
+    search(QStringLiteral("next"));
+    QVERIFY(waitUntilIdle(10000));
+    QCOMPARE(m_window->rowCount(), before + 25);
+    QCOMPARE(m_window->BtnSearch->text(), moreCaption);
+    QCOMPARE(m_site.countRequests(QStringLiteral("GET /search/next/1")), 1);
+}
+
+void TestSearchHostile::refusedPages_data()
+{
+    QTest::addColumn<QString>("body"); // the sample site's search.body switch, or a raw reply
+    QTest::addColumn<int>("raw");      // 0: sample site; 1..4: raw replies; 5: silent server
+    const QString fiftyMegabytes = QStringLiteral("pad:%1").arg(50 * 1024 * 1024);
+    QTest::newRow("50 MB page") << fiftyMegabytes << 0;
+    QTest::newRow("endless page, fast") << QStringLiteral("endless:65536:0") << 0;
+    QTest::newRow("endless page, slow") << QStringLiteral("endless:1024:50") << 0;
+    QTest::newRow("length longer than the body") << QString() << 1;
+    QTest::newRow("broken chunk") << QString() << 2;
+    QTest::newRow("endless header block") << QString() << 3;
+    QTest::newRow("not HTTP at all") << QString() << 4;
+    QTest::newRow("accepts and never answers") << QString() << 5;
+}
+
+void TestSearchHostile::refusedPages()
+{
+    QFETCH(QString, body);
+    QFETCH(int, raw);
+    const RawServer::Reply replies[] = {lyingLength, badChunk, endlessHeaders, notHttp};
+    std::unique_ptr<RawServer> rawServer;
+    QTcpServer silent;
+    if (raw >= 1 && raw <= 4) {
+        rawServer = std::make_unique<RawServer>(replies[raw - 1]);
+        qputenv("QUVO_SEARCH_SITE", rawServer->baseUrl());
+    } else if (raw == 5) {
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        qputenv("QUVO_SEARCH_SITE", "http://127.0.0.1:" + QByteArray::number(silent.serverPort()));
+    } else {
+        m_site.setSwitch(QStringLiteral("search.body"), body);
+    }
+
+    StallMonitor monitor;
+    search(QStringLiteral("hostile"));
+    QCOMPARE(m_window->BtnSearch->text(), QStringLiteral("拼命搜索中..."));
+    // The shortened limits end every case within a few seconds.
+    QVERIFY(waitUntilIdle(shortLimits.totalTimeoutMs + 5000));
+    monitor.stop();
+    report(QTest::currentDataTag(), monitor);
+    QVERIFY2(monitor.longestGapMs() < maxGapMs, qPrintable(monitor.summary()));
+    QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
+
+    // A failed first page: no row, no message, the idle caption, page 1 again next time.
+    QCOMPARE(m_window->rowCount(), 0);
+    QCOMPARE(m_boxes->count(), 0);
+    QCOMPARE(m_window->BtnSearch->text(), idleCaption);
+    QCOMPARE(m_window->paging.pageCounter, 0);
+    QCOMPARE(m_window->paging.lastKeyword, QByteArray());
+    if (rawServer)
+        QVERIFY(rawServer->connections() >= 1);
+    rawServer.reset();
+    checkNextSearchWorks();
+}
+
+void TestSearchHostile::oddPagesGiveOnlyTheirRows_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("charset");
+    QTest::newRow("random bytes") << QStringLiteral("random:1048576") << QString();
+    QTest::newRow("invalid UTF-8") << QStringLiteral("badutf8") << QString();
+    QTest::newRow("GBK page naming no charset") << QString() << QStringLiteral("gbk-unnamed");
+    QTest::newRow("charset that does not exist") << QString() << QStringLiteral("bogus");
+    QTest::newRow("page padded to just under the limit")
+        << QStringLiteral("pad:%1").arg(MyGetWebThread::maxPageBytes - 1) << QString();
+}
+
+void TestSearchHostile::oddPagesGiveOnlyTheirRows()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, charset);
+
+    // The rows of the well-formed page, for comparison.
+    search(QStringLiteral("电影"));
+    QVERIFY(waitUntilIdle(10000));
+    const QList<ResultRow> normal = rows();
+    QCOMPARE(normal.size(), 25);
+    m_window->btnClear->click(); // answered with OK
+    QCOMPARE(m_window->rowCount(), 0);
+
+    m_site.setSwitch(QStringLiteral("search.body"), body);
+    m_site.setSwitch(QStringLiteral("search.charset"), charset);
+    StallMonitor monitor;
+    search(QStringLiteral("电影")); // page 1 again after the clear
+    QVERIFY(waitUntilIdle(15000));
+    monitor.stop();
+    report(QTest::currentDataTag(), monitor);
+    QVERIFY2(monitor.longestGapMs() < maxGapMs, qPrintable(monitor.summary()));
+    QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
+    QCOMPARE(m_boxes->count(), 1); // only the clear's question
+    QCOMPARE(m_window->paging.lastKeyword, CodePage::toGbk(QStringLiteral("电影")));
+
+    // The page count of the first page carries over when a page has none of its own.
+    QCOMPARE(m_window->paging.totalPages, 4);
+    QCOMPARE(m_window->BtnSearch->text(), moreCaption);
+    const QList<ResultRow> got = rows();
+    const QString tag = QString::fromLatin1(QTest::currentDataTag());
+    if (tag == QLatin1String("random bytes")) {
+        QCOMPARE(got.size(), 0); // random bytes hold no end-of-row marker
+    } else {
+        QCOMPARE(got.size(), 25);
+        for (int i = 0; i < 25; ++i) {
+            QCOMPARE(got[i].informationKey, normal[i].informationKey); // ASCII survives every decoding
+            QCOMPARE(got[i].size, normal[i].size);
+            if (tag == QLatin1String("invalid UTF-8")) {
+                // Each broken sequence became "?"; the rest of the title is intact.
+                QVERIFY(got[i].title.startsWith("?"));
+                QVERIFY(got[i].title.endsWith(normal[i].title));
+                QVERIFY(got[i].title.size() <= normal[i].title.size() + 5);
+            } else if (tag == QLatin1String("GBK page naming no charset")) {
+                // Read as UTF-8, Chinese characters become "?"; ASCII titles come through unchanged.
+                const bool ascii = std::all_of(normal[i].title.cbegin(), normal[i].title.cend(),
+                                               [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+                if (ascii) {
+                    QCOMPARE(got[i].title, normal[i].title);
+                } else {
+                    QVERIFY(got[i].title != normal[i].title);
+                    QVERIFY(got[i].title.contains('?'));
+                    QVERIFY(got[i].title.size() <= normal[i].title.size());
+                }
+            } else {
+                QCOMPARE(got[i].title, normal[i].title);
+                QCOMPARE(got[i].address, normal[i].address);
+            }
+        }
+    }
+    checkNextSearchWorks();
+}
+
+void TestSearchHostile::pageOfRunOnRowsAtTheSizeLimit()
+{
+    // Every field of every row runs on to the end of a page of nearly 4 MB: each tick must still
+    // cost about one row, and no row may carry a copy of the rest of the page.
+    const int rowCount = 150;
+    m_site.setSwitch(QStringLiteral("search.body"),
+                     QStringLiteral("runon:%1:%2").arg(rowCount).arg(MyGetWebThread::maxPageBytes - 16));
+    StallMonitor monitor;
+    search(QStringLiteral("runon"));
+    QVERIFY(waitUntilIdle(rowCount * 10 + 15000));
+    monitor.stop();
+    report("run-on rows at the size limit", monitor);
+    QVERIFY2(monitor.longestGapMs() < maxGapMs, qPrintable(monitor.summary()));
+    QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
+
+    const QList<ResultRow> got = rows();
+    QCOMPARE(got.size(), rowCount);
+    for (const ResultRow& row : got) {
+        QCOMPARE(row.title.size(), maxRowFieldBytes);
+        QVERIFY(row.size.size() <= maxRowFieldBytes && row.address.size() <= maxRowFieldBytes);
+        QVERIFY(row.informationKey.size() <= maxRowFieldBytes);
+    }
+    QCOMPARE(m_window->BtnSearch->text(), doneCaption);
+    checkNextSearchWorks();
+}
+
+QTEST_MAIN(TestSearchHostile)
+#include "test_search_hostile.moc"
