@@ -33,6 +33,10 @@ void TestPlatform::gbkRoundTripAndUnmappable()
     QCOMPARE(CodePage::toGbk(QStringLiteral("a한b") + QString::fromUtf8("\xF0\x9F\x98\x80") + QStringLiteral("c")),
              QByteArray("a?b?c"));
     QCOMPARE(CodePage::toGbk(QString()), QByteArray());
+    // Characters after an unmappable one, in the same run of non-ASCII text and in later ones, are
+    // converted as usual (a replacement character from a broken page must not spoil the rest).
+    QCOMPARE(CodePage::toGbk(QStringLiteral("\uFFFD电影 한电 影")),
+             QByteArray("?\xb5\xe7\xd3\xb0 ?\xb5\xe7 \xd3\xb0"));
 }
 
 void TestPlatform::bodyDecodedByCharset()

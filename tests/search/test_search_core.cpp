@@ -1,13 +1,18 @@
 // Keyword encoding, marker cutting, row cutting, page count, row order and 简繁 conversion.
 #include "platform/codepage.h"
 #include "search/formencode.h"
+#include "search/pagerows.h"
 #include "search/pagination.h"
 #include "search/rowcompare.h"
 #include "search/rowcut.h"
 #include "search/textbetween.h"
 #include "search/tgbbig5convert.h"
 
+#include <QElapsedTimer>
 #include <QTest>
+
+#include <cstring>
+#include <random>
 
 class TestSearchCore : public QObject {
     Q_OBJECT
@@ -18,6 +23,9 @@ private Q_SLOTS:
     void rowCutThreeRows();
     void rowCutMarkersAndDroppedCharacter();
     void rowCutMissingFields();
+    void gbkSearchFromAnyBoundaryMatchesStepping();
+    void pageRowsGiveTheSameRowsAsCuttingTheBuffer();
+    void pageRowsBoundsFieldsRowsAndTickCost();
     void paginationBlocks();
     void paginationNewlinesAndCase();
     void compareText();
@@ -161,6 +169,131 @@ void TestSearchCore::rowCutMissingFields()
     QVERIFY(bare);
     QCOMPARE(bare->row.title, QByteArray());
     QCOMPARE(bare->row.address, QByteArray());
+}
+
+namespace {
+
+// The plain definition: step one GBK character at a time from `from`, compare at every step.
+qsizetype steppingIndexOf(const QByteArray& text, const QByteArray& marker, qsizetype from)
+{
+    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
+    for (qsizetype i = from; i + marker.size() <= text.size();) {
+        qsizetype j = 0;
+        while (j < marker.size() && fold(text[i + j]) == fold(marker[j]))
+            ++j;
+        if (j == marker.size())
+            return i;
+        i += gbkCharacterLength(text, i);
+    }
+    return -1;
+}
+
+// Texts made of pieces that trouble the search: markers in mixed case, marker pieces, lead bytes
+// before letters, stray lead bytes, invalid second bytes.
+QByteArray troublesomeText(std::mt19937& random, int pieces)
+{
+    static const QList<QByteArray> parts = {
+        "td class=\"name\">", "TD Class=\"NAME\">", "</td><td class=\"size", "td><td class=\"size\">",
+        "</td><td class=\"date", "Detail</a><a href=\"", "Fannounce&\" title=\"", "information/",
+        "\" title=\"", "</a></td></tr>", "</a></td></tr>\n", "</A></TD></TR>", "\x81", "\xb5\xe7", "\xfe",
+        "\x81t", "\x81T", "\xfe\"", "\x81\x7f", "\xff", "t", "d", "i", "\"", "x", " ", "\xd3\xb0\xb5"};
+    QByteArray text;
+    for (int i = 0; i < pieces; ++i)
+        text += parts[int(random() % parts.size())];
+    return text;
+}
+
+} // namespace
+
+void TestSearchCore::gbkSearchFromAnyBoundaryMatchesStepping()
+{
+    std::mt19937 random(7);
+    const QList<QByteArray> markers = {"td class=\"name\">", "</td><td class=\"size", "information/",
+                                       "\" title=\"",       "t",                       "\xb5\xe7"};
+    for (int round = 0; round < 3000; ++round) {
+        const QByteArray text = troublesomeText(random, 1 + int(random() % 30));
+        // Every character boundary as the starting point.
+        for (qsizetype from = 0; from <= text.size(); from += qMax<qsizetype>(gbkCharacterLength(text, from), 1))
+            for (const QByteArray& marker : markers)
+                QCOMPARE(gbkIndexOfCaseless(text, marker, from), steppingIndexOf(text, marker, from));
+    }
+}
+
+void TestSearchCore::pageRowsGiveTheSameRowsAsCuttingTheBuffer()
+{
+    std::mt19937 random(11);
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray buffer = troublesomeText(random, 1 + int(random() % 60));
+        PageRows rows(buffer);
+        int taken = 0;
+        for (;;) {
+            const std::optional<RowCut> cut = cutFirstRow(buffer);
+            const std::optional<ResultRow> row = rows.takeRow();
+            QCOMPARE(row.has_value(), cut.has_value());
+            if (!cut)
+                break;
+            QCOMPARE(row->title, cut->row.title);
+            QCOMPARE(row->size, cut->row.size);
+            QCOMPARE(row->address, cut->row.address);
+            QCOMPARE(row->informationKey, cut->row.informationKey);
+            buffer.remove(0, cut->consumed);
+            QCOMPARE(rows.text(), buffer);
+            QVERIFY(++taken <= 60);
+        }
+    }
+}
+
+void TestSearchCore::pageRowsBoundsFieldsRowsAndTickCost()
+{
+    // More rows than one page can hold: the rest of the page is dropped.
+    QByteArray many;
+    for (int i = 0; i < PageRows::maxRows + 5; ++i)
+        many += "<td class=\"name\">" + QByteArray::number(i) + "</td><td class=\"size\">1 B</a></td></tr>\n";
+    PageRows rows(many);
+    int count = 0;
+    while (const std::optional<ResultRow> row = rows.takeRow())
+        QCOMPARE(row->title, QByteArray::number(count++));
+    QCOMPARE(count, PageRows::maxRows);
+    QCOMPARE(rows.size(), 0);
+
+    // A field that runs on is cut short, never in the middle of a double-byte character.
+    const QByteArray chinese = CodePage::toGbk(QStringLiteral("电"));
+    QByteArray runOn = "td class=\"name\">x"; // one byte before the double-byte characters
+    for (qsizetype i = 0; i < maxRowFieldBytes; ++i)
+        runOn += chinese;
+    runOn += "</td><td class=\"size</a></td></tr>\n";
+    const QByteArray title = PageRows(runOn).takeRow()->title;
+    QCOMPARE(title.size(), maxRowFieldBytes - 1);
+    QCOMPARE(title, "x" + chinese.repeated((maxRowFieldBytes - 2) / 2));
+    QCOMPARE(cutFirstRow(runOn)->row.title, title);
+
+    // A page at the size limit whose rows have no start markers and whose end markers stand only at
+    // its end: every field runs on over the whole page. The slowest cut stays far below the 10 ms
+    // of a tick, although the buffer is 4 MB.
+    QByteArray hostile;
+    for (int i = 0; i < 200; ++i)
+        hostile += "row</a></td></tr>\n";
+    const QByteArray filler = "quick brown fox jumps over the lazy dog while rain falls on old roofs \xb5\xe7 ";
+    while (hostile.size() < 4 * 1024 * 1024)
+        hostile += filler;
+    hostile += "</td><td class=\"size</td><td class=\"date Fannounce&\" title=\"";
+    PageRows hostileRows(hostile);
+    qint64 slowestNs = 0;
+    int hostileCount = 0;
+    for (;;) {
+        QElapsedTimer clock;
+        clock.start();
+        const std::optional<ResultRow> row = hostileRows.takeRow();
+        slowestNs = qMax(slowestNs, clock.nsecsElapsed());
+        if (!row)
+            break;
+        ++hostileCount;
+        // Cut short at the limit, or one byte before it where a double-byte character would straddle it.
+        QVERIFY(row->title.size() == maxRowFieldBytes || row->title.size() == maxRowFieldBytes - 1);
+    }
+    QCOMPARE(hostileCount, 200);
+    qInfo("slowest cut of a 4 MB page of run-on rows: %.3f ms", double(slowestNs) / 1e6);
+    QVERIFY2(slowestNs < 50'000'000, qPrintable(QString::number(slowestNs)));
 }
 
 void TestSearchCore::paginationBlocks()
