@@ -45,7 +45,7 @@ namespace {
 // Bounds asserted for every case. The page limit is 4 MB; decoding it to Unicode and back to GBK
 // and holding it as the page buffer takes a few times that at most.
 constexpr qint64 maxGapMs = 100;
-constexpr qint64 maxGrowthKiB = 64 * 1024;
+constexpr qint64 maxGrowthKiB = 64 * 1024 * sanitizerMemoryFactor;
 
 // Time limits of the fetch, shortened so the endless and silent cases end within seconds.
 const MyGetWebThread::TimeLimits shortLimits{2000, 1, 3000};
