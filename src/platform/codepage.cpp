@@ -36,8 +36,7 @@ QByteArray toGbk(const QString& text)
         }
         encoder = newEncoder();
         while (i < runEnd) {
-            const qsizetype len =
-                (data[i].isHighSurrogate() && i + 1 < runEnd && data[i + 1].isLowSurrogate()) ? 2 : 1;
+            const qsizetype len = (data[i].isHighSurrogate() && i + 1 < runEnd && data[i + 1].isLowSurrogate()) ? 2 : 1;
             const QByteArray bytes = encoder.encode(QStringView(data + i, len));
             if (encoder.hasError() || bytes.isEmpty() || bytes.contains('\x1a')) {
                 encoder = newEncoder();

@@ -7,10 +7,10 @@
 #include <optional>
 
 // Fetches one result page of the torrent search site on a thread of its own and hands the page,
-// converted to GBK, back through a queued signal, together with the page count read from it (so the
-// user-interface thread never runs the patterns over a page of unknown size). It never touches a widget: the keyword and the
-// page number are given by the user-interface thread when it creates the worker.
-// Once started, the worker deletes itself when its body has ended.
+// converted to GBK, back through a queued signal, together with the page count read from it (so
+// the user-interface thread never runs the patterns over a page of unknown size). It never touches
+// a widget: the keyword and the page number are given by the user-interface thread when it creates
+// the worker. Once started, the worker deletes itself when its body has ended.
 class MyGetWebThread final : public QThread {
     Q_OBJECT
 public:

@@ -145,7 +145,8 @@ void TestConfigHostile::documentJustUnderTheLimitIsApplied()
     m_site.setSwitch(QStringLiteral("settings.filler"), QString::number(500 * 1000));
     m_site.setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
     const qsizetype bodySize = HttpClient::get(m_site.baseUrl() + "/update/entcry.txt").body.size();
-    QVERIFY2(bodySize > ConfigDocumentFetch::maxDocumentBytes * 9 / 10 && bodySize < ConfigDocumentFetch::maxDocumentBytes,
+    QVERIFY2(bodySize > ConfigDocumentFetch::maxDocumentBytes * 9 / 10 &&
+                 bodySize < ConfigDocumentFetch::maxDocumentBytes,
              qPrintable(QString::number(bodySize)));
     StallMonitor monitor;
     QVERIFY(fetchAndWait(monitor));

@@ -192,11 +192,33 @@ qsizetype steppingIndexOf(const QByteArray& text, const QByteArray& marker, qsiz
 // before letters, stray lead bytes, invalid second bytes.
 QByteArray troublesomeText(std::mt19937& random, int pieces)
 {
-    static const QList<QByteArray> parts = {
-        "td class=\"name\">", "TD Class=\"NAME\">", "</td><td class=\"size", "td><td class=\"size\">",
-        "</td><td class=\"date", "Detail</a><a href=\"", "Fannounce&\" title=\"", "information/",
-        "\" title=\"", "</a></td></tr>", "</a></td></tr>\n", "</A></TD></TR>", "\x81", "\xb5\xe7", "\xfe",
-        "\x81t", "\x81T", "\xfe\"", "\x81\x7f", "\xff", "t", "d", "i", "\"", "x", " ", "\xd3\xb0\xb5"};
+    static const QList<QByteArray> parts = {"td class=\"name\">",
+                                            "TD Class=\"NAME\">",
+                                            "</td><td class=\"size",
+                                            "td><td class=\"size\">",
+                                            "</td><td class=\"date",
+                                            "Detail</a><a href=\"",
+                                            "Fannounce&\" title=\"",
+                                            "information/",
+                                            "\" title=\"",
+                                            "</a></td></tr>",
+                                            "</a></td></tr>\n",
+                                            "</A></TD></TR>",
+                                            "\x81",
+                                            "\xb5\xe7",
+                                            "\xfe",
+                                            "\x81t",
+                                            "\x81T",
+                                            "\xfe\"",
+                                            "\x81\x7f",
+                                            "\xff",
+                                            "t",
+                                            "d",
+                                            "i",
+                                            "\"",
+                                            "x",
+                                            " ",
+                                            "\xd3\xb0\xb5"};
     QByteArray text;
     for (int i = 0; i < pieces; ++i)
         text += parts[int(random() % parts.size())];
@@ -208,8 +230,8 @@ QByteArray troublesomeText(std::mt19937& random, int pieces)
 void TestSearchCore::gbkSearchFromAnyBoundaryMatchesStepping()
 {
     std::mt19937 random(7);
-    const QList<QByteArray> markers = {"td class=\"name\">", "</td><td class=\"size", "information/",
-                                       "\" title=\"",       "t",                       "\xb5\xe7"};
+    const QList<QByteArray> markers = {
+        "td class=\"name\">", "</td><td class=\"size", "information/", "\" title=\"", "t", "\xb5\xe7"};
     for (int round = 0; round < 3000; ++round) {
         const QByteArray text = troublesomeText(random, 1 + int(random() % 30));
         // Every character boundary as the starting point.

@@ -47,15 +47,14 @@ void sendPadded(httplib::Response& response, const QByteArray& head, qint64 tota
                 const QByteArray& pattern)
 {
     const auto filler = std::make_shared<QByteArray>(fill(pattern, 64 * 1024));
-    response.set_content_provider(
-        size_t(qMax(total, qint64(head.size()))), contentType,
-        [head, filler](size_t offset, size_t length, httplib::DataSink& sink) {
-            if (offset < size_t(head.size())) {
-                const size_t n = std::min(length, size_t(head.size()) - offset);
-                return sink.write(head.constData() + offset, n);
-            }
-            return sink.write(filler->constData(), std::min(length, size_t(filler->size())));
-        });
+    response.set_content_provider(size_t(qMax(total, qint64(head.size()))), contentType,
+                                  [head, filler](size_t offset, size_t length, httplib::DataSink& sink) {
+                                      if (offset < size_t(head.size())) {
+                                          const size_t n = std::min(length, size_t(head.size()) - offset);
+                                          return sink.write(head.constData() + offset, n);
+                                      }
+                                      return sink.write(filler->constData(), std::min(length, size_t(filler->size())));
+                                  });
 }
 
 void sendEndless(httplib::Response& response, const QByteArray& head, int chunkBytes, int intervalMs,
