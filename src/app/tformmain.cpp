@@ -38,6 +38,7 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
     setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
     aplctnvntsAdver = new RightClickBarrier(pnlAdver, this);
     watchPointerForWeibo();
+    EdtSearch->setFocus(); // the keyword box is where the user starts typing
 
     tmr1.setInterval(10);
     Tmrchkupdate.setInterval(1000);
