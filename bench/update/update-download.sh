@@ -4,10 +4,10 @@
 # 4 MB/s per connection. Also times joining the part files against `cat part* > file`.
 # Not a test: it prints measurements and the ratios the download aims for.
 #
-#   bench/update-download.sh [build dir]     (default: build)
+#   bench/update/update-download.sh [build dir]     (default: build)
 set -euo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD="$(cd "${1:-$ROOT/build}" && pwd)"
 SIZE_MIB=200
 SMALL_MIB=20
