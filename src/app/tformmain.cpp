@@ -233,7 +233,7 @@ void TFormmain::setButtonPictures()
     for (QToolButton* button : buttons) {
         button->setIcon(QIcon(QStringLiteral(":/shell/%1.png").arg(button->objectName())));
         QFont font = button->font();
-        font.setPointSize(9);
+        font.setPixelSize(9);
         button->setFont(font);
     }
 }
