@@ -2,7 +2,7 @@
 # Cutting result rows out of a page buffer, one row per tick, as the main window's row timer does.
 # Builds (RelWithDebInfo, build/) and runs bench_rowcut:
 #   bench/search/run-rowcut.sh [--runs N]
-# It prints, for a 25-row page and for a 1 MB page, rows per second, the median and worst tick in
+# It prints, for a 25-row page, a 1 MB page and a 4 MB page whose fields all run on, rows per second, the median and worst tick in
 # microseconds, and the cost of one plain copy of the same page measured in the same run as baseline.
 source "$(dirname "$0")/../../scripts/lib.sh"
 quvo_build "$QUVO_ROOT/build" >/dev/null
