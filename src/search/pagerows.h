@@ -8,11 +8,12 @@
 #include <optional>
 
 // The page buffer: the part of the last fetched page that has not been cut into rows yet.
-// takeRow() gives the same rows as cutFirstRow() followed by dropping the consumed bytes, but one
-// call costs about the length of one row, not of the whole buffer: the page is never moved (only a
-// front position advances), and the first occurrence of every field marker is remembered and looked
-// for again only once the front has passed it. So the row timer never holds the window up, however
-// large or odd the page.
+// takeRow() gives the same rows as cutFirstRow() followed by dropping the consumed bytes, but the
+// page is never moved (only a front position advances), and the first occurrence of every field
+// marker is remembered and looked for again only once the front has passed it. A call therefore
+// costs about the length of one row; a marker that lies far ahead or is missing is searched for
+// over the rest of the page once, not on every call. With pages of at most a few megabytes, no tick
+// of the row timer holds the window up noticeably, however odd the page.
 class PageRows final {
 public:
     // More rows than this do not come from one result page; the rest of such a page is dropped.

@@ -44,6 +44,7 @@ qsizetype gbkIndexOfCaseless(const QByteArray& text, const QByteArray& marker, q
         const void* hit = std::memchr(t + at, byte, size_t(lastStart - at + 1));
         return hit ? static_cast<const unsigned char*>(hit) - t : -1;
     };
+    qsizetype known = from; // starts a character; no candidate still to come lies before it
     qsizetype nextLower = next(lower, from);
     qsizetype nextUpper = upper == lower ? -1 : next(upper, from);
     while (nextLower >= 0 || nextUpper >= 0) {
@@ -53,10 +54,11 @@ qsizetype gbkIndexOfCaseless(const QByteArray& text, const QByteArray& marker, q
             ++j;
         if (j == m) {
             qsizetype leads = 0;
-            while (c - leads > from && isLeadByte(t[c - leads - 1]))
+            while (c - leads > known && isLeadByte(t[c - leads - 1]))
                 ++leads;
             if (leads % 2 == 0 || !isTrailByte(t[c]))
                 return c;
+            known = c + 1; // c ends a double-byte character; later look-backs stop here
         }
         if (c == nextLower)
             nextLower = next(lower, c + 1);
