@@ -11,6 +11,9 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
 #include <cstring>
 #include <random>
 
@@ -28,6 +31,8 @@ private Q_SLOTS:
     void pageRowsBoundsFieldsRowsAndTickCost();
     void paginationBlocks();
     void paginationNewlinesAndCase();
+    void paginationMatchesWholeTextMatching();
+    void paginationOfHostilePagesIsLinear();
     void compareText();
     void compareSizesByMagnitude();
     void simplifiedTraditional();
@@ -377,6 +382,119 @@ void TestSearchCore::paginationNewlinesAndCase()
     // Empty link text is no match ("(.+?)" needs a character).
     LastLinkText("<a></a>", total);
     QCOMPARE(total, QByteArray("0"));
+}
+
+namespace {
+
+// The plain definition: the pattern run over the whole text, each search starting where the
+// previous match ended; returns group 0 and group 1 of every match.
+QList<QPair<QByteArray, QByteArray>> wholeTextMatches(const char* pattern, const QByteArray& subject)
+{
+    pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
+    pcre2_set_newline(context, PCRE2_NEWLINE_ANY);
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    pcre2_code* code =
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern), PCRE2_ZERO_TERMINATED, 0, &error, &offset, context);
+    pcre2_compile_context_free(context);
+    pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
+    QList<QPair<QByteArray, QByteArray>> matches;
+    PCRE2_SIZE from = 0;
+    while (pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(subject.constData()), PCRE2_SIZE(subject.size()), from,
+                       PCRE2_NOTEMPTY, data, nullptr) >= 2) {
+        const PCRE2_SIZE* v = pcre2_get_ovector_pointer(data);
+        matches.append({subject.mid(qsizetype(v[0]), qsizetype(v[1] - v[0])),
+                        subject.mid(qsizetype(v[2]), qsizetype(v[3] - v[2]))});
+        from = v[1];
+    }
+    pcre2_match_data_free(data);
+    pcre2_code_free(code);
+    return matches;
+}
+
+QByteArray plainPageCount(const QByteArray& page, const QByteArray& before)
+{
+    QByteArray text = before;
+    for (const auto& block : wholeTextMatches(R"(<div class="pagination">\s*([^_]*)\s*</div>)", page))
+        for (const auto& link : wholeTextMatches(R"(<[aA].*?>(.+?)</[aA]>)", block.first))
+            if (link.second != "?")
+                text = link.second;
+    return text;
+}
+
+} // namespace
+
+void TestSearchCore::paginationMatchesWholeTextMatching()
+{
+    static const QList<QByteArray> parts = {"<div class=\"pagination\">",
+                                            "<div class=\"pagination\">",
+                                            "</div>",
+                                            "</DIV>",
+                                            "_",
+                                            "<a>",
+                                            "<A href=\"/k/2\">",
+                                            "<a",
+                                            "</a>",
+                                            "</A>",
+                                            ">",
+                                            "\n",
+                                            "\r\n",
+                                            "\x85",
+                                            "\x0b",
+                                            "\x0c",
+                                            " ",
+                                            "?",
+                                            "x",
+                                            "\xb5\xe7"};
+    std::mt19937 random(5);
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray page;
+        const int pieces = 1 + int(random() % 40);
+        for (int i = 0; i < pieces; ++i) {
+            page += parts[int(random() % parts.size())];
+            if (random() % 4 == 0)
+                page += QByteArray::number(int(random() % 100));
+        }
+        QByteArray text = "0";
+        ParsePagination(page, text);
+        QCOMPARE(text, plainPageCount(page, "0"));
+        QByteArray linkText = "0";
+        LastLinkText(page, linkText);
+        QByteArray plainLinkText = "0";
+        for (const auto& link : wholeTextMatches(R"(<[aA].*?>(.+?)</[aA]>)", page))
+            if (link.second != "?")
+                plainLinkText = link.second;
+        QCOMPARE(linkText, plainLinkText);
+    }
+}
+
+void TestSearchCore::paginationOfHostilePagesIsLinear()
+{
+    // Run plainly over the whole text, each of these pages takes hours (a 64 KB one already seconds):
+    // every place where a match could start is tried up to the end of the page or line.
+    const qsizetype size = 4 * 1024 * 1024;
+    auto repeated = [size](const QByteArray& head, const QByteArray& unit, const QByteArray& tail) {
+        QByteArray text = head;
+        while (text.size() < size)
+            text += unit;
+        return text + tail;
+    };
+    const QList<QByteArray> pages = {
+        repeated({}, "<div class=\"pagination\">", {}),
+        repeated({}, "<div class=\"pagination\"><a>1", {}),
+        repeated("<div class=\"pagination\">", "<a href=x>", "</div>"),
+        repeated("<div class=\"pagination\">", "<a<A", "</div>"),
+        repeated("<div class=\"pagination\"><a>3</a>", "<a>4</a><a>?</a>", "</div>"),
+    };
+    const QList<QByteArray> expected = {"0", "0", "0", "0", "4"};
+    for (int i = 0; i < pages.size(); ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        QByteArray text = "0";
+        ParsePagination(pages[i], text);
+        QCOMPARE(text, expected[i]);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QStringLiteral("page %1: %2 ms").arg(i).arg(clock.elapsed())));
+    }
 }
 
 void TestSearchCore::compareText()
