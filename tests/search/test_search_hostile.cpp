@@ -220,6 +220,8 @@ void TestSearchHostile::oddPagesGiveOnlyTheirRows_data()
     QTest::newRow("charset that does not exist") << QString() << QStringLiteral("bogus");
     QTest::newRow("page padded to just under the limit")
         << QStringLiteral("pad:%1").arg(MyGetWebThread::maxPageBytes - 1) << QString();
+    QTest::newRow("unclosed page-count blocks up to the limit")
+        << QStringLiteral("openings:%1").arg(MyGetWebThread::maxPageBytes - 1) << QString();
 }
 
 void TestSearchHostile::oddPagesGiveOnlyTheirRows()

@@ -25,6 +25,7 @@
 //       badutf8            the page with invalid UTF-8 at the start of every title
 //       pad:N              the page followed by filler up to N bytes
 //       endless:B:MS       the page, then B bytes of filler every MS milliseconds, without end
+//       openings:N         the page followed by pagination-block openings that are never closed, up to N bytes
 //       runon:R:N          R rows without any field start marker, filler, and the field end markers
 //                          only at the very end (every field of every row runs on), N bytes in all
 namespace {
@@ -92,6 +93,10 @@ void registerSearchRoutes(SampleSite& site)
         } else if (mode.startsWith(QLatin1String("endless:"))) {
             sendEndless(response, body, int(first), int(second), contentType);
             return;
+        } else if (mode.startsWith(QLatin1String("openings:"))) {
+            while (body.size() < first)
+                body += "<div class=\"pagination\"><a>9";
+            body.truncate(qsizetype(first));
         } else if (mode.startsWith(QLatin1String("runon:"))) {
             QByteArray head = "<html><table>\n";
             for (qint64 row = 0; row < first; ++row)
