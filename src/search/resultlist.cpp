@@ -12,10 +12,11 @@ QString shownText(const QByteArray& field)
 {
     QString text = CodePage::fromGbk(field);
     if (text.size() > maxShownCharacters) {
-        qsizetype cut = maxShownCharacters;
+        qsizetype cut = maxShownCharacters - 1;
         if (text[cut - 1].isHighSurrogate()) // keep a character outside the basic plane whole or not at all
             --cut;
         text.truncate(cut);
+        text += QChar(0x2026);
     }
     return text;
 }

@@ -8,10 +8,11 @@ class QTableWidget;
 // Each cell shows the text and keeps the exact GBK bytes under Qt::UserRole.
 namespace ResultList {
 
-// A cell shows at most this many characters of its field; the row keeps the whole field. More never
-// fit the column, and every repaint lays out the whole shown text of each visible cell, so a long
-// field (a page whose markers are missing gives fields of kilobytes) would hold up the window.
-constexpr qsizetype maxShownCharacters = 256;
+// A cell shows at most this many characters of its field, the last of them "…" when the field is
+// longer; the row keeps the whole field. That is about as much as the title column holds on a wide
+// screen, and every repaint lays out the whole shown text of each visible cell, so a long field (a
+// page whose markers are missing gives fields of kilobytes) would hold up the window.
+constexpr qsizetype maxShownCharacters = 128;
 
 ResultRow rowAt(const QTableWidget* list, int index);
 void insertRow(QTableWidget* list, int index, const ResultRow& row);

@@ -6,6 +6,7 @@
 #include "platform/codepage.h"
 #include "samplesite.h"
 #include "search/mygetwebthread.h"
+#include "search/resultlist.h"
 #include "search/rowcut.h"
 #include "testsupport.h"
 
@@ -45,7 +46,7 @@ namespace {
 // Bounds asserted for every case. The page limit is 4 MB; decoding it to Unicode and back to GBK
 // and holding it as the page buffer takes a few times that at most.
 constexpr qint64 maxGapMs = 100;
-constexpr qint64 maxGrowthKiB = 64 * 1024 * sanitizerMemoryFactor;
+constexpr qint64 maxGrowthKiB = 64 * 1024;
 
 // Time limits of the fetch, shortened so the endless and silent cases end within seconds.
 const MyGetWebThread::TimeLimits shortLimits{2000, 1, 3000};
@@ -196,7 +197,8 @@ void TestSearchHostile::refusedPages()
     monitor.stop();
     report(QTest::currentDataTag(), monitor);
     QVERIFY2(monitor.longestGapMs() < maxGapMs, qPrintable(monitor.summary()));
-    QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
+    if (peakMemoryIsMeaningful)
+        QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
 
     // A failed first page: no row, no message, the idle caption, page 1 again next time.
     QCOMPARE(m_window->rowCount(), 0);
@@ -245,7 +247,8 @@ void TestSearchHostile::oddPagesGiveOnlyTheirRows()
     monitor.stop();
     report(QTest::currentDataTag(), monitor);
     QVERIFY2(monitor.longestGapMs() < maxGapMs, qPrintable(monitor.summary()));
-    QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
+    if (peakMemoryIsMeaningful)
+        QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
     QCOMPARE(m_boxes->count(), 1); // only the clear's question
     QCOMPARE(m_window->paging.lastKeyword, CodePage::toGbk(QStringLiteral("电影")));
 
@@ -299,10 +302,16 @@ void TestSearchHostile::pageOfRunOnRowsAtTheSizeLimit()
     monitor.stop();
     report("run-on rows at the size limit", monitor);
     QVERIFY2(monitor.longestGapMs() < maxGapMs, qPrintable(monitor.summary()));
-    QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
+    if (peakMemoryIsMeaningful)
+        QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
 
     const QList<ResultRow> got = rows();
     QCOMPARE(got.size(), rowCount);
+    // The cells show the beginning of each field; the rows keep the fields as cut.
+    const QString shownTitle = m_window->lv1->item(0, 0)->text();
+    QCOMPARE(shownTitle.size(), ResultList::maxShownCharacters);
+    QVERIFY(shownTitle.endsWith(QChar(0x2026)));
+    QVERIFY(CodePage::toGbk(shownTitle.chopped(1)) == got[0].title.left(ResultList::maxShownCharacters - 1));
     for (const ResultRow& row : got) {
         QCOMPARE(row.title.size(), maxRowFieldBytes);
         QVERIFY(row.size.size() <= maxRowFieldBytes && row.address.size() <= maxRowFieldBytes);
