@@ -12,11 +12,16 @@ fi
 
 work=$(mktemp -d)
 pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+site_pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; [ -n "$site_pid" ] && kill "$site_pid" 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 # No settings document: the window as it looks before (or without) the product server.
-export QUVO_PRODUCT_SERVER=http://127.0.0.1:9 QUVO_SEARCH_SITE=http://127.0.0.1:9
+# Searches go to the sample site.
+coproc SITE { exec "$QUVO_ROOT/build/tools/sample-site/sample-site"; }
+site_pid=$SITE_PID
+read -r site_url <&"${SITE[0]}"
+export QUVO_PRODUCT_SERVER=http://127.0.0.1:9 QUVO_SEARCH_SITE="$site_url"
 export QTWEBENGINE_DISABLE_SANDBOX=1 QT_QPA_PLATFORM=xcb
 
 window() { # window <caption pattern>: waits for the window and prints its id
@@ -44,4 +49,11 @@ import -window "$main" "$QUVO_ROOT/docs/main-window.png"
 xdotool mousemove --window "$main" 619 30
 sleep 0.5
 import -window "$main" "$QUVO_ROOT/docs/main-window-weibo.png"
-echo "docs/declaration.png docs/main-window.png docs/main-window-weibo.png"
+# A search: the result rows of the first page.
+xdotool mousemove --window "$main" 300 200
+xdotool mousemove --window "$main" 250 93 click 1
+xdotool type --delay 30 "matrix"
+xdotool key Return
+sleep 2.5
+import -window "$main" "$QUVO_ROOT/docs/main-window-results.png"
+echo "docs/declaration.png docs/main-window.png docs/main-window-weibo.png docs/main-window-results.png"

@@ -3,10 +3,15 @@ set -euo pipefail
 
 QUVO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# Installs every package of scripts/packages.txt that is not installed yet.
+# Installs every package of scripts/packages.txt that is not installed yet. Without an argument:
+# the unprefixed lines (build, run, test); with a group name: the lines "<group>: <package>".
 quvo_install_missing_packages() {
-    local wanted missing=()
-    wanted=$(grep -vE '^\s*(#|$)' "$QUVO_ROOT/scripts/packages.txt")
+    local group="${1:-}" wanted missing=()
+    if [ -z "$group" ]; then
+        wanted=$(grep -vE '^\s*(#|$)|:' "$QUVO_ROOT/scripts/packages.txt")
+    else
+        wanted=$(sed -nE "s/^\s*$group:\s*//p" "$QUVO_ROOT/scripts/packages.txt")
+    fi
     for pkg in $wanted; do
         if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$pkg")

@@ -22,9 +22,15 @@ QString BrowserProgramFromCommand(const QString& command)
 void OpenInDefaultBrowser(const QString& address)
 {
     bool found = false;
-    QString command =
+    const QString command =
         Registry::readString(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(), &found);
-    if (!found)
-        command = kDefaultCommand;
-    Launcher::startDetached(BrowserProgramFromCommand(command), {address});
+    if (found) {
+        Launcher::startDetached(BrowserProgramFromCommand(command), {address});
+        return;
+    }
+    // A browser reads "www.qorvex.com" as a web address; xdg-open would look for a file of that
+    // name and open nothing, so an address without a scheme gets "http://" on this path.
+    const bool hasScheme = address.contains(QLatin1String("://"));
+    Launcher::startDetached(BrowserProgramFromCommand(kDefaultCommand),
+                            {hasScheme ? address : QStringLiteral("http://") + address});
 }

@@ -38,6 +38,7 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
     setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
     aplctnvntsAdver = new RightClickBarrier(pnlAdver, this);
     watchPointerForWeibo();
+    EdtSearch->setFocus(); // the keyword box is where the user starts typing
 
     tmr1.setInterval(10);
     Tmrchkupdate.setInterval(1000);
@@ -232,7 +233,7 @@ void TFormmain::setButtonPictures()
     for (QToolButton* button : buttons) {
         button->setIcon(QIcon(QStringLiteral(":/shell/%1.png").arg(button->objectName())));
         QFont font = button->font();
-        font.setPointSize(9);
+        font.setPixelSize(9);
         button->setFont(font);
     }
 }

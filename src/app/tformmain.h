@@ -89,14 +89,6 @@ public:
     void mniPopCopyAddClick();
     void PopCopyCaptionClick();
 
-private:
-    void runPlayCommand();
-    // Clicks on the list's viewport; the release that ends a double click is not another click.
-    void lv1ViewportEvent(QEvent* event);
-    bool m_lv1ReleaseEndsDblClick = false;
-
-public:
-
     // --- portals (portals/) ---
     void btnTvClick();
     void BtnMusicClick();
@@ -124,7 +116,13 @@ private:
     QByteArray m_fetchKeyword; // GBK keyword of the fetch under way
     qint32 m_fetchPage = 0;    // page number of the fetch under way
 
-    // --- shell (app/) ---
+    // play and hand-off (play/)
+    void runPlayCommand();
+    // Clicks on the list's viewport; the release that ends a double click is not another click.
+    void lv1ViewportEvent(QEvent* event);
+    bool m_lv1ReleaseEndsDblClick = false;
+
+    // shell (app/)
     void setButtonPictures();
     void startShowAnimation();
     void watchPointerForWeibo();

@@ -44,17 +44,26 @@ bool DownloadJob::startRound(QList<SegmentRange> segments, bool wholeFile)
     auto round = std::make_shared<DownloadRound>(m_address, m_targetPath, m_fileSize, std::move(segments), wholeFile,
                                                  m_options, m_paused, static_cast<SegmentHost&>(*this));
     std::vector<std::unique_ptr<TThread1>> workers;
-    try {
-        for (int i = 0; i < round->segments.size(); ++i)
-            workers.push_back(std::make_unique<TThread1>(round, i));
-    } catch (const std::exception&) {
+    if (!CreateWorkers(round, workers))
         return false;
-    }
     m_round = round;
     m_running = true;
     for (auto& worker : workers) {
         worker->start();
         m_workers.push_back(std::move(worker));
+    }
+    return true;
+}
+
+bool DownloadJob::CreateWorkers(const std::shared_ptr<DownloadRound>& round,
+                                std::vector<std::unique_ptr<TThread1>>& workers)
+{
+    try {
+        for (int i = 0; i < round->segments.size(); ++i)
+            workers.push_back(std::make_unique<TThread1>(round, i));
+    } catch (const std::exception&) {
+        workers.clear();
+        return false;
     }
     return true;
 }

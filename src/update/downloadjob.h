@@ -58,6 +58,9 @@ private:
     void lastWorkerFinished(DownloadRound& round) override;
 
     bool startRound(QList<SegmentRange> segments, bool wholeFile);
+    // One worker per range of the round, created but not started; false (and none) on failure.
+    static bool CreateWorkers(const std::shared_ptr<DownloadRound>& round,
+                              std::vector<std::unique_ptr<TThread1>>& workers);
     void roundEnded(const std::shared_ptr<DownloadRound>& round, RoundEnd end, qint64 size);
     void post(std::function<void()> call);
 

@@ -69,6 +69,7 @@ private Q_SLOTS:
 
     void browserCommandParsing_data();
     void browserCommandParsing();
+    void noBrowserCommandUsesXdgOpen();
     void linkButtonsWithoutSettings();
     void switchedPages_data();
     void switchedPages();
@@ -167,6 +168,27 @@ void TestMainShell::browserCommandParsing()
     } else {
         QVERIFY(launches.isEmpty());
     }
+}
+
+// Without a browser command the address goes to xdg-open (found on PATH); a bare host such as the
+// home page's gets a scheme there, or xdg-open would take it for a file name.
+void TestMainShell::noBrowserCommandUsesXdgOpen()
+{
+    m_registry = std::make_unique<TemporaryRegistry>(); // no browser command
+    QTemporaryDir bin;
+    QVERIFY(QFile::link(m_browser->program(), bin.filePath(QStringLiteral("xdg-open"))));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+
+    OpenInDefaultBrowser(QStringLiteral("www.qorvex.com"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 1, 3000);
+    OpenInDefaultBrowser(QStringLiteral("http://127.0.0.1/a?b=1"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 2, 3000);
+    qputenv("PATH", path);
+
+    const QList<QStringList> launches = m_browser->launches();
+    QVERIFY(launches.contains(QStringList{QStringLiteral("http://www.qorvex.com")}));
+    QVERIFY(launches.contains(QStringList{QStringLiteral("http://127.0.0.1/a?b=1")}));
 }
 
 void TestMainShell::linkButtonsWithoutSettings()

@@ -26,6 +26,7 @@ private Q_SLOTS:
     void documentIsAppliedInOrder();
     void bulletinWord_data();
     void bulletinWord();
+    void advertisementFromTheDocument();
     void failures_data();
     void failures();
     void silentServerLeavesTheWindowResponsive();
@@ -72,6 +73,8 @@ void TestRemoteFetch::cleanup()
     setSwitch("settings", {});
     setSwitch("settings.BulletinWord", QStringLiteral("0"));
     setSwitch("settings.Version", QStringLiteral("1.0.1.0"));
+    setSwitch("settings.AdverDef", QStringLiteral("0"));
+    setSwitch("settings.AdShowtime", QStringLiteral("50000"));
 }
 
 void TestRemoteFetch::timerFetchesOnceAfterOneSecond()
@@ -134,6 +137,23 @@ void TestRemoteFetch::bulletinWord()
     QVERIFY(fetchAndWait());
     QCOMPARE(RemoteConfig().Version, QByteArray("1.0.1.0"));
     QCOMPARE(m_main->EdtSearch->text(), box);
+}
+
+// The strip shows the document's page in the embedded browser, at the document's height, and
+// stays (display time "0") until it is closed.
+void TestRemoteFetch::advertisementFromTheDocument()
+{
+    m_main->Tmrchkupdate.stop();
+    m_main->show();
+    setSwitch("settings.AdverDef", QStringLiteral("1"));
+    setSwitch("settings.AdShowtime", QStringLiteral("0"));
+    QVERIFY(m_main->pnlAdver->isHidden());
+    QVERIFY(fetchAndWait());
+    QVERIFY(!m_main->pnlAdver->isHidden());
+    QCOMPARE(m_main->wbAdver->currentAddress(), QString::fromUtf8(m_site.baseUrl() + "/ad/strip.html"));
+    QTRY_COMPARE(m_main->pnlAdver->height(), 22);
+    QVERIFY(!m_main->TmrShowtime.isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(m_site.countRequests(QStringLiteral("GET /ad/strip.html")), 1, 20000);
 }
 
 void TestRemoteFetch::failures_data()

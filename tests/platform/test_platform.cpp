@@ -3,9 +3,8 @@
 #include "platform/httpclient.h"
 #include "platform/launcher.h"
 #include "platform/registry.h"
+#include "localhttpserver.h"
 #include "testsupport.h"
-
-#include <httplib.h>
 
 #include <QTest>
 
@@ -45,31 +44,10 @@ void TestPlatform::bodyDecodedByCharset()
     QCOMPARE(CodePage::decodeBody(QByteArray("ok"), "text/html; charset=x-no-such"), QStringLiteral("ok"));
 }
 
-namespace {
-struct LocalServer {
-    httplib::Server server;
-    std::thread thread;
-    int port = 0;
-    void start()
-    {
-        port = server.bind_to_any_port("127.0.0.1");
-        thread = std::thread([this] { server.listen_after_bind(); });
-        while (!server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~LocalServer()
-    {
-        server.stop();
-        if (thread.joinable())
-            thread.join();
-    }
-    QByteArray url(const char* path) const { return "http://127.0.0.1:" + QByteArray::number(port) + path; }
-};
-} // namespace
 
 void TestPlatform::httpGetFollowsRedirectAndReportsStatus()
 {
-    LocalServer local;
+    LocalHttpServer local;
     local.server.Get("/a", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/b"); });
     local.server.Get("/b", [](const httplib::Request&, httplib::Response& res) {
         res.set_content("hello", "text/plain; charset=utf-8");
@@ -93,11 +71,10 @@ void TestPlatform::httpGetFollowsRedirectAndReportsStatus()
 
 void TestPlatform::httpRefusedConnectionFailsFast()
 {
-    LocalServer local;
+    LocalHttpServer local;
     local.start();
     const QByteArray url = local.url("/");
-    local.server.stop();
-    local.thread.join();
+    local.stop();
     QElapsedTimer timer;
     timer.start();
     const HttpResponse response = HttpClient::get(url);
@@ -108,7 +85,7 @@ void TestPlatform::httpRefusedConnectionFailsFast()
 
 void TestPlatform::httpStalledServerHitsStallLimit()
 {
-    LocalServer local;
+    LocalHttpServer local;
     local.server.Get("/stall", [](const httplib::Request&, httplib::Response&) {
         std::this_thread::sleep_for(std::chrono::seconds(4));
     });
@@ -125,7 +102,7 @@ void TestPlatform::httpStalledServerHitsStallLimit()
 
 void TestPlatform::httpBodyLimit()
 {
-    LocalServer local;
+    LocalHttpServer local;
     local.server.Get("/big", [](const httplib::Request&, httplib::Response& res) {
         res.set_content(std::string(100000, 'x'), "text/plain");
     });

@@ -250,7 +250,7 @@ void TestDownloadCore::fileNames()
 
 void TestDownloadCore::sizeRequestSendsItsHeadersAndFollowsNothing()
 {
-    OwnServer own;
+    LocalHttpServer own;
     std::mutex mutex;
     QStringList seen;
     own.server.Get("/a.rar", [&](const httplib::Request& request, httplib::Response& response) {
@@ -399,7 +399,7 @@ void TestDownloadCore::repliesThatDoNotMatchTheRangeFail()
 {
     QFETCH(QString, lie);
     const qint64 size = 1000;
-    OwnServer own;
+    LocalHttpServer own;
     own.server.Get("/a.rar", [&](const httplib::Request& request, httplib::Response& response) {
         const auto [first, last] =
             request.ranges.empty() ? std::pair<ssize_t, ssize_t>{0, size - 1} : request.ranges.front();

@@ -2,7 +2,7 @@
 
 #include "update/downloadoptions.h"
 
-#include <httplib.h>
+#include "localhttpserver.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -39,26 +39,6 @@ inline QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A cpp-httplib server of the test's own, for replies the sample site never gives.
-struct OwnServer {
-    httplib::Server server;
-    std::thread thread;
-    int port = 0;
-    void start()
-    {
-        port = server.bind_to_any_port("127.0.0.1");
-        thread = std::thread([this] { server.listen_after_bind(); });
-        while (!server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ~OwnServer()
-    {
-        server.stop();
-        if (thread.joinable())
-            thread.join();
-    }
-    QByteArray url(const char* path) const { return "http://127.0.0.1:" + QByteArray::number(port) + path; }
-};
 
 // Accepts connections and closes them at once without a word: a broken exchange.
 struct ClosingServer {

@@ -4,10 +4,11 @@
 # 4 MB/s per connection. Also times joining the part files against `cat part* > file`.
 # Not a test: it prints measurements and the ratios the download aims for.
 #
-#   bench/update-download.sh [build dir]     (default: build)
+#   bench/update/update-download.sh [build dir]     (default: build)
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 BUILD="$(cd "${1:-$ROOT/build}" && pwd)"
 SIZE_MIB=200
 SMALL_MIB=20
@@ -15,16 +16,7 @@ RATE=4m
 PORT=${BENCH_PORT:-18480}
 
 # --- tools -------------------------------------------------------------------------------------
-missing=()
-command -v nginx >/dev/null || [ -x /usr/sbin/nginx ] || missing+=(nginx-light)
-command -v aria2c >/dev/null || missing+=(aria2)
-[ -x /usr/bin/time ] || missing+=(time)
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=()
-    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+quvo_install_missing_packages bench
 NGINX=$(command -v nginx || echo /usr/sbin/nginx)
 cmake --build "$BUILD" --target update-fetch >/dev/null
 FETCH="$BUILD/tools/update-fetch/update-fetch"
