@@ -19,8 +19,8 @@ void readFetchedDocument(const QByteArray& response, const QByteArray& key)
     try {
         const RemoteConfiguration record = ParseConfigDocument(response, key);
         // Whatever was accepted deciphers the same way on its own.
-        const QByteArray plain = LowerAsciiLetters(
-            CutAtFirstZero(DecipherConfigText(TrimControlAndSpace(CutAtFirstZero(response)), key)));
+        const QByteArray plain =
+            LowerAsciiLetters(CutAtFirstZero(DecipherConfigText(TrimControlAndSpace(CutAtFirstZero(response)), key)));
         for (const ConfigTag& tag : kConfigTags)
             FUZZ_CHECK(record.*tag.field == TextBetween(plain, tag.start, tag.end));
     } catch (const EConvertError&) {

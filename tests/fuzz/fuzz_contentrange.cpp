@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (position < 0 || (segmentLast >= 0 && segmentLast < position))
         return 0; // never asked for
 
-    const std::optional<PartialReply> reply =
-        checkPartialReply(header, contentLength, position, segmentLast, fileSize);
+    const std::optional<PartialReply> reply = checkPartialReply(header, contentLength, position, segmentLast, fileSize);
     if (!reply)
         return 0;
     // A fitting reply is exactly the range asked for: it starts at the position, ends at the

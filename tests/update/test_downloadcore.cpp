@@ -168,10 +168,10 @@ void TestDownloadCore::partialReplies_data()
                            << qint64(1000) << qint64(100) << false;
     QTest::newRow("unknown total") << QByteArray(" bytes 100-199/* ") << qint64(-1) << qint64(100) << qint64(199)
                                    << qint64(1000) << qint64(100) << false;
-    QTest::newRow("open range, part of it") << QByteArray("bytes 0-49/100") << qint64(-1) << qint64(0) << qint64(-1)
-                                            << qint64(-1) << qint64(50) << true;
-    QTest::newRow("open range, the rest") << QByteArray("bytes 50-99/100") << qint64(50) << qint64(50) << qint64(-1)
-                                          << qint64(-1) << qint64(50) << false;
+    QTest::newRow("open range, part of it")
+        << QByteArray("bytes 0-49/100") << qint64(-1) << qint64(0) << qint64(-1) << qint64(-1) << qint64(50) << true;
+    QTest::newRow("open range, the rest")
+        << QByteArray("bytes 50-99/100") << qint64(50) << qint64(50) << qint64(-1) << qint64(-1) << qint64(50) << false;
     QTest::newRow("shifted") << QByteArray("bytes 99-198/1000") << qint64(-1) << qint64(100) << qint64(199)
                              << qint64(1000) << qint64(-1) << false;
     QTest::newRow("body length differs") << QByteArray("bytes 100-199/1000") << qint64(101) << qint64(100)
@@ -179,24 +179,24 @@ void TestDownloadCore::partialReplies_data()
     QTest::newRow("other total") << QByteArray("bytes 100-199/1001") << qint64(-1) << qint64(100) << qint64(199)
                                  << qint64(1000) << qint64(-1) << false;
     // Found by fuzzing: a range running past the total it names, and one whose length does not fit a number.
-    QTest::newRow("range past its total") << QByteArray("bytes 0-99/050") << qint64(100) << qint64(0) << qint64(-1)
-                                          << qint64(-1) << qint64(-1) << false;
-    QTest::newRow("largest end") << QByteArray("bytes 0-9223372036854775807/*") << qint64(-1) << qint64(0)
-                                 << qint64(-1) << qint64(-1) << qint64(-1) << false;
-    QTest::newRow("largest end and total") << QByteArray("bytes 0-9223372036854775807/9223372036854775807")
-                                           << max << qint64(0) << max << max << qint64(-1) << false;
+    QTest::newRow("range past its total")
+        << QByteArray("bytes 0-99/050") << qint64(100) << qint64(0) << qint64(-1) << qint64(-1) << qint64(-1) << false;
+    QTest::newRow("largest end") << QByteArray("bytes 0-9223372036854775807/*") << qint64(-1) << qint64(0) << qint64(-1)
+                                 << qint64(-1) << qint64(-1) << false;
+    QTest::newRow("largest end and total") << QByteArray("bytes 0-9223372036854775807/9223372036854775807") << max
+                                           << qint64(0) << max << max << qint64(-1) << false;
     QTest::newRow("past a known size") << QByteArray("bytes 0-99/*") << qint64(-1) << qint64(0) << qint64(-1)
                                        << qint64(50) << qint64(-1) << false;
     QTest::newRow("signed numbers") << QByteArray("bytes +5-+9/100") << qint64(-1) << qint64(5) << qint64(9)
                                     << qint64(100) << qint64(-1) << false;
-    QTest::newRow("negative total") << QByteArray("bytes 5-9/-1") << qint64(-1) << qint64(5) << qint64(9)
-                                    << qint64(-1) << qint64(-1) << false;
-    QTest::newRow("blank inside") << QByteArray("bytes 5- 9/100") << qint64(-1) << qint64(5) << qint64(9)
-                                  << qint64(100) << qint64(-1) << false;
+    QTest::newRow("negative total") << QByteArray("bytes 5-9/-1") << qint64(-1) << qint64(5) << qint64(9) << qint64(-1)
+                                    << qint64(-1) << false;
+    QTest::newRow("blank inside") << QByteArray("bytes 5- 9/100") << qint64(-1) << qint64(5) << qint64(9) << qint64(100)
+                                  << qint64(-1) << false;
     QTest::newRow("too many digits") << QByteArray("bytes 0-99999999999999999999/*") << qint64(-1) << qint64(0)
                                      << qint64(-1) << qint64(-1) << qint64(-1) << false;
-    QTest::newRow("unsatisfied") << QByteArray("bytes */1000") << qint64(-1) << qint64(0) << qint64(99)
-                                 << qint64(1000) << qint64(-1) << false;
+    QTest::newRow("unsatisfied") << QByteArray("bytes */1000") << qint64(-1) << qint64(0) << qint64(99) << qint64(1000)
+                                 << qint64(-1) << false;
     QTest::newRow("none") << QByteArray() << qint64(100) << qint64(0) << qint64(99) << qint64(1000) << qint64(-1)
                           << false;
 }
