@@ -1,41 +1,13 @@
 #include "update/tthread1.h"
 
 #include "platform/httpclient.h"
+#include "update/contentrange.h"
 #include "update/downloadround.h"
 
 #include <QFile>
 #include <QUrl>
 
 namespace {
-
-struct ContentRange {
-    bool valid = false;
-    qint64 first = -1;
-    qint64 last = -1;
-    qint64 total = -1; // -1 for "*"
-};
-
-// "bytes 0-99/1000" or "bytes 0-99/*".
-ContentRange parseContentRange(const QByteArray& value)
-{
-    ContentRange range;
-    const QByteArray text = value.trimmed();
-    if (!text.startsWith("bytes "))
-        return range;
-    const QByteArray rangeText = text.mid(6).trimmed();
-    const qsizetype dash = rangeText.indexOf('-');
-    const qsizetype slash = rangeText.indexOf('/');
-    if (dash <= 0 || slash <= dash + 1)
-        return range;
-    bool okFirst = false, okLast = false, okTotal = true;
-    range.first = rangeText.left(dash).toLongLong(&okFirst);
-    range.last = rangeText.mid(dash + 1, slash - dash - 1).toLongLong(&okLast);
-    const QByteArray total = rangeText.mid(slash + 1);
-    if (total != "*")
-        range.total = total.toLongLong(&okTotal);
-    range.valid = okFirst && okLast && okTotal && range.first >= 0 && range.last >= range.first;
-    return range;
-}
 
 bool isRetryableStatus(long status)
 {
@@ -148,17 +120,14 @@ TThread1::Attempt TThread1::fetchRest(QFile& part)
             }
         }
         if (status == 206) {
-            const ContentRange range = parseContentRange(contentRange);
-            const bool matches = range.valid && range.first == position &&
-                                 (m_segment.last < 0 || range.last == m_segment.last) &&
-                                 (round.fileSize < 0 || range.total < 0 || range.total == round.fileSize) &&
-                                 (length < 0 || length == range.last - range.first + 1);
-            if (!matches) {
+            const std::optional<PartialReply> reply =
+                checkPartialReply(contentRange, length, position, m_segment.last, round.fileSize);
+            if (!reply) {
                 badReply = true;
                 return false;
             }
-            expected = range.last - range.first + 1;
-            moreToCome = m_segment.last < 0 && range.total >= 0 && range.last + 1 < range.total;
+            expected = reply->expected;
+            moreToCome = reply->moreToCome;
         } else if (status == 200) {
             if (!round.wholeFile) {
                 rangeIgnored = true; // every connection would bring the whole file

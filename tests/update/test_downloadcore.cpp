@@ -1,6 +1,7 @@
 // The update download without its window: plans, names, the size request, real downloads against
 // the sample site with and without its faults, joining, pause and completion.
 #include "samplesite.h"
+#include "update/contentrange.h"
 #include "update/downloadjob.h"
 #include "update/filenamefromaddress.h"
 #include "update/mergepartfiles.h"
@@ -15,6 +16,7 @@
 #include <QTest>
 
 #include <barrier>
+#include <limits>
 #include <memory>
 
 using Ranges = QList<QPair<qint64, qint64>>;
@@ -28,6 +30,8 @@ private Q_SLOTS:
     void segmentPlans_data();
     void segmentPlans();
     void plansCoverEveryByteOnce();
+    void partialReplies_data();
+    void partialReplies();
     void fileNames_data();
     void fileNames();
     void sizeRequestSendsItsHeadersAndFollowsNothing();
@@ -147,6 +151,72 @@ void TestDownloadCore::plansCoverEveryByteOnce()
     QCOMPARE(rangeHeaderValue(2576980376, 3221225471), QByteArray("bytes=2576980376-3221225471"));
     QCOMPARE(rangeHeaderValue(17, -1), QByteArray("bytes=17-"));
     QCOMPARE(partFilePath(QStringLiteral("/d/qorvex.rar"), 10), QStringLiteral("/d/qorvex.rar10"));
+}
+
+void TestDownloadCore::partialReplies_data()
+{
+    // The request: bytes position..segmentLast (-1: to the end) of a file of fileSize bytes (-1: unknown).
+    QTest::addColumn<QByteArray>("contentRange");
+    QTest::addColumn<qint64>("contentLength");
+    QTest::addColumn<qint64>("position");
+    QTest::addColumn<qint64>("segmentLast");
+    QTest::addColumn<qint64>("fileSize");
+    QTest::addColumn<qint64>("expected"); // -1: the reply does not fit
+    QTest::addColumn<bool>("moreToCome");
+    const qint64 max = std::numeric_limits<qint64>::max();
+    QTest::newRow("exact") << QByteArray("bytes 100-199/1000") << qint64(100) << qint64(100) << qint64(199)
+                           << qint64(1000) << qint64(100) << false;
+    QTest::newRow("unknown total") << QByteArray(" bytes 100-199/* ") << qint64(-1) << qint64(100) << qint64(199)
+                                   << qint64(1000) << qint64(100) << false;
+    QTest::newRow("open range, part of it")
+        << QByteArray("bytes 0-49/100") << qint64(-1) << qint64(0) << qint64(-1) << qint64(-1) << qint64(50) << true;
+    QTest::newRow("open range, the rest")
+        << QByteArray("bytes 50-99/100") << qint64(50) << qint64(50) << qint64(-1) << qint64(-1) << qint64(50) << false;
+    QTest::newRow("shifted") << QByteArray("bytes 99-198/1000") << qint64(-1) << qint64(100) << qint64(199)
+                             << qint64(1000) << qint64(-1) << false;
+    QTest::newRow("body length differs") << QByteArray("bytes 100-199/1000") << qint64(101) << qint64(100)
+                                         << qint64(199) << qint64(1000) << qint64(-1) << false;
+    QTest::newRow("other total") << QByteArray("bytes 100-199/1001") << qint64(-1) << qint64(100) << qint64(199)
+                                 << qint64(1000) << qint64(-1) << false;
+    // Found by fuzzing: a range running past the total it names, and one whose length does not fit a number.
+    QTest::newRow("range past its total")
+        << QByteArray("bytes 0-99/050") << qint64(100) << qint64(0) << qint64(-1) << qint64(-1) << qint64(-1) << false;
+    QTest::newRow("largest end") << QByteArray("bytes 0-9223372036854775807/*") << qint64(-1) << qint64(0) << qint64(-1)
+                                 << qint64(-1) << qint64(-1) << false;
+    QTest::newRow("largest end and total") << QByteArray("bytes 0-9223372036854775807/9223372036854775807") << max
+                                           << qint64(0) << max << max << qint64(-1) << false;
+    QTest::newRow("past a known size") << QByteArray("bytes 0-99/*") << qint64(-1) << qint64(0) << qint64(-1)
+                                       << qint64(50) << qint64(-1) << false;
+    QTest::newRow("signed numbers") << QByteArray("bytes +5-+9/100") << qint64(-1) << qint64(5) << qint64(9)
+                                    << qint64(100) << qint64(-1) << false;
+    QTest::newRow("negative total") << QByteArray("bytes 5-9/-1") << qint64(-1) << qint64(5) << qint64(9) << qint64(-1)
+                                    << qint64(-1) << false;
+    QTest::newRow("blank inside") << QByteArray("bytes 5- 9/100") << qint64(-1) << qint64(5) << qint64(9) << qint64(100)
+                                  << qint64(-1) << false;
+    QTest::newRow("too many digits") << QByteArray("bytes 0-99999999999999999999/*") << qint64(-1) << qint64(0)
+                                     << qint64(-1) << qint64(-1) << qint64(-1) << false;
+    QTest::newRow("unsatisfied") << QByteArray("bytes */1000") << qint64(-1) << qint64(0) << qint64(99) << qint64(1000)
+                                 << qint64(-1) << false;
+    QTest::newRow("none") << QByteArray() << qint64(100) << qint64(0) << qint64(99) << qint64(1000) << qint64(-1)
+                          << false;
+}
+
+void TestDownloadCore::partialReplies()
+{
+    QFETCH(QByteArray, contentRange);
+    QFETCH(qint64, contentLength);
+    QFETCH(qint64, position);
+    QFETCH(qint64, segmentLast);
+    QFETCH(qint64, fileSize);
+    QFETCH(qint64, expected);
+    QFETCH(bool, moreToCome);
+    const std::optional<PartialReply> reply =
+        checkPartialReply(contentRange, contentLength, position, segmentLast, fileSize);
+    QCOMPARE(reply.has_value(), expected >= 0);
+    if (reply) {
+        QCOMPARE(reply->expected, expected);
+        QCOMPARE(reply->moreToCome, moreToCome);
+    }
 }
 
 void TestDownloadCore::fileNames_data()
