@@ -27,9 +27,7 @@ void ConfigDocumentFetch::run()
 {
     HttpRequest request;
     request.url = m_url;
-    request.connectTimeoutMs = m_limits.connectTimeoutMs;
-    request.stallTimeoutSec = m_limits.stallTimeoutSec;
-    request.totalTimeoutMs = m_limits.totalTimeoutMs;
+    request.setTimeLimits(m_limits);
     request.maxBodyBytes = maxDocumentBytes;
     request.cancel = &m_cancel;
     const HttpResponse response = HttpClient::perform(request);

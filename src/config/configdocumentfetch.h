@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/httpclient.h"
+
 #include <QByteArray>
 #include <QThread>
 
@@ -18,11 +20,9 @@ public:
     // The document is a few kilobytes; a larger body fails the fetch and nothing is applied.
     static constexpr qint64 maxDocumentBytes = 1024 * 1024;
 
-    struct TimeLimits {
-        long connectTimeoutMs = 10000;
-        long stallTimeoutSec = 15; // less than one byte a second for this long ends the fetch
-        long totalTimeoutMs = 60000;
-    };
+    // Less than one byte a second for 15 s, or a minute in all, ends the fetch.
+    static constexpr HttpTimeLimits defaultTimeLimits{10000, 15, 60000};
+    using TimeLimits = HttpTimeLimits;
     // Tests shorten the limits of every fetch created afterwards; nullopt restores the defaults.
     static void setTimeLimitsForTesting(std::optional<TimeLimits> limits);
 
@@ -35,6 +35,6 @@ protected:
 
 private:
     QByteArray m_url;
-    TimeLimits m_limits;
+    TimeLimits m_limits = defaultTimeLimits;
     std::atomic<bool> m_cancel = false;
 };

@@ -8,6 +8,13 @@
 #include <atomic>
 #include <functional>
 
+// The three time limits of a request, kept together by callers that tune them.
+struct HttpTimeLimits {
+    long connectTimeoutMs = 10000;
+    long stallTimeoutSec = 20; // abort when fewer than 1 byte/s arrives for this long
+    long totalTimeoutMs = 0;   // 0: no overall limit
+};
+
 // Synchronous HTTP/1.1 over libcurl's easy interface, made for worker threads.
 // Every request has a connect time limit and a stall limit, so no caller waits forever.
 struct HttpRequest {
@@ -28,6 +35,13 @@ struct HttpRequest {
     // Called once the header block of the final reply has arrived (informational 1xx replies are
     // skipped), before any body byte; names are lower-cased. Return false to abort the request.
     std::function<bool(long status, const QList<QPair<QByteArray, QByteArray>>& headers)> onHeaders;
+
+    void setTimeLimits(const HttpTimeLimits& limits)
+    {
+        connectTimeoutMs = limits.connectTimeoutMs;
+        stallTimeoutSec = limits.stallTimeoutSec;
+        totalTimeoutMs = limits.totalTimeoutMs;
+    }
 };
 
 struct HttpResponse {

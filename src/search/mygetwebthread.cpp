@@ -28,18 +28,11 @@ QByteArray MyGetWebThread::searchAddress(const QByteArray& siteRoot, const QByte
     return siteRoot + "/search/" + FormEncode(CodePage::fromGbk(keyword).toUtf8()) + "/" + QByteArray::number(page);
 }
 
-void MyGetWebThread::setTimeLimits(long connectTimeoutMs, long stallTimeoutSec, long totalTimeoutMs)
-{
-    m_limits = {connectTimeoutMs, stallTimeoutSec, totalTimeoutMs};
-}
-
 void MyGetWebThread::run()
 {
     HttpRequest request;
     request.url = m_address;
-    request.connectTimeoutMs = m_limits.connectTimeoutMs;
-    request.stallTimeoutSec = m_limits.stallTimeoutSec;
-    request.totalTimeoutMs = m_limits.totalTimeoutMs;
+    request.setTimeLimits(m_limits);
     request.maxBodyBytes = maxPageBytes;
     request.cancel = &m_cancel;
     const HttpResponse response = HttpClient::perform(request);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/httpclient.h"
+
 #include <QByteArray>
 #include <QThread>
 
@@ -28,12 +30,10 @@ public:
     // the memory a fetch takes and the work of the first row-timer tick.
     static constexpr qint64 maxPageBytes = 4 * 1024 * 1024;
 
-    struct TimeLimits {
-        long connectTimeoutMs = 10000;
-        long stallTimeoutSec = 20; // less than one byte a second for this long ends the fetch
-        long totalTimeoutMs = 120000;
-    };
-    void setTimeLimits(long connectTimeoutMs, long stallTimeoutSec, long totalTimeoutMs);
+    // Less than one byte a second for 20 s, or two minutes in all, ends the fetch.
+    static constexpr HttpTimeLimits defaultTimeLimits{10000, 20, 120000};
+    using TimeLimits = HttpTimeLimits;
+    void setTimeLimits(const TimeLimits& limits) { m_limits = limits; }
     // Tests shorten the limits of every worker created afterwards; nullopt restores the defaults.
     static void setTimeLimitsForTesting(std::optional<TimeLimits> limits);
     // Asks a running fetch to stop; it then reports nothing.
@@ -51,6 +51,6 @@ private:
     QByteArray m_keyword;
     qint32 m_page = 0;
     QByteArray m_address;
-    TimeLimits m_limits;
+    TimeLimits m_limits = defaultTimeLimits;
     std::atomic<bool> m_cancel = false;
 };

@@ -49,7 +49,7 @@ TestSearchFetch::Outcome TestSearchFetch::fetch(const QByteArray& keyword, qint3
 {
     Outcome outcome;
     QPointer<MyGetWebThread> worker = new MyGetWebThread(keyword, page, root);
-    worker->setTimeLimits(2000, 1, 10000);
+    worker->setTimeLimits({2000, 1, 10000});
     connect(worker, &MyGetWebThread::pageFetched, this, [&](const QByteArray& gbk) {
         outcome.fetched = true;
         outcome.page = gbk;
