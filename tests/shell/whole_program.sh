@@ -10,7 +10,12 @@ site_program=$(readlink -f "$2")
 # Key presses go to the whole display: never share one with tests running beside this one.
 if [ -z "${QUVO_SHELL_TEST_OWN_DISPLAY:-}" ]; then
     export QUVO_SHELL_TEST_OWN_DISPLAY=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+    # The X server's own messages, shown when the test fails.
+    export QUVO_SHELL_TEST_XVFB_LOG="${TMPDIR:-/tmp}/quvo-shell-xvfb.$$.log"
+    trap 'rm -f "$QUVO_SHELL_TEST_XVFB_LOG"' EXIT
+    status=0
+    xvfb-run -a -e "$QUVO_SHELL_TEST_XVFB_LOG" -s "-screen 0 1280x1024x24" "$0" "$@" || status=$?
+    exit "$status"
 fi
 
 work=$(mktemp -d)
@@ -32,6 +37,8 @@ fail() {
     echo "FAIL: $*" >&2
     echo "program output:" >&2
     cat "$work/quvo.log" >&2 || true
+    echo "X server messages:" >&2
+    cat "$QUVO_SHELL_TEST_XVFB_LOG" >&2 || true
     exit 1
 }
 step() { echo "--- $*"; }
