@@ -5,6 +5,7 @@
 #include "app/sites.h"
 #include "platform/messageboxes.h"
 #include "platform/registry.h"
+#include "ui_tformdeclare.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -21,25 +22,25 @@ const QString TFormDeclare::kAcceptanceKey = QStringLiteral("HKEY_LOCAL_MACHINE\
 const QString TFormDeclare::kAcceptanceValueName = QStringLiteral("Agreement");
 const QString TFormDeclare::kAcceptedVersion = QStringLiteral("1.0.0");
 
-TFormDeclare::TFormDeclare(QWidget* parent) : QWidget(parent)
+TFormDeclare::TFormDeclare(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::TFormDeclare>())
 {
     Q_INIT_RESOURCE(shell);
-    setupUi(this);
+    m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
     setFixedSize(586, 652);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
-    mmoAgreea->setPlainText(declarationText());
+    m_ui->mmoAgreea->setPlainText(declarationText());
 
     TmrAgreea.setInterval(1000);
     TmrAutoLogin.setInterval(500);
     TmrAutoLogin.setSingleShot(true);
-    connect(chkagreea, &QCheckBox::clicked, this, &TFormDeclare::chkagreeaClick);
+    connect(m_ui->chkagreea, &QCheckBox::clicked, this, &TFormDeclare::chkagreeaClick);
     connect(&TmrAgreea, &QTimer::timeout, this, &TFormDeclare::TmrAgreeaTimer);
-    connect(btnagreea, &QPushButton::clicked, this, &TFormDeclare::btnagreeaClick);
-    connect(btnDisAgreea, &QPushButton::clicked, this, &TFormDeclare::btnDisAgreeaClick);
+    connect(m_ui->btnagreea, &QPushButton::clicked, this, &TFormDeclare::btnagreeaClick);
+    connect(m_ui->btnDisAgreea, &QPushButton::clicked, this, &TFormDeclare::btnDisAgreeaClick);
     connect(&TmrAutoLogin, &QTimer::timeout, this, &TFormDeclare::TmrAutoLoginTimer);
 
     if (acceptedEarlier())
@@ -47,6 +48,8 @@ TFormDeclare::TFormDeclare(QWidget* parent) : QWidget(parent)
     else
         show();
 }
+
+TFormDeclare::~TFormDeclare() = default;
 
 QString TFormDeclare::declarationText()
 {
@@ -74,23 +77,23 @@ bool TFormDeclare::acceptedEarlier()
 
 void TFormDeclare::chkagreeaClick()
 {
-    btnagreea->setText(QStringLiteral("我同意"));
-    if (chkagreea->isChecked()) {
+    m_ui->btnagreea->setText(QStringLiteral("我同意"));
+    if (m_ui->chkagreea->isChecked()) {
         TmrAgreea.start();
     } else {
         TmrAgreea.stop();
-        btnagreea->setEnabled(false);
+        m_ui->btnagreea->setEnabled(false);
     }
 }
 
 void TFormDeclare::TmrAgreeaTimer()
 {
     --g_declarationCountdown;
-    btnagreea->setText(QStringLiteral("我同意(%1)").arg(g_declarationCountdown));
+    m_ui->btnagreea->setText(QStringLiteral("我同意(%1)").arg(g_declarationCountdown));
     if (g_declarationCountdown <= 0) {
-        btnagreea->setText(QStringLiteral("我同意"));
+        m_ui->btnagreea->setText(QStringLiteral("我同意"));
         TmrAgreea.stop();
-        btnagreea->setEnabled(true);
+        m_ui->btnagreea->setEnabled(true);
     }
 }
 

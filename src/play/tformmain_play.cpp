@@ -12,6 +12,33 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 
+namespace {
+// A line selection window playing from this window's list.
+TFormSelCloud* newLineWindow(TFormmain* main)
+{
+    return new TFormSelCloud(
+        [main]() -> std::optional<QByteArray> {
+            if (const std::optional<ResultRow> row = main->selectedRow())
+                return row->address;
+            return std::nullopt;
+        },
+        main);
+}
+
+// Both copy commands: one field of the selected row goes to the clipboard as text and the list's
+// hint says so; with no row selected only the message is shown.
+void copyRowField(QWidget* owner, QWidget* list, const std::optional<ResultRow>& row, QByteArray ResultRow::*field,
+                  const QString& noRowMessage, const QString& copiedHint)
+{
+    if (!row) {
+        MessageBoxes::inform(owner, noRowMessage);
+        return;
+    }
+    QGuiApplication::clipboard()->setText(CodePage::fromGbk((*row).*field));
+    list->setToolTip(copiedHint);
+}
+} // namespace
+
 void TFormmain::lv1ViewportEvent(QEvent* event)
 {
     const QEvent::Type type = event->type();
@@ -61,7 +88,7 @@ void TFormmain::runPlayCommand()
         HandOff::openPlayAddress(playAddress);
         return;
     }
-    auto* window = new TFormSelCloud(this);
+    auto* window = newLineWindow(this);
     const QPoint cursor = QCursor::pos();
     window->move(cursor.x() - 232, cursor.y() - 122);
     window->show();
@@ -69,7 +96,7 @@ void TFormmain::runPlayCommand()
 
 void TFormmain::btnCloudPlayClick()
 {
-    auto* window = new TFormSelCloud(this);
+    auto* window = newLineWindow(this);
     window->move(frameGeometry().center() - window->rect().center());
     window->exec();
 }
@@ -91,22 +118,12 @@ void TFormmain::ThunderDownClick()
 
 void TFormmain::mniPopCopyAddClick()
 {
-    const std::optional<ResultRow> row = selectedRow();
-    if (!row) {
-        MessageBoxes::inform(this, QStringLiteral("请先选中要复制的电影!"));
-        return;
-    }
-    QGuiApplication::clipboard()->setText(CodePage::fromGbk(row->address));
-    lv1->setToolTip(QStringLiteral("复制地址成功"));
+    copyRowField(this, lv1, selectedRow(), &ResultRow::address, QStringLiteral("请先选中要复制的电影!"),
+                 QStringLiteral("复制地址成功"));
 }
 
 void TFormmain::PopCopyCaptionClick()
 {
-    const std::optional<ResultRow> row = selectedRow();
-    if (!row) {
-        MessageBoxes::inform(this, QStringLiteral("请先选择要复制的电影名!"));
-        return;
-    }
-    QGuiApplication::clipboard()->setText(CodePage::fromGbk(row->title));
-    lv1->setToolTip(QStringLiteral("复制标题成功"));
+    copyRowField(this, lv1, selectedRow(), &ResultRow::title, QStringLiteral("请先选择要复制的电影名!"),
+                 QStringLiteral("复制标题成功"));
 }

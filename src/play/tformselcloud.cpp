@@ -6,6 +6,7 @@
 #include "platform/messageboxes.h"
 #include "play/cloudplaystate.h"
 #include "play/handoff.h"
+#include "ui_tformselcloud.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -21,10 +22,11 @@ static void loadPictures()
     Q_UNUSED(loaded);
 }
 
-TFormSelCloud::TFormSelCloud(QWidget* parent) : QDialog(parent)
+TFormSelCloud::TFormSelCloud(SelectedAddress selectedAddress, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TFormSelCloud>()), m_selectedAddress(std::move(selectedAddress))
 {
     loadPictures();
-    setupUi(this);
+    m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     // Fixed single border, only the system menu, and above every other window.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -32,30 +34,30 @@ TFormSelCloud::TFormSelCloud(QWidget* parent) : QDialog(parent)
     setFixedSize(456, 260);
     FormSelCloud = this;
 
-    for (QWidget* control : {imgLine2, lbl2, lbl4, imgLine1, lbl1, lbl3})
+    for (QWidget* control : {m_ui->imgLine2, m_ui->lbl2, m_ui->lbl4, m_ui->imgLine1, m_ui->lbl1, m_ui->lbl3})
         control->installEventFilter(this);
-    BtnClose->installEventFilter(this);
-    connect(BtnClose, &QPushButton::clicked, this, &TFormSelCloud::BtnCloseClick);
-    connect(chkSelLoveLines1, &QCheckBox::toggled, this, [this] { chkSelLoveLinesClick(1); });
-    connect(chkSelLoveLines2, &QCheckBox::toggled, this, [this] { chkSelLoveLinesClick(2); });
-    m_rgClick.addButton(RgClickItem0, 0);
-    m_rgClick.addButton(RgClickItem1, 1);
+    m_ui->BtnClose->installEventFilter(this);
+    connect(m_ui->BtnClose, &QPushButton::clicked, this, &TFormSelCloud::BtnCloseClick);
+    connect(m_ui->chkSelLoveLines1, &QCheckBox::toggled, this, [this] { chkSelLoveLinesClick(1); });
+    connect(m_ui->chkSelLoveLines2, &QCheckBox::toggled, this, [this] { chkSelLoveLinesClick(2); });
+    m_rgClick.addButton(m_ui->RgClickItem0, 0);
+    m_rgClick.addButton(m_ui->RgClickItem1, 1);
     connect(&m_rgClick, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         if (checked)
             RgClickClick();
     });
 
-    if (Formmain) {
-        if (const std::optional<ResultRow> row = Formmain->selectedRow())
-            m_windowRowAddress = row->address;
-    }
+    if (m_selectedAddress)
+        m_windowRowAddress = m_selectedAddress().value_or(QByteArray());
     // The boxes and the radio group show the run's state; ticking a box runs its click behaviour.
     const QByteArray& remembered = CloudPlay().rememberedLine();
-    chkSelLoveLines1->setChecked(remembered == "1");
-    chkSelLoveLines2->setChecked(remembered == "2");
+    m_ui->chkSelLoveLines1->setChecked(remembered == "1");
+    m_ui->chkSelLoveLines2->setChecked(remembered == "2");
     if (CloudPlay().singleClickPlay())
-        RgClickItem0->setChecked(true);
+        m_ui->RgClickItem0->setChecked(true);
 }
+
+TFormSelCloud::~TFormSelCloud() = default;
 
 void TFormSelCloud::showEvent(QShowEvent* event)
 {
@@ -76,7 +78,7 @@ void TFormSelCloud::keyPressEvent(QKeyEvent* event)
 
 bool TFormSelCloud::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == BtnClose) {
+    if (watched == m_ui->BtnClose) {
         // Merely passing the pointer over the close button closes the window.
         if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
             BtnCloseClick();
@@ -86,7 +88,7 @@ bool TFormSelCloud::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         auto* control = static_cast<QWidget*>(watched);
         if (mouse->button() == Qt::LeftButton && control->rect().contains(mouse->position().toPoint())) {
-            const bool lineOne = watched == imgLine2 || watched == lbl2 || watched == lbl4;
+            const bool lineOne = watched == m_ui->imgLine2 || watched == m_ui->lbl2 || watched == m_ui->lbl4;
             chooseLine(lineOne ? 1 : 2);
             return true;
         }
@@ -96,7 +98,7 @@ bool TFormSelCloud::eventFilter(QObject* watched, QEvent* event)
 
 void TFormSelCloud::chooseLine(int line)
 {
-    if (!Formmain || !Formmain->selectedRow()) {
+    if (!m_selectedAddress || !m_selectedAddress()) {
         MessageBoxes::inform(this, QStringLiteral("您还没有在列表里选择需要播放的电影!"));
         return;
     }
@@ -107,8 +109,8 @@ void TFormSelCloud::chooseLine(int line)
 
 void TFormSelCloud::chkSelLoveLinesClick(int line)
 {
-    QCheckBox* box = line == 1 ? chkSelLoveLines1 : chkSelLoveLines2;
-    QCheckBox* other = line == 1 ? chkSelLoveLines2 : chkSelLoveLines1;
+    QCheckBox* box = line == 1 ? m_ui->chkSelLoveLines1 : m_ui->chkSelLoveLines2;
+    QCheckBox* other = line == 1 ? m_ui->chkSelLoveLines2 : m_ui->chkSelLoveLines1;
     if (box->isChecked()) {
         other->setChecked(false);
         CloudPlay().rememberLine(line);

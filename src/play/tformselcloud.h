@@ -1,19 +1,31 @@
 #pragma once
 
-#include "ui_tformselcloud.h"
-
 #include <QButtonGroup>
+#include <QByteArray>
 #include <QDialog>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace Ui {
+class TFormSelCloud;
+}
 
 // The line selection window: pick line 1 or line 2 to play the row that was selected when the
 // window was created, remember a line for later plays, and choose single- or double-click play.
 // It deletes itself when closed.
-class TFormSelCloud final : public QDialog, public Ui::TFormSelCloud {
+class TFormSelCloud final : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormSelCloud(QWidget* parent = nullptr);
+    // The address of the row selected in the list the window plays from, asked at creation and
+    // again when a line is chosen; nothing when no row is selected.
+    using SelectedAddress = std::function<std::optional<QByteArray>()>;
 
-    // The address of the row selected in the main list at creation; empty when none was.
+    explicit TFormSelCloud(SelectedAddress selectedAddress, QWidget* parent = nullptr);
+    ~TFormSelCloud() override;
+
+    // The address of the row selected in the list at creation; empty when none was.
     const QByteArray& windowRowAddress() const { return m_windowRowAddress; }
     int RgClickItemIndex() const { return m_rgClick.checkedId(); }
 
@@ -28,6 +40,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    std::unique_ptr<Ui::TFormSelCloud> m_ui;
+    SelectedAddress m_selectedAddress;
     QButtonGroup m_rgClick;
     QByteArray m_windowRowAddress;
 };

@@ -1,8 +1,8 @@
 #include "portals/portalwindow.h"
 
-#include "app/tformmain.h"
-#include "app/windowrefs.h"
+#include "app/sites.h"
 #include "platform/messageboxes.h"
+#include "platform/webview.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,34 +10,68 @@
 #include <QScreen>
 #include <QWindow>
 
-PortalWindow::PortalWindow(int onTopIntervalMs) : QWidget(nullptr)
+PortalWindow::PortalWindow(Kind kind) : QWidget(nullptr), m_kind(std::move(kind))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     // Still open when the program ends: destroyed with the application, before the main window.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &QObject::deleteLater);
-    TmrFmMdiTop.setInterval(onTopIntervalMs);
+    TmrFmMdiTop.setInterval(m_kind.onTopIntervalMs);
     connect(&TmrFmMdiTop, &QTimer::timeout, this, &PortalWindow::TmrFmMdiTopTimer);
 }
 
-void PortalWindow::attachBoxes(QCheckBox* onTop, QCheckBox* miniMode)
+void PortalWindow::attachControls(const Controls& controls)
 {
-    m_onTop = onTop;
-    m_miniMode = miniMode;
-    // Every change of a box counts, also one made by the program itself.
-    connect(m_onTop, &QCheckBox::toggled, this, &PortalWindow::chkontopClick);
-    connect(m_miniMode, &QCheckBox::toggled, this, &PortalWindow::chkhidemainClick);
-}
-
-void PortalWindow::centreOnDesktop(QSize size)
-{
-    resize(size);
+    m_controls = controls;
+    setWindowTitle(m_kind.caption + Sites::productSiteHost());
+    resize(m_kind.size);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    // Every change of a box counts, also one made by the program itself.
+    connect(m_controls.onTop, &QCheckBox::toggled, this, &PortalWindow::chkontopClick);
+    connect(m_controls.miniMode, &QCheckBox::toggled, this, &PortalWindow::chkhidemainClick);
+}
+
+void PortalWindow::paintBlack(QWidget* widget)
+{
+    QPalette black = widget->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    black.setColor(QPalette::WindowText, Qt::white);
+    widget->setPalette(black);
+}
+
+void PortalWindow::start()
+{
+    openStartPage();
+    show();
+}
+
+PortalPages::Choice PortalWindow::openChosenPage(const QByteArray& switchValue, const QByteArray& address,
+                                                 const QString& builtInPage)
+{
+    PortalPages::Choice choice = PortalPages::choose(switchValue, address, builtInPage);
+    if (!choice.address.isEmpty())
+        m_controls.page->navigate(choice.address);
+    return choice;
+}
+
+bool PortalWindow::switchPage(const QString& question, const QString& address, bool counted)
+{
+    if (!MessageBoxes::confirm(this, question))
+        return false;
+    m_controls.page->navigate(address);
+    if (counted)
+        countUse();
+    return true;
+}
+
+void PortalWindow::countUse()
+{
+    m_counter.navigate(m_kind.counterPath);
 }
 
 void PortalWindow::chkontopClick()
 {
-    if (m_onTop->isChecked())
+    if (m_controls.onTop->isChecked())
         TmrFmMdiTop.start();
     else
         TmrFmMdiTop.stop();
@@ -47,8 +81,7 @@ void PortalWindow::chkontopClick()
 
 void PortalWindow::chkhidemainClick()
 {
-    if (Formmain)
-        Formmain->setVisible(!m_miniMode->isChecked());
+    Q_EMIT miniModeChanged(m_controls.miniMode->isChecked());
 }
 
 void PortalWindow::TmrFmMdiTopTimer()
@@ -83,7 +116,7 @@ void PortalWindow::setTopmost(bool topmost)
 
 void PortalWindow::quitCommand()
 {
-    if (!MessageBoxes::confirm(this, quitQuestion()))
+    if (!MessageBoxes::confirm(this, m_kind.quitQuestion))
         return;
     m_closeConfirmed = true;
     close();
@@ -92,13 +125,13 @@ void PortalWindow::quitCommand()
 void PortalWindow::closeEvent(QCloseEvent* event)
 {
     // The title-bar close and Alt+F4 ask the same question as "退出".
-    if (!m_closeConfirmed && !MessageBoxes::confirm(this, quitQuestion())) {
+    if (!m_closeConfirmed && !MessageBoxes::confirm(this, m_kind.quitQuestion)) {
         event->ignore();
         return;
     }
     m_closeConfirmed = true;
     TmrFmMdiTop.stop();
-    if (m_miniMode->isChecked() && Formmain)
-        Formmain->show();
+    if (m_controls.miniMode->isChecked())
+        Q_EMIT miniModeChanged(false);
     event->accept();
 }

@@ -10,6 +10,15 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+namespace {
+// The portal's mini mode hides the main window while it is on and shows it again when it ends.
+void openPortal(TFormmain* main, PortalWindow* portal)
+{
+    QObject::connect(portal, &PortalWindow::miniModeChanged, main, [main](bool on) { main->setVisible(!on); });
+    portal->start();
+}
+} // namespace
+
 void TFormmain::btnTvClick()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -27,11 +36,11 @@ void TFormmain::btnTvClick()
 void TFormmain::BtnMusicClick()
 {
     FormMusic = new TFormMusic;
-    FormMusic->show();
+    openPortal(this, FormMusic);
 }
 
 void TFormmain::btn6Click()
 {
     FormMtv = new TFormMtv;
-    FormMtv->show();
+    openPortal(this, FormMtv);
 }

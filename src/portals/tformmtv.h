@@ -1,23 +1,26 @@
 #pragma once
 
-#include "platform/counterbrowser.h"
 #include "portals/portalwindow.h"
-#include "ui_tformmtv.h"
+
+#include <memory>
+
+namespace Ui {
+class TFormMtv;
+}
 
 // The MV window: a music-video page under a small black tool bar.
-class TFormMtv final : public PortalWindow, public Ui::TFormMtv {
+class TFormMtv final : public PortalWindow {
     Q_OBJECT
 public:
     TFormMtv();
-
-    CounterBrowser wbMtvNum{QStringLiteral("wbMtvNum")};
+    ~TFormMtv() override;
 
     void btn1Click(); // "重新加载"
     void btnexitClick() { quitCommand(); }
 
 protected:
-    QString quitQuestion() const override;
+    void openStartPage() override;
 
 private:
-    void openStartPage();
+    std::unique_ptr<Ui::TFormMtv> m_ui;
 };

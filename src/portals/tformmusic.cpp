@@ -1,67 +1,54 @@
 #include "portals/tformmusic.h"
 
-#include "app/sites.h"
 #include "config/remoteconfiguration.h"
-#include "platform/messageboxes.h"
-#include "portals/portalpages.h"
+#include "ui_tformmusic.h"
 
 namespace {
 const QColor kSilver(0xc0, 0xc0, 0xc0);
 }
 
-TFormMusic::TFormMusic() : PortalWindow(1000)
+TFormMusic::TFormMusic()
+    : PortalWindow({QStringLiteral("QV盒子-音乐欣赏  "),
+                    {922, 611},
+                    1000,
+                    QStringLiteral("wbMusicNum"),
+                    PortalPages::musicCounter,
+                    QStringLiteral("骚年,点<-确定->退出播放,真的要退出吗?")}),
+      m_ui(std::make_unique<Ui::TFormMusic>())
 {
-    setupUi(this);
-    setWindowTitle(QStringLiteral("QV盒子-音乐欣赏  ") + Sites::productSiteHost());
-    centreOnDesktop({922, 611});
+    m_ui->setupUi(this);
+    attachControls({m_ui->chkontop, m_ui->chkhidemain, m_ui->wb1});
 
     // Black window and tool bar; the boxes' captions in white so they stay readable, the note in silver.
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    black.setColor(QPalette::WindowText, Qt::white);
-    setPalette(black);
-    QPalette note = lbl1->palette();
+    paintBlack(this);
+    QPalette note = m_ui->lbl1->palette();
     note.setColor(QPalette::WindowText, kSilver);
-    lbl1->setPalette(note);
+    m_ui->lbl1->setPalette(note);
 
-    wb1->setRightClickBlocked(true);
-    attachBoxes(chkontop, chkhidemain);
-    connect(btnTheMusic, &QPushButton::clicked, this, &TFormMusic::btnTheMusicClick);
-    connect(btnKugMusic, &QPushButton::clicked, this, &TFormMusic::btnKugMusicClick);
-    connect(btnQuit, &QPushButton::clicked, this, &TFormMusic::btnQuitClick);
-
-    openStartPage();
+    m_ui->wb1->setRightClickBlocked(true);
+    connect(m_ui->btnTheMusic, &QPushButton::clicked, this, &TFormMusic::btnTheMusicClick);
+    connect(m_ui->btnKugMusic, &QPushButton::clicked, this, &TFormMusic::btnKugMusicClick);
+    connect(m_ui->btnQuit, &QPushButton::clicked, this, &TFormMusic::btnQuitClick);
 }
+
+TFormMusic::~TFormMusic() = default;
 
 void TFormMusic::openStartPage()
 {
     const RemoteConfiguration& config = RemoteConfig();
-    const PortalPages::Choice start = PortalPages::choose(config.MusicDef, config.MusicAdr, PortalPages::themeMusic());
-    if (!start.address.isEmpty())
-        wb1->navigate(start.address);
-    if (!start.builtIn)
+    if (!openChosenPage(config.MusicDef, config.MusicAdr, PortalPages::themeMusic()).builtIn)
         return; // the configured page: no mini mode, no count
-    chkhidemain->setChecked(true);
-    wbMusicNum.navigate(PortalPages::musicCounter);
+    m_ui->chkhidemain->setChecked(true);
+    countUse();
 }
 
 void TFormMusic::btnTheMusicClick()
 {
-    if (!MessageBoxes::confirm(this, QStringLiteral("骚年,点<-确定->将切换到主题音乐模式,确定吗？")))
-        return;
-    wb1->navigate(PortalPages::themeMusic());
-    wbMusicNum.navigate(PortalPages::musicCounter);
+    switchPage(QStringLiteral("骚年,点<-确定->将切换到主题音乐模式,确定吗？"), PortalPages::themeMusic(), true);
 }
 
 void TFormMusic::btnKugMusicClick()
 {
-    if (!MessageBoxes::confirm(this, QStringLiteral("骚年,点<-确定->将切换到酷狗音乐模式,确定吗？")))
-        return;
-    wb1->navigate(PortalPages::kugou());
-    btnTheMusic->setEnabled(true);
-}
-
-QString TFormMusic::quitQuestion() const
-{
-    return QStringLiteral("骚年,点<-确定->退出播放,真的要退出吗?");
+    if (switchPage(QStringLiteral("骚年,点<-确定->将切换到酷狗音乐模式,确定吗？"), PortalPages::kugou(), false))
+        m_ui->btnTheMusic->setEnabled(true);
 }

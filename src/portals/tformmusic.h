@@ -1,25 +1,28 @@
 #pragma once
 
-#include "platform/counterbrowser.h"
 #include "portals/portalwindow.h"
-#include "ui_tformmusic.h"
+
+#include <memory>
+
+namespace Ui {
+class TFormMusic;
+}
 
 // The music window: a music page under a small black tool bar. Right clicks inside it are
 // swallowed, so the page never shows its context menu.
-class TFormMusic final : public PortalWindow, public Ui::TFormMusic {
+class TFormMusic final : public PortalWindow {
     Q_OBJECT
 public:
     TFormMusic();
-
-    CounterBrowser wbMusicNum{QStringLiteral("wbMusicNum")};
+    ~TFormMusic() override;
 
     void btnTheMusicClick();
     void btnKugMusicClick();
     void btnQuitClick() { quitCommand(); }
 
 protected:
-    QString quitQuestion() const override;
+    void openStartPage() override;
 
 private:
-    void openStartPage();
+    std::unique_ptr<Ui::TFormMusic> m_ui;
 };

@@ -3,24 +3,37 @@
 #include "app/sites.h"
 #include "app/tformdeclare.h"
 #include "app/tformmain.h"
+#include "app/tmemo.h"
 #include "app/windowrefs.h"
 #include "platform/registry.h"
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QTest>
 
 namespace {
 const QString kKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\qorvex");
 
+QCheckBox* box(const TFormDeclare& form)
+{
+    return control<QCheckBox>(&form, "chkagreea");
+}
+
+QPushButton* agree(const TFormDeclare& form)
+{
+    return control<QPushButton>(&form, "btnagreea");
+}
+
 void clickBox(TFormDeclare& form)
 {
-    QTest::mouseClick(form.chkagreea, Qt::LeftButton, {}, QPoint(5, form.chkagreea->height() / 2));
+    QTest::mouseClick(box(form), Qt::LeftButton, {}, QPoint(5, box(form)->height() / 2));
 }
 
 // Ticks the box and waits for the countdown to enable "我同意"; returns how long that took.
@@ -29,7 +42,7 @@ qint64 tickAndWait(TFormDeclare& form)
     QElapsedTimer clock;
     clock.start();
     clickBox(form);
-    [&] { QTRY_VERIFY_WITH_TIMEOUT(form.btnagreea->isEnabled(), 3000); }();
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(agree(form)->isEnabled(), 3000); }();
     return clock.elapsed();
 }
 
@@ -113,8 +126,8 @@ void TestDeclaration::onlyTheExactRecordCountsAsAccepted()
         QTRY_VERIFY(!FormDeclare);
         return;
     }
-    QVERIFY(!FormDeclare->btnagreea->isEnabled());
-    QCOMPARE(FormDeclare->btnagreea->text(), QStringLiteral("我同意"));
+    QVERIFY(!agree(*FormDeclare)->isEnabled());
+    QCOMPARE(agree(*FormDeclare)->text(), QStringLiteral("我同意"));
     QTest::qWait(700);
     QVERIFY(!Formmain);
     QCOMPARE(storedRecord(), value); // showing the declaration records nothing
@@ -129,19 +142,20 @@ void TestDeclaration::countdownThenAgreeOpensOneMainWindow()
     TFormDeclare& form = *FormDeclare;
 
     QVERIFY(tickAndWait(form) >= 900); // not before the first tick of the countdown
-    QCOMPARE(form.btnagreea->text(), QStringLiteral("我同意"));
-    clickBox(form); // unticking disables at once
-    QVERIFY(!form.btnagreea->isEnabled());
-    QVERIFY(!form.TmrAgreea.isActive());
+    QCOMPARE(agree(form)->text(), QStringLiteral("我同意"));
+    clickBox(form); // unticking disables at once, and for good: the countdown stops
+    QVERIFY(!agree(form)->isEnabled());
+    QTest::qWait(1200);
+    QVERIFY(!agree(form)->isEnabled());
     // The countdown is never reset: a new tick enables the button one tick later again.
     const qint64 again = tickAndWait(form);
     QVERIFY(again >= 900 && again < 1900);
 
     // Two quick clicks: the record is written, one main window opens, the declaration goes.
-    QTest::mouseClick(form.btnagreea, Qt::LeftButton);
+    QTest::mouseClick(agree(form), Qt::LeftButton);
     QTest::qWait(200);
     QVERIFY(FormDeclare && FormDeclare->isVisible()); // stays until the timer fires
-    QTest::mouseClick(form.btnagreea, Qt::LeftButton);
+    QTest::mouseClick(agree(form), Qt::LeftButton);
     QCOMPARE(storedRecord(), QStringLiteral("1.0.0"));
     QTRY_VERIFY_WITH_TIMEOUT(Formmain, 3000);
     QTRY_VERIFY(!FormDeclare);
@@ -159,7 +173,7 @@ void TestDeclaration::disagreeAndCloseEndTheProgram()
     int ends = 0;
     setEndProgramHandlerForTesting([&ends] { ++ends; });
     FormDeclare = new TFormDeclare;
-    QTest::mouseClick(FormDeclare->btnDisAgreea, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(FormDeclare, "btnDisAgreea"), Qt::LeftButton);
     QCOMPARE(ends, 1);
     FormDeclare->close();
     QCOMPARE(ends, 2);
@@ -195,7 +209,7 @@ void TestDeclaration::unwritableStoreReportsAndOpensNothing()
     FormDeclare = new TFormDeclare;
     QVERIFY(FormDeclare->isVisible()); // a store that cannot be read never counts as accepted
     tickAndWait(*FormDeclare);
-    QTest::mouseClick(FormDeclare->btnagreea, Qt::LeftButton);
+    QTest::mouseClick(agree(*FormDeclare), Qt::LeftButton);
     Registry::setStorePathForTesting({});
 
     QCOMPARE(boxes.count(), 1);
@@ -211,7 +225,7 @@ void TestDeclaration::textCannotBeCopiedOrGetAMenu()
 {
     TemporaryRegistry registry;
     FormDeclare = new TFormDeclare;
-    Tmemo* memo = FormDeclare->mmoAgreea;
+    Tmemo* memo = control<Tmemo>(FormDeclare, "mmoAgreea");
     const QString original = memo->toPlainText();
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
 

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -12,6 +13,16 @@
 #include <deque>
 #include <functional>
 #include <thread>
+
+// A window's control as a user finds it: by its object name. A missing one ends the run, since
+// every later step of the test would act on nothing.
+template <class T> T* control(const QObject* window, const char* name)
+{
+    T* found = window ? window->findChild<T*>(QLatin1String(name)) : nullptr;
+    if (!found)
+        qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
 
 // Answers the program's message boxes during a test and records what they said.
 // Unless told otherwise every box is answered with OK (or Yes).

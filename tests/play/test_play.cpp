@@ -9,9 +9,13 @@
 #include "samplesite.h"
 #include "testsupport.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QHelpEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -165,7 +169,7 @@ void TestPlay::playingFromTheList()
     QPointer<TFormSelCloud> window = FormSelCloud;
     QVERIFY(window && window->isVisible() && !window->isModal());
     QCOMPARE(window->pos(), cursor - QPoint(232, 122));
-    QTest::mouseClick(window->lbl2, Qt::LeftButton);
+    QTest::mouseClick(control<QLabel>(window, "lbl2"), Qt::LeftButton);
     QCOMPARE(launches(*m_browser, 1), Launches{{QString::fromLatin1(kLine1 + "magnet:?xt=urn:btih:AAA&dn=one")}});
     QTRY_VERIFY(window.isNull());
     QCOMPARE(requests("/update/CldNum1.php"), 1);
@@ -199,28 +203,30 @@ void TestPlay::lineWindow()
     // Opened with nothing selected: it captured no address, and asks for a row when nothing is selected.
     withSettingsWindow([&](TFormSelCloud* window) {
         QVERIFY((window->frameGeometry().center() - m_main->frameGeometry().center()).manhattanLength() <= 2);
-        QVERIFY(!window->imgLine1->pixmap().isNull() && !window->imgLine2->pixmap().isNull());
-        QTest::mouseClick(window->lbl3, Qt::LeftButton);
+        QVERIFY(!control<QLabel>(window, "imgLine1")->pixmap().isNull() &&
+                !control<QLabel>(window, "imgLine2")->pixmap().isNull());
+        QTest::mouseClick(control<QLabel>(window, "lbl3"), Qt::LeftButton);
         QCOMPARE(m_boxes->texts(), QStringList{QStringLiteral("您还没有在列表里选择需要播放的电影!")});
         QVERIFY(window->isVisible());
         m_main->lv1->selectRow(0);
-        QTest::mouseClick(window->imgLine1, Qt::LeftButton);
+        QTest::mouseClick(control<QLabel>(window, "imgLine1"), Qt::LeftButton);
     });
     QCOMPARE(launches(*m_browser, 1), Launches{{QString::fromLatin1(kLine2)}});
     QCOMPARE(requests("/update/CldNum2.php"), 1);
 
     // The boxes exclude each other, are shown again, and set the play mode's partner state.
     withSettingsWindow([](TFormSelCloud* window) {
-        QTest::mouseClick(window->chkSelLoveLines2, Qt::LeftButton);
-        QTest::mouseClick(window->chkSelLoveLines1, Qt::LeftButton);
-        QVERIFY(!window->chkSelLoveLines2->isChecked());
-        QTest::mouseClick(window->RgClickItem0, Qt::LeftButton);
+        QTest::mouseClick(control<QCheckBox>(window, "chkSelLoveLines2"), Qt::LeftButton);
+        QTest::mouseClick(control<QCheckBox>(window, "chkSelLoveLines1"), Qt::LeftButton);
+        QVERIFY(!control<QCheckBox>(window, "chkSelLoveLines2")->isChecked());
+        QTest::mouseClick(control<QRadioButton>(window, "RgClickItem0"), Qt::LeftButton);
     });
     QCOMPARE(CloudPlay().rememberedLine(), QByteArray("1"));
     QVERIFY(CloudPlay().singleClickPlay());
     withSettingsWindow([](TFormSelCloud* window) {
-        QVERIFY(window->chkSelLoveLines1->isChecked() && window->RgClickItem0->isChecked());
-        QTest::mouseClick(window->chkSelLoveLines1, Qt::LeftButton);
+        QVERIFY(control<QCheckBox>(window, "chkSelLoveLines1")->isChecked() &&
+                control<QRadioButton>(window, "RgClickItem0")->isChecked());
+        QTest::mouseClick(control<QCheckBox>(window, "chkSelLoveLines1"), Qt::LeftButton);
     });
     QVERIFY(CloudPlay().rememberedLine().isEmpty());
 
@@ -230,11 +236,11 @@ void TestPlay::lineWindow()
         QPointer<TFormSelCloud> window = FormSelCloud;
         QVERIFY(window && QTest::qWaitForWindowExposed(window));
         if (way == 0)
-            QTest::mouseClick(window->BtnClose, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(window, "BtnClose"), Qt::LeftButton);
         else if (way == 1)
             QTest::keyClick(window, Qt::Key_Return);
         else
-            QTest::mouseMove(window->BtnClose);
+            QTest::mouseMove(control<QPushButton>(window, "BtnClose"));
         QTRY_VERIFY2(window.isNull(), qPrintable(QString::number(way)));
         QCursor::setPos(2, 2);
     }
@@ -252,7 +258,7 @@ void TestPlay::launchesAreOneArgumentEach()
     RemoteConfig().CloudDef = "1";
     m_main->lv1->selectRow(2);
     m_main->actCloudPlay->trigger();
-    QTest::mouseClick(FormSelCloud->lbl4, Qt::LeftButton);
+    QTest::mouseClick(control<QLabel>(FormSelCloud, "lbl4"), Qt::LeftButton);
     CloudPlay().rememberLine(1);
     for (int row : {2, 1, 0}) {
         m_main->lv1->selectRow(row);

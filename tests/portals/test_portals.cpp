@@ -2,6 +2,7 @@
 #include "app/tformmain.h"
 #include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
+#include "platform/webview.h"
 #include "portals/portalpages.h"
 #include "portals/tformmtv.h"
 #include "portals/tformmusic.h"
@@ -9,8 +10,10 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineView>
@@ -27,6 +30,7 @@ private Q_SLOTS:
     void musicOpeningAndButtons();
     void closingEitherMiniMusicWindowShowsMain();
     void titleBarCloseAsksAndCancelKeepsWindow();
+    void mvMiniModeFollowsItsBox();
     void mvReloadIsBuiltInAfterConfiguredPage();
     void alwaysOnTop_data();
     void alwaysOnTop();
@@ -103,21 +107,21 @@ void TestPortals::musicOpeningAndButtons()
     // Built in: mini mode at once (the main window hides), the theme page, one count.
     QTest::mouseClick(Formmain->BtnMusic, Qt::LeftButton);
     TFormMusic* music = FormMusic;
-    QVERIFY(music->isVisible() && music->chkhidemain->isChecked() && !Formmain->isVisible());
+    QVERIFY(music->isVisible() && control<QCheckBox>(music, "chkhidemain")->isChecked() && !Formmain->isVisible());
     QCOMPARE(counted(PortalPages::musicCounter), 1);
 
     // "酷狗音乐": Cancel changes nothing; OK enables "主题音乐", uncounted.
     MessageBoxRecorder boxes;
     boxes.answerNext(Answer::Cancel);
-    QTest::mouseClick(music->btnKugMusic, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(music, "btnKugMusic"), Qt::LeftButton);
     QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->将切换到酷狗音乐模式,确定吗？"));
-    QVERIFY(!music->btnTheMusic->isEnabled());
-    QTest::mouseClick(music->btnKugMusic, Qt::LeftButton);
-    QVERIFY(music->wb1->currentAddress().contains(QStringLiteral("index.html?")));
-    QVERIFY(music->btnTheMusic->isEnabled());
-    QTest::mouseClick(music->btnTheMusic, Qt::LeftButton);
+    QVERIFY(!control<QPushButton>(music, "btnTheMusic")->isEnabled());
+    QTest::mouseClick(control<QPushButton>(music, "btnKugMusic"), Qt::LeftButton);
+    QVERIFY(control<WebView>(music, "wb1")->currentAddress().contains(QStringLiteral("index.html?")));
+    QVERIFY(control<QPushButton>(music, "btnTheMusic")->isEnabled());
+    QTest::mouseClick(control<QPushButton>(music, "btnTheMusic"), Qt::LeftButton);
     QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->将切换到主题音乐模式,确定吗？"));
-    QCOMPARE(music->wb1->currentAddress(), PortalPages::themeMusic());
+    QCOMPARE(control<WebView>(music, "wb1")->currentAddress(), PortalPages::themeMusic());
     QCOMPARE(counted(PortalPages::musicCounter), 2);
 
     // A configured page (GBK text of the settings document): the main window stays, no count.
@@ -125,8 +129,9 @@ void TestPortals::musicOpeningAndButtons()
     RemoteConfig().MusicDef = "1";
     RemoteConfig().MusicAdr = sitePage("/portal/music.htm?\xd2\xf4\xc0\xd6");
     QTest::mouseClick(Formmain->BtnMusic, Qt::LeftButton);
-    QVERIFY(FormMusic != music && !FormMusic->chkhidemain->isChecked() && Formmain->isVisible());
-    QCOMPARE(FormMusic->wb1->currentAddress(), QString::fromLatin1(sitePage("/portal/music.htm?")) + "音乐");
+    QVERIFY(FormMusic != music && !control<QCheckBox>(FormMusic, "chkhidemain")->isChecked() && Formmain->isVisible());
+    QCOMPARE(control<WebView>(FormMusic, "wb1")->currentAddress(),
+             QString::fromLatin1(sitePage("/portal/music.htm?")) + "音乐");
     QCOMPARE(counted(PortalPages::musicCounter), 2);
 }
 
@@ -143,11 +148,11 @@ void TestPortals::closingEitherMiniMusicWindowShowsMain()
 
         QPointer<TFormMusic> closed = closing == 0 ? first : second;
         QPointer<TFormMusic> other = closing == 0 ? second : first;
-        QTest::mouseClick(closed->btnQuit, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(closed, "btnQuit"), Qt::LeftButton);
         QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->退出播放,真的要退出吗?"));
         QTRY_VERIFY(closed.isNull());
         QVERIFY(Formmain->isVisible());
-        QVERIFY(other && other->isVisible() && other->chkhidemain->isChecked());
+        QVERIFY(other && other->isVisible() && control<QCheckBox>(other, "chkhidemain")->isChecked());
         delete other;
     }
 }
@@ -165,7 +170,8 @@ void TestPortals::titleBarCloseAsksAndCancelKeepsWindow()
     QCOMPARE(boxes.requests()[0].caption, QStringLiteral("提示"));
     QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->退出播放,真的要退出吗?"));
     QTest::qWait(50);
-    QVERIFY(music && music->isVisible() && music->chkhidemain->isChecked() && !Formmain->isVisible());
+    QVERIFY(music && music->isVisible() && control<QCheckBox>(music, "chkhidemain")->isChecked() &&
+            !Formmain->isVisible());
 
     // OK runs the closing steps after one question: main window back, window destroyed.
     QVERIFY(music->close());
@@ -174,24 +180,45 @@ void TestPortals::titleBarCloseAsksAndCancelKeepsWindow()
     QVERIFY(Formmain->isVisible());
 }
 
+void TestPortals::mvMiniModeFollowsItsBox()
+{
+    QTest::mouseClick(Formmain->btn6, Qt::LeftButton);
+    QPointer<TFormMtv> mv = FormMtv;
+    QVERIFY(QTest::qWaitForWindowExposed(mv));
+    QCheckBox* miniMode = control<QCheckBox>(mv, "chkhidemain");
+    QVERIFY(Formmain->isVisible()); // the MV window never starts in mini mode
+    miniMode->click();
+    QVERIFY(!Formmain->isVisible() && mv->isVisible());
+    miniMode->click();
+    QVERIFY(Formmain->isVisible());
+
+    // Closed in mini mode after the main window has gone: nothing is left to show, nothing breaks.
+    miniMode->click();
+    delete Formmain;
+    MessageBoxRecorder boxes;
+    QTest::mouseClick(control<QPushButton>(mv, "btnexit"), Qt::LeftButton);
+    QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->退出MV页面,真的要退出吗?"));
+    QTRY_VERIFY(mv.isNull());
+}
+
 void TestPortals::mvReloadIsBuiltInAfterConfiguredPage()
 {
     RemoteConfig().MtvDef = "1";
     RemoteConfig().MtvAdr = "0"; // a blank window, uncounted
     QTest::mouseClick(Formmain->btn6, Qt::LeftButton);
-    QCOMPARE(FormMtv->wb1->navigationCount(), 0);
+    QCOMPARE(control<WebView>(FormMtv, "wb1")->navigationCount(), 0);
     QCOMPARE(counted(PortalPages::mvCounter), 0);
 
     RemoteConfig().MtvAdr = sitePage("/portal/mv.htm");
     QTest::mouseClick(Formmain->btn6, Qt::LeftButton);
     TFormMtv* mv = FormMtv;
-    QCOMPARE(mv->wb1->currentAddress().toLatin1(), sitePage("/portal/mv.htm"));
+    QCOMPARE(control<WebView>(mv, "wb1")->currentAddress().toLatin1(), sitePage("/portal/mv.htm"));
     QCOMPARE(counted(PortalPages::mvCounter), 1);
 
     MessageBoxRecorder boxes;
-    QTest::mouseClick(mv->btn1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(mv, "btn1"), Qt::LeftButton);
     QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->将会使播放内容重新加载,你确定要这样做吗？"));
-    QCOMPARE(mv->wb1->currentAddress(), QStringLiteral("www.yinyuetai.com"));
+    QCOMPARE(control<WebView>(mv, "wb1")->currentAddress(), QStringLiteral("www.yinyuetai.com"));
     QCOMPARE(counted(PortalPages::mvCounter), 2);
 }
 
@@ -222,7 +249,7 @@ void TestPortals::alwaysOnTop()
     QFETCH(int, interval);
     QTest::mouseClick(music ? Formmain->BtnMusic : Formmain->btn6, Qt::LeftButton);
     PortalWindow* window = music ? static_cast<PortalWindow*>(FormMusic) : FormMtv;
-    QCheckBox* box = music ? FormMusic->chkontop : FormMtv->chkontop;
+    QCheckBox* box = control<QCheckBox>(window, "chkontop");
     QVERIFY(QTest::qWaitForWindowExposed(window));
     HideCounter hides;
     window->installEventFilter(&hides);
@@ -278,13 +305,13 @@ void TestPortals::rightClickMenuOnlyOutsideMusic()
     QTest::mouseClick(Formmain->btn6, Qt::LeftButton);
     QElapsedTimer mvTimer;
     mvTimer.start();
-    QCOMPARE(rightClickPage(FormMtv, FormMtv->wb1, 15000), PageMenu::Shown);
+    QCOMPARE(rightClickPage(FormMtv, control<WebView>(FormMtv, "wb1"), 15000), PageMenu::Shown);
     const int mvTook = int(mvTimer.elapsed());
 
     RemoteConfig().MusicDef = "1";
     RemoteConfig().MusicAdr = sitePage("/portal/music.htm");
     QTest::mouseClick(Formmain->BtnMusic, Qt::LeftButton);
-    QCOMPARE(rightClickPage(FormMusic, FormMusic->wb1, 3000 + 2 * mvTook), PageMenu::None);
+    QCOMPARE(rightClickPage(FormMusic, control<WebView>(FormMusic, "wb1"), 3000 + 2 * mvTook), PageMenu::None);
 }
 
 void TestPortals::openWindowsEndWithTheProgram()
