@@ -16,11 +16,12 @@ namespace {
 // Counted down by TmrAgreea; one value for the whole run, never reset, so after the first
 // countdown every new tick of the box enables the button at the next timer tick.
 int g_declarationCountdown = 1;
-} // namespace
 
-const QString TFormDeclare::kAcceptanceKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\qorvex");
-const QString TFormDeclare::kAcceptanceValueName = QStringLiteral("Agreement");
-const QString TFormDeclare::kAcceptedVersion = QStringLiteral("1.0.0");
+// Where the acceptance is recorded, and the one value that counts as accepted.
+const QString kAcceptanceKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\qorvex");
+const QString kAcceptanceValueName = QStringLiteral("Agreement");
+const QString kAcceptedVersion = QStringLiteral("1.0.0");
+} // namespace
 
 TFormDeclare::TFormDeclare(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::TFormDeclare>())
 {

@@ -28,11 +28,6 @@ public:
     // The declaration text with the contact and microblog addresses filled in.
     static QString declarationText();
 
-    // Where the acceptance is recorded, and the one value that counts as accepted.
-    static const QString kAcceptanceKey;
-    static const QString kAcceptanceValueName;
-    static const QString kAcceptedVersion;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
