@@ -11,6 +11,7 @@
 #include "updatetesthelpers.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,7 +43,8 @@ private Q_SLOTS:
     void faults();
     void repliesThatDoNotMatchTheRangeFail_data();
     void repliesThatDoNotMatchTheRangeFail();
-    void staleFilesAreWrittenOver();
+    void usersFilesBesideTheTargetAreLeftAlone();
+    void jobsThatCannotStartLeaveNothing();
     void completionRunsOnceWhenWorkersFinishTogether();
     void endingTheJobStopsWorkersAndRemovesParts();
     void joiningChecksTheSize();
@@ -325,7 +327,7 @@ void TestDownloadCore::downloadsByteForByte()
     QCOMPARE(job.connectionCount(), workers);
     QCOMPARE(job.receivedBytes(), size);
     QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
-    QCOMPARE(filesIn(m_dir->path()), QStringList{QStringLiteral("qorvex.rar")});
+    QCOMPARE(entriesIn(m_dir->path()), QStringList{QStringLiteral("qorvex.rar")});
     QStringList names;
     for (const auto& arguments : ended)
         names << arguments[0].toString();
@@ -380,9 +382,9 @@ void TestDownloadCore::faults()
     QCOMPARE(outcome.fallBacks, fallsBack ? 1 : 0);
     if (succeeds) {
         QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
-        QCOMPARE(filesIn(m_dir->path()), QStringList{QStringLiteral("qorvex.rar")});
+        QCOMPARE(entriesIn(m_dir->path()), QStringList{QStringLiteral("qorvex.rar")});
     } else {
-        QCOMPARE(filesIn(m_dir->path()), QStringList{}); // neither a wrong target nor a part is left
+        QCOMPARE(entriesIn(m_dir->path()), QStringList{}); // neither a wrong target nor a part is left
     }
 }
 
@@ -424,25 +426,87 @@ void TestDownloadCore::repliesThatDoNotMatchTheRangeFail()
     const Outcome outcome = run(job, own.url("/a.rar"), target, 4, size);
     QCOMPARE(outcome.successes, 0);
     QCOMPARE(outcome.failures, 1);
-    QCOMPARE(filesIn(m_dir->path()), QStringList{});
+    QCOMPARE(entriesIn(m_dir->path()), QStringList{});
 }
 
-void TestDownloadCore::staleFilesAreWrittenOver()
+void TestDownloadCore::usersFilesBesideTheTargetAreLeftAlone()
 {
     const qint64 size = 90001;
     m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
     const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
-    // Parts and a target left by an earlier, larger download.
-    for (const QString& path : {target, target + "1", target + "2", target + "3"}) {
-        QFile stale(path);
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write(QByteArray(200000, 'x'));
+    const QStringList usersFiles = usersFilesBeside(target);
+    QVERIFY(!usersFiles.isEmpty());
+    // An earlier, larger download under the target's name.
+    QFile stale(target);
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write(QByteArray(200000, 'x'));
+    stale.close();
+    const QStringList before = entriesIn(m_dir->path());
+
+    m_site.setSwitch(QStringLiteral("update.fault"), QStringLiteral("drop"));
+    {
+        DownloadJob job;
+        const Outcome outcome = run(job, archiveUrl(), target, 3, size);
+        QCOMPARE(outcome.failures, 1);
     }
+    m_site.setSwitch(QStringLiteral("update.fault"), QString());
+    QCOMPARE(entriesIn(m_dir->path()), before);
+    QVERIFY(unchanged(usersFiles));
+    QCOMPARE(readAll(target), QByteArray(200000, 'x')); // only a verified join replaces the target
+
+    m_site.setSwitch(QStringLiteral("update.rate"), QStringLiteral("100000"));
+    {
+        DownloadJob job;
+        QCOMPARE(job.start(archiveUrl(), target, 3, size, quickOptions()), DownloadJob::StartResult::Started);
+        QVERIFY(QTest::qWaitFor([&] { return job.receivedBytes() > 10000; }, 5000));
+        job.cancel();
+    }
+    m_site.setSwitch(QStringLiteral("update.rate"), QString());
+    QCOMPARE(entriesIn(m_dir->path()), before);
+    QVERIFY(unchanged(usersFiles));
+    QCOMPARE(readAll(target), QByteArray(200000, 'x'));
+
     DownloadJob job;
     const Outcome outcome = run(job, archiveUrl(), target, 3, size);
     QCOMPARE(outcome.successes, 1);
     QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
-    QCOMPARE(filesIn(m_dir->path()), QStringList{QStringLiteral("qorvex.rar")});
+    QCOMPARE(entriesIn(m_dir->path()), before);
+    QVERIFY(unchanged(usersFiles));
+}
+
+void TestDownloadCore::jobsThatCannotStartLeaveNothing()
+{
+    m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("400000"));
+    m_site.setSwitch(QStringLiteral("update.rate"), QStringLiteral("100000"));
+    const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
+    const QStringList usersFiles = usersFilesBeside(target);
+    const QStringList before = entriesIn(m_dir->path());
+
+    // No folder for the parts can be made where the target's folder does not exist.
+    DownloadJob nowhere;
+    QCOMPARE(nowhere.start(archiveUrl(), m_dir->filePath(QStringLiteral("gone/qorvex.rar")), 3, 400000, quickOptions()),
+             DownloadJob::StartResult::NoPartFolder);
+    QVERIFY(!nowhere.isRunning());
+
+    // A worker the system refuses to start, the first one (none runs) or a later one (the earlier
+    // ones are already fetching and must be called off).
+    for (const int refused : {1, 3}) {
+        DownloadOptions options = quickOptions();
+        options.beforeWorkerStart = [refused](QThread& worker, int segment) {
+            if (segment == refused)
+                worker.setStackSize(1);
+        };
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^QThread::start: ")));
+        DownloadJob job;
+        QSignalSpy ended(&job, &DownloadJob::succeeded);
+        QSignalSpy failed(&job, &DownloadJob::failed);
+        QCOMPARE(job.start(archiveUrl(), target, 5, 400000, options), DownloadJob::StartResult::WorkersFailed);
+        QVERIFY(!job.isRunning());
+        QTRY_COMPARE_WITH_TIMEOUT(entriesIn(m_dir->path()), before, 5000);
+        QVERIFY(unchanged(usersFiles));
+        QTest::qWait(50);
+        QCOMPARE(ended.count() + failed.count(), 0); // the caller tells the user, once
+    }
 }
 
 void TestDownloadCore::completionRunsOnceWhenWorkersFinishTogether()
@@ -481,7 +545,7 @@ void TestDownloadCore::endingTheJobStopsWorkersAndRemovesParts()
         clock.start();
         job.reset();
         QVERIFY(clock.elapsed() < 2000);
-        QCOMPARE(filesIn(m_dir->path()), QStringList{});
+        QCOMPARE(entriesIn(m_dir->path()), QStringList{});
     }
 }
 
@@ -507,17 +571,17 @@ void TestDownloadCore::joiningChecksTheSize()
 
     for (const qint64 wrong : {qint64(2999), qint64(3001)}) {
         QVERIFY(!MergePartFiles(target, makeParts(), wrong));
-        QCOMPARE(filesIn(dir), QStringList{QStringLiteral("t.rar")});
+        QCOMPARE(entriesIn(dir), QStringList{QStringLiteral("t.rar")});
         QCOMPARE(readAll(target), QByteArray("earlier download")); // a failed join leaves no joined file
     }
     QStringList parts = makeParts();
     QFile::remove(parts[1]);
     QVERIFY(!MergePartFiles(target, parts, 3000));
-    QCOMPARE(filesIn(dir), QStringList{QStringLiteral("t.rar")});
+    QCOMPARE(entriesIn(dir), QStringList{QStringLiteral("t.rar")});
 
     QVERIFY(MergePartFiles(target, makeParts(), 3000));
     QVERIFY(readAll(target) == UpdateArchive::bytes(0, 3000));
-    QCOMPARE(filesIn(dir), QStringList{QStringLiteral("t.rar")});
+    QCOMPARE(entriesIn(dir), QStringList{QStringLiteral("t.rar")});
 }
 
 QTEST_MAIN(TestDownloadCore)

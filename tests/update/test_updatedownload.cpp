@@ -30,6 +30,7 @@ private Q_SLOTS:
     void cancelledSaveDialogStartsNothing();
     void successfulDownload();
     void failedDownloadIsShownAndCanBeRetried();
+    void workerThatCannotStartCanBeRetried();
     void pauseAndResume();
 
 private:
@@ -164,7 +165,7 @@ void TestUpdateDownload::failuresBeforeTheWorkers()
     QVERIFY(!m_window->download());
     // Only the thread-limit failure empties the count box.
     QCOMPARE(m_window->Edit2->text(), workers == QLatin1String("11") ? QString() : workers);
-    QCOMPARE(filesIn(m_dir->path()), QStringList{});
+    QCOMPARE(entriesIn(m_dir->path()), QStringList{});
 }
 
 void TestUpdateDownload::emptyWorkerCountAsks()
@@ -239,8 +240,8 @@ void TestUpdateDownload::successfulDownload()
     QVERIFY(m_window->ProgressBar1->maximum() > 0);
 
     QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));
-    QCOMPARE(filesIn(folder), QStringList{QStringLiteral("新版.rar")});
-    QCOMPARE(filesIn(m_dir->path()), QStringList{});
+    QCOMPARE(entriesIn(folder), QStringList{QStringLiteral("新版.rar")});
+    QCOMPARE(entriesIn(m_dir->path()), QStringList{QStringLiteral("chosen")});
 
     QStringList lines;
     for (int i = 0; i < m_window->ListBox1->count(); ++i)
@@ -268,12 +269,41 @@ void TestUpdateDownload::failedDownloadIsShownAndCanBeRetried()
     QCOMPARE(boxes.count(), 0);
     QVERIFY(!m_window->downloadCompleted);
     QCOMPARE(m_window->BtnQuit->text(), QStringLiteral("退 出"));
-    QCOMPARE(filesIn(m_dir->path()), QStringList{});
+    QCOMPARE(entriesIn(m_dir->path()), QStringList{});
 
     m_site.setSwitch(QStringLiteral("update.fault"), QString());
     QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(m_window->downloadCompleted, 10000);
     QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));
+}
+
+void TestUpdateDownload::workerThatCannotStartCanBeRetried()
+{
+    m_site.setSwitch(QStringLiteral("update.rate"), QStringLiteral("200000"));
+    const QStringList usersFiles = usersFilesBeside(m_chosen);
+    const QStringList before = entriesIn(m_dir->path());
+    DownloadOptions refusing = quickOptions();
+    refusing.beforeWorkerStart = [](QThread& worker, int segment) {
+        if (segment == 2)
+            worker.setStackSize(1); // below any stack the system allows: the thread is refused
+    };
+    DownloadSeams::setOptionsForTesting(refusing);
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^QThread::start: ")));
+    MessageBoxRecorder boxes;
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    DownloadSeams::setOptionsForTesting(quickOptions());
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("创建线程失败!")});
+    QCOMPARE(boxes.requests().first().kind, MessageBoxes::Kind::Plain);
+    QVERIFY(m_window->ButtonDown->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(entriesIn(m_dir->path()), before, 5000); // worker 1 called off, its part gone
+    QVERIFY(unchanged(usersFiles));
+
+    m_site.setSwitch(QStringLiteral("update.rate"), QString());
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->downloadCompleted, 10000);
+    QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));
+    QCOMPARE(boxes.count(), 2); // and the second one congratulates
+    QVERIFY(unchanged(usersFiles));
 }
 
 void TestUpdateDownload::pauseAndResume()

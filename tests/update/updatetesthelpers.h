@@ -28,17 +28,40 @@ inline DownloadOptions quickOptions()
     return options;
 }
 
-inline QStringList filesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
-}
-
 inline QByteArray readAll(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Files and folders, hidden ones included: a download must leave nothing behind but its target.
+inline QStringList entriesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Files of the user's that happen to bear the names of a download's parts and joining file.
+inline QStringList usersFilesBeside(const QString& targetPath)
+{
+    QStringList paths;
+    for (const char* suffix : {"1", "2", "3", ".join"}) {
+        const QString path = targetPath + QLatin1String(suffix);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write("the user's own " + path.toUtf8()) < 0)
+            return {};
+        paths << path;
+    }
+    return paths;
+}
+
+inline bool unchanged(const QStringList& usersFiles)
+{
+    for (const QString& path : usersFiles) {
+        if (readAll(path) != "the user's own " + path.toUtf8())
+            return false;
+    }
+    return !usersFiles.isEmpty();
+}
 
 // Accepts connections and closes them at once without a word: a broken exchange.
 struct ClosingServer {
