@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QStringList>
 
 #include <atomic>
@@ -28,39 +29,35 @@ inline DownloadOptions quickOptions()
     return options;
 }
 
+// Files and folders, hidden ones included: a download must leave nothing behind but its target.
+inline QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
 inline QByteArray readAll(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Files and folders, hidden ones included: a download must leave nothing behind but its target.
-inline QStringList entriesIn(const QString& folder)
+// Every entry of a folder with what it holds (folders hold nothing here), hidden ones included.
+inline QMap<QString, QByteArray> contentsOf(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    QMap<QString, QByteArray> contents;
+    for (const QString& name : filesIn(folder))
+        contents.insert(name, readAll(QDir(folder).filePath(name)));
+    return contents;
 }
 
 // Files of the user's that happen to bear the names of a download's parts and joining file.
-inline QStringList usersFilesBeside(const QString& targetPath)
+inline void putUsersFilesBeside(const QString& targetPath)
 {
-    QStringList paths;
     for (const char* suffix : {"1", "2", "3", ".join"}) {
-        const QString path = targetPath + QLatin1String(suffix);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write("the user's own " + path.toUtf8()) < 0)
-            return {};
-        paths << path;
+        QFile file(targetPath + QLatin1String(suffix));
+        if (file.open(QIODevice::WriteOnly))
+            file.write("the user's own " + file.fileName().toUtf8());
     }
-    return paths;
-}
-
-inline bool unchanged(const QStringList& usersFiles)
-{
-    for (const QString& path : usersFiles) {
-        if (readAll(path) != "the user's own " + path.toUtf8())
-            return false;
-    }
-    return !usersFiles.isEmpty();
 }
 
 // Accepts connections and closes them at once without a word: a broken exchange.
