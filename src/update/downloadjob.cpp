@@ -1,5 +1,6 @@
 #include "update/downloadjob.h"
 
+#include "platform/logging.h"
 #include "update/mergepartfiles.h"
 #include "update/tthread1.h"
 
@@ -34,25 +35,50 @@ DownloadJob::StartResult DownloadJob::start(const QByteArray& address, const QSt
     m_fileSize = fileSize;
     m_options = options;
     // Without a length the server cannot be asked for ranges of it: one connection takes it all.
-    if (!startRound(std::move(plan), fileSize < 0))
-        return StartResult::WorkersFailed;
-    return StartResult::Started;
+    return startRound(std::move(plan), fileSize < 0);
 }
 
-bool DownloadJob::startRound(QList<SegmentRange> segments, bool wholeFile)
+DownloadJob::StartResult DownloadJob::startRound(QList<SegmentRange> segments, bool wholeFile)
 {
     auto round = std::make_shared<DownloadRound>(m_address, m_targetPath, m_fileSize, std::move(segments), wholeFile,
                                                  m_options, m_paused, static_cast<SegmentHost&>(*this));
+    if (!round->hasPartFolder())
+        return StartResult::NoPartFolder;
     std::vector<std::unique_ptr<TThread1>> workers;
-    if (!CreateWorkers(round, workers))
-        return false;
+    if (!CreateWorkers(round, workers)) {
+        qCInfo(lcUpdate) << "cannot create the download workers";
+        round->removePartFolder();
+        return StartResult::WorkersFailed;
+    }
     m_round = round;
     m_running = true;
-    for (auto& worker : workers) {
-        worker->start();
-        m_workers.push_back(std::move(worker));
+    for (size_t i = 0; i < workers.size(); ++i) {
+        TThread1& worker = *workers[i];
+        const int segment = round->segments[qsizetype(i)].number;
+        if (m_options.beforeWorkerStart)
+            m_options.beforeWorkerStart(worker, segment);
+        worker.start();
+        // start() only warns when the system refuses the thread: one that neither runs nor has
+        // already ended never started.
+        if (!worker.isRunning() && !worker.isFinished()) {
+            qCInfo(lcUpdate) << "download worker" << segment << "could not be started";
+            m_running = false;
+            callOffUnstarted(round, workers.size() - i);
+            return StartResult::WorkersFailed;
+        }
+        m_workers.push_back(std::move(workers[i]));
     }
-    return true;
+    return StartResult::Started;
+}
+
+void DownloadJob::callOffUnstarted(const std::shared_ptr<DownloadRound>& round, size_t count)
+{
+    round->calledOff = true;
+    round->gate.cancel();
+    for (size_t i = 0; i < count; ++i) {
+        if (round->countFinished())
+            lastWorkerFinished(*round); // every started worker has ended already
+    }
 }
 
 bool DownloadJob::CreateWorkers(const std::shared_ptr<DownloadRound>& round,
@@ -146,17 +172,19 @@ void DownloadJob::lastWorkerFinished(DownloadRound& round)
         post([this, self, how, size] { roundEnded(self, how, size); });
     };
     if (round.calledOff) {
-        removePartFiles(round.partPaths());
+        round.removePartFolder();
         end(RoundEnd::CalledOff, 0);
         return;
     }
     if (round.rangeIgnored && !round.wholeFile) {
-        removePartFiles(round.partPaths());
+        qCInfo(lcUpdate) << "the server ignores byte ranges: one connection fetches the whole file";
+        round.removePartFolder();
         end(RoundEnd::FallBack, 0);
         return;
     }
     if (round.failedSegments > 0) {
-        removePartFiles(round.partPaths());
+        qCInfo(lcUpdate) << round.failedSegments.load() << "of" << round.segments.size() << "segments failed";
+        round.removePartFolder();
         end(RoundEnd::Failed, 0);
         return;
     }
@@ -172,6 +200,7 @@ void DownloadJob::lastWorkerFinished(DownloadRound& round)
             expected += bytes;
     }
     const bool joined = MergePartFiles(round.targetPath, round.partPaths(), expected);
+    round.removePartFolder();
     end(joined ? RoundEnd::Succeeded : RoundEnd::Failed, expected);
 }
 
@@ -182,8 +211,10 @@ void DownloadJob::roundEnded(const std::shared_ptr<DownloadRound>& round, RoundE
     switch (end) {
     case RoundEnd::FallBack:
         Q_EMIT fellBackToOneConnection();
-        if (!startRound(planSegments(m_fileSize, 1), true)) {
+        if (const StartResult result = startRound(planSegments(m_fileSize, 1), true); result != StartResult::Started) {
             m_running = false;
+            if (result == StartResult::WorkersFailed)
+                Q_EMIT workersFailed();
             Q_EMIT failed();
         }
         return;

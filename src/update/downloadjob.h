@@ -18,7 +18,8 @@ class TThread1;
 class DownloadJob final : public QObject, private SegmentHost {
     Q_OBJECT
 public:
-    enum class StartResult { Started, NothingToFetch, WorkersFailed };
+    // NoPartFolder: no folder for the part files could be made beside the target.
+    enum class StartResult { Started, NothingToFetch, NoPartFolder, WorkersFailed };
 
     explicit DownloadJob(QObject* parent = nullptr);
     ~DownloadJob() override; // calls the job off and waits for its workers
@@ -46,6 +47,9 @@ Q_SIGNALS:
     void mergeStarted();
     void succeeded(qint64 size);
     void failed();
+    // The workers of the one-connection round could not be created or started; failed() follows.
+    // (start() reports this itself for the first round.)
+    void workersFailed();
 
 private:
     enum class RoundEnd { Succeeded, Failed, FallBack, CalledOff };
@@ -57,10 +61,13 @@ private:
     void segmentDone(DownloadRound& round, int segmentNumber) override;
     void lastWorkerFinished(DownloadRound& round) override;
 
-    bool startRound(QList<SegmentRange> segments, bool wholeFile);
+    StartResult startRound(QList<SegmentRange> segments, bool wholeFile);
     // One worker per range of the round, created but not started; false (and none) on failure.
     static bool CreateWorkers(const std::shared_ptr<DownloadRound>& round,
                               std::vector<std::unique_ptr<TThread1>>& workers);
+    // Calls the round off for `count` workers that never started, counting them finished in their
+    // stead, so that the round still ends and its part folder goes.
+    void callOffUnstarted(const std::shared_ptr<DownloadRound>& round, size_t count);
     void roundEnded(const std::shared_ptr<DownloadRound>& round, RoundEnd end, qint64 size);
     void post(std::function<void()> call);
 

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QThread;
+
 // Time limits and retry rules of an update download. The defaults suit a real server; tests and
 // the command-line front end shorten them.
 struct DownloadOptions {
@@ -16,6 +18,9 @@ struct DownloadOptions {
     // Tests only: called by each worker just before it counts itself finished, so that tests can
     // make workers finish at the same moment.
     std::function<void(int segment)> beforeFinishCount;
+    // Tests only: called with each worker just before it is started, so that tests can make the
+    // start fail (a stack size the system refuses, for one).
+    std::function<void(QThread& worker, int segment)> beforeWorkerStart;
 };
 
 // The header lines every update request carries (size request and segments alike).

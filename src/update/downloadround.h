@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <memory>
@@ -30,6 +31,8 @@ protected:
 
 // One set of workers fetching the segments of one plan. A job normally has one round; a second
 // one, with a single connection, follows when the server turned out to ignore byte ranges.
+// The part files lie in a folder of the round's own, made fresh beside the target, so that no
+// file of the user's is ever written over or removed; only the joined target leaves it.
 class DownloadRound final : public std::enable_shared_from_this<DownloadRound> {
 public:
     DownloadRound(QByteArray address, QString targetPath, qint64 fileSize, QList<SegmentRange> segments, bool wholeFile,
@@ -58,9 +61,14 @@ public:
     bool countFinished();
     int finishedCount() const { return m_finished.load(); }
 
-    QString partPath(int segmentNumber) const { return partFilePath(targetPath, segmentNumber); }
+    bool hasPartFolder() const { return m_partFolder.isValid(); }
+    QString partPath(int segmentNumber) const { return partFilePath(m_partBase, segmentNumber); }
     QStringList partPaths() const;
+    // Removes the part folder with whatever it still holds. Called once, when the round ends.
+    void removePartFolder();
 
 private:
     std::atomic<int> m_finished = 0;
+    QTemporaryDir m_partFolder;
+    QString m_partBase; // the target's name inside the part folder; part k adds k
 };

@@ -1,5 +1,7 @@
 #include "update/mergepartfiles.h"
 
+#include "platform/logging.h"
+
 #include <QFile>
 
 #include <filesystem>
@@ -56,41 +58,46 @@ void removePartFiles(const QStringList& partPaths)
 
 bool joinPartFiles(const QString& targetPath, const QStringList& partPaths, qint64 expectedSize)
 {
-    const QString joinPath = targetPath + QStringLiteral(".join");
-    QFile::remove(joinPath);
-    // The first part becomes the start of the joined file by renaming it (it lies in the same
-    // folder), so only the others are copied.
-    int copyFrom = 0;
-    if (!partPaths.isEmpty() && QFile::rename(partPaths.first(), joinPath))
-        copyFrom = 1;
+    if (partPaths.isEmpty())
+        return false;
+    // The first part grows into the joined file, so only the others are copied, and nothing is
+    // written outside the parts' own folder until the finished file takes the target's name.
+    const QString& joinPath = partPaths.first();
     bool ok = false;
     {
-        QFile target(joinPath);
+        QFile joined(joinPath);
         // Not opened for appending: the kernel's copy refuses files opened that way.
-        const QIODevice::OpenMode mode =
-            copyFrom == 1 ? QIODevice::ReadWrite : QIODevice::WriteOnly | QIODevice::Truncate;
-        if (target.open(mode | QIODevice::Unbuffered) && target.seek(target.size())) {
-            qint64 total = target.size();
+        if (joined.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered) &&
+            joined.seek(joined.size())) {
+            qint64 total = joined.size();
             ok = true;
-            for (const QString& path : partPaths.mid(copyFrom)) {
+            for (const QString& path : partPaths.mid(1)) {
                 QFile part(path);
                 const qint64 copied =
-                    part.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ? appendWhole(part, target) : -1;
+                    part.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ? appendWhole(part, joined) : -1;
                 if (copied < 0) {
+                    qCInfo(lcUpdate) << "cannot append" << path << "to the joined file";
                     ok = false;
                     break;
                 }
                 total += copied;
             }
-            ok = ok && total == expectedSize;
-            target.close();
-            ok = ok && target.error() == QFileDevice::NoError;
+            if (ok && total != expectedSize) {
+                qCInfo(lcUpdate) << "the joined file holds" << total << "bytes instead of" << expectedSize;
+                ok = false;
+            }
+            joined.close();
+            ok = ok && joined.error() == QFileDevice::NoError;
+        } else {
+            qCInfo(lcUpdate) << "cannot open the first part" << joinPath << joined.errorString();
         }
     }
     if (ok) {
         std::error_code error;
         std::filesystem::rename(QFile::encodeName(joinPath).toStdString(), QFile::encodeName(targetPath).toStdString(),
                                 error);
+        if (error)
+            qCInfo(lcUpdate) << "cannot rename the joined file to" << targetPath << error.message().c_str();
         ok = !error;
     }
     if (!ok)

@@ -130,14 +130,23 @@ void TFormupdate::startDownload()
             [this] { addStatusLine(QStringLiteral("正在合并删除临时文件")); });
     connect(m_download, &DownloadJob::succeeded, this, &TFormupdate::downloadSucceeded);
     connect(m_download, &DownloadJob::failed, this, &TFormupdate::downloadFailed);
+    connect(m_download, &DownloadJob::workersFailed, this,
+            [this] { MessageBoxes::inform(this, QStringLiteral("创建线程失败!")); });
     // A new job starts running; Button2 follows it from its first byte on.
     m_transferring = false;
     Button2->setText(QStringLiteral("暂停下载"));
-    if (m_download->start(url, targetPath, workers, size.size, options) != DownloadJob::StartResult::Started) {
+    switch (m_download->start(url, targetPath, workers, size.size, options)) {
+    case DownloadJob::StartResult::Started:
+        ButtonDown->setEnabled(false);
+        return;
+    case DownloadJob::StartResult::NoPartFolder: // the folder cannot be written: as if no part could be
+        downloadFailed();
+        return;
+    case DownloadJob::StartResult::NothingToFetch:
+    case DownloadJob::StartResult::WorkersFailed:
         MessageBoxes::inform(this, QStringLiteral("创建线程失败!"));
         return;
     }
-    ButtonDown->setEnabled(false);
 }
 
 QString TFormupdate::chooseSavePath(const QString& proposedName)

@@ -1,6 +1,7 @@
 #include "update/tthread1.h"
 
 #include "platform/httpclient.h"
+#include "platform/logging.h"
 #include "update/contentrange.h"
 #include "update/downloadround.h"
 
@@ -31,8 +32,12 @@ void TThread1::run()
         QFile part(partPath);
         if (part.open(QIODevice::WriteOnly | QIODevice::Truncate))
             outcome = DownloadSegment(part);
-        if (part.isOpen() && !part.flush())
+        else
+            qCInfo(lcUpdate) << "cannot create the part file" << partPath << part.errorString();
+        if (part.isOpen() && !part.flush()) {
+            qCInfo(lcUpdate) << "cannot write the part file" << partPath << part.errorString();
             outcome = Outcome::Failed;
+        }
     }
     if (outcome == Outcome::RangeIgnored) {
         // The others would only fetch whole copies too: stop them, the job goes on with one connection.
@@ -79,6 +84,8 @@ TThread1::Outcome TThread1::DownloadSegment(QFile& part)
             best = m_written;
             fruitless = 0;
         } else if (++fruitless >= round.options.maxStalledAttempts) {
+            qCInfo(lcUpdate) << "segment" << m_segment.number << "gave up after" << fruitless
+                             << "attempts that brought nothing new";
             return Outcome::Failed;
         }
         if (!round.gate.sleepFor(round.options.retryDelayMs * (fruitless + 1)))
@@ -178,14 +185,20 @@ TThread1::Attempt TThread1::fetchRest(QFile& part)
     const HttpResponse response = HttpClient::perform(request);
     round.host.statusText(QStringLiteral("Disconnected."));
 
-    if (writeFailed)
+    if (writeFailed) {
+        qCInfo(lcUpdate) << "segment" << m_segment.number << "cannot write its part file" << part.errorString();
         return Attempt::Fatal;
+    }
     if (rangeIgnored)
         return Attempt::RangeIgnored;
-    if (badReply || overflow)
+    if (badReply || overflow) {
+        qCInfo(lcUpdate) << "segment" << m_segment.number << "got a reply that does not fit its range";
         return Attempt::Fatal;
-    if (refusedStatus != 0)
+    }
+    if (refusedStatus != 0) {
+        qCInfo(lcUpdate) << "segment" << m_segment.number << "refused with HTTP status" << refusedStatus;
         return isRetryableStatus(refusedStatus) ? Attempt::Short : Attempt::Fatal;
+    }
     if (accepted && expected >= 0 && received == expected)
         return moreToCome ? Attempt::Short : Attempt::Complete;
     if (accepted && expected < 0 && response.transferOk)

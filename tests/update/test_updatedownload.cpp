@@ -30,6 +30,7 @@ private Q_SLOTS:
     void cancelledSaveDialogStartsNothing();
     void successfulDownload();
     void failedDownloadIsShownAndCanBeRetried();
+    void workerThatCannotStartCanBeRetried();
     void pauseAndResume();
 
 private:
@@ -240,7 +241,7 @@ void TestUpdateDownload::successfulDownload()
 
     QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));
     QCOMPARE(filesIn(folder), QStringList{QStringLiteral("新版.rar")});
-    QCOMPARE(filesIn(m_dir->path()), QStringList{});
+    QCOMPARE(filesIn(m_dir->path()), QStringList{QStringLiteral("chosen")});
 
     QStringList lines;
     for (int i = 0; i < m_window->ListBox1->count(); ++i)
@@ -271,6 +272,32 @@ void TestUpdateDownload::failedDownloadIsShownAndCanBeRetried()
     QCOMPARE(filesIn(m_dir->path()), QStringList{});
 
     m_site.setSwitch(QStringLiteral("update.fault"), QString());
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->downloadCompleted, 10000);
+    QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));
+}
+
+void TestUpdateDownload::workerThatCannotStartCanBeRetried()
+{
+    m_site.setSwitch(QStringLiteral("update.rate"), QStringLiteral("200000"));
+    putUsersFilesBeside(m_chosen);
+    const QMap<QString, QByteArray> before = contentsOf(m_dir->path());
+    DownloadOptions refusing = quickOptions();
+    refusing.beforeWorkerStart = [](QThread& worker, int segment) {
+        if (segment == 2)
+            worker.setStackSize(1); // below any stack the system allows: the thread is refused
+    };
+    DownloadSeams::setOptionsForTesting(refusing);
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^QThread::start: ")));
+    MessageBoxRecorder boxes;
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    DownloadSeams::setOptionsForTesting(quickOptions());
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("创建线程失败!")});
+    QCOMPARE(boxes.requests().first().kind, MessageBoxes::Kind::Plain);
+    QVERIFY(m_window->ButtonDown->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(contentsOf(m_dir->path()), before, 5000); // worker 1 was called off, its part is gone
+
+    m_site.setSwitch(QStringLiteral("update.rate"), QString());
     QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(m_window->downloadCompleted, 10000);
     QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));

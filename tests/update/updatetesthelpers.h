@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QStringList>
 
 #include <atomic>
@@ -28,9 +29,10 @@ inline DownloadOptions quickOptions()
     return options;
 }
 
+// Files and folders, hidden ones included: a download must leave nothing behind but its target.
 inline QStringList filesIn(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::Files, QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 inline QByteArray readAll(const QString& path)
@@ -39,6 +41,24 @@ inline QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Every entry of a folder with what it holds (folders hold nothing here), hidden ones included.
+inline QMap<QString, QByteArray> contentsOf(const QString& folder)
+{
+    QMap<QString, QByteArray> contents;
+    for (const QString& name : filesIn(folder))
+        contents.insert(name, readAll(QDir(folder).filePath(name)));
+    return contents;
+}
+
+// Files of the user's that happen to bear the names of a download's parts and joining file.
+inline void putUsersFilesBeside(const QString& targetPath)
+{
+    for (const char* suffix : {"1", "2", "3", ".join"}) {
+        QFile file(targetPath + QLatin1String(suffix));
+        if (file.open(QIODevice::WriteOnly))
+            file.write("the user's own " + file.fileName().toUtf8());
+    }
+}
 
 // Accepts connections and closes them at once without a word: a broken exchange.
 struct ClosingServer {
