@@ -1,18 +1,6 @@
 #include "app/sites.h"
 
-namespace {
-
-QByteArray fromEnvironment(const char* name, const char* fallback)
-{
-    QByteArray value = qgetenv(name);
-    if (value.isEmpty())
-        value = fallback;
-    while (value.endsWith('/'))
-        value.chop(1);
-    return value;
-}
-
-} // namespace
+#include "platform/serverroots.h"
 
 namespace Sites {
 
@@ -28,7 +16,7 @@ QString productSiteAddress()
 
 QByteArray productServer()
 {
-    return fromEnvironment("QUVO_PRODUCT_SERVER", "http://www.qorvex.com");
+    return ServerRoots::productServer();
 }
 
 QByteArray productServerUrl(const QByteArray& path)
@@ -38,7 +26,7 @@ QByteArray productServerUrl(const QByteArray& path)
 
 QByteArray searchSite()
 {
-    return fromEnvironment("QUVO_SEARCH_SITE", "http://www.torrentkitty.com");
+    return ServerRoots::fromEnvironment("QUVO_SEARCH_SITE", "http://www.torrentkitty.com");
 }
 
 QString applicationTitle()

@@ -324,6 +324,11 @@ std::optional<int> decimalValue(const QByteArray& text)
 }
 } // namespace
 
+void TFormmain::presetKeywordBox(const QString& word)
+{
+    EdtSearch->setText(word); // replaced by the search session's rule on merge
+}
+
 void TFormmain::ShowAdvertisement()
 {
     const RemoteConfiguration& config = RemoteConfig();

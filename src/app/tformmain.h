@@ -13,6 +13,7 @@
 
 class QLabel;
 class QMenu;
+struct RemoteConfigurationHooks;
 class QVariantAnimation;
 class GlobalHotKey;
 class RightClickBarrier;
@@ -95,8 +96,12 @@ public:
     void BtnMusicClick();
     void btn6Click();
 
-    // --- settings document (config/) ---
+    // --- settings document (app/tformmain_config.cpp) ---
     void TmrchkupdateTimer();
+    // What applying the settings document does to this window (status text, counters, word, strip).
+    RemoteConfigurationHooks remoteConfigurationHooks();
+    // Puts the settings document's word into the keyword box; starts no search.
+    void presetKeywordBox(const QString& word);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

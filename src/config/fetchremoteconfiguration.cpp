@@ -1,61 +1,93 @@
 #include "config/fetchremoteconfiguration.h"
 
 #include "app/sites.h"
-#include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "config/configdocument.h"
-#include "config/configdocumentfetch.h"
 #include "config/configkey.h"
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
-#include "update/checkforupdate.h"
+#include "platform/httpcall.h"
+#include "platform/logging.h"
+#include "update/tformupdate.h"
 
-#include <QCoreApplication>
-
-#include <optional>
+#include <exception>
 
 namespace {
 
-void onDocumentFetched(bool ok, const QByteArray& body)
+std::optional<HttpTimeLimits> testLimits;
+
+// On the pool thread: the record read from the document, or nothing. A document of up to a megabyte
+// takes a while to decipher; the user-interface thread only takes the finished record.
+QVariant readDocument(HttpResponse& response)
 {
-    if (!ok)
-        return;
-    std::optional<RemoteConfiguration> record;
+    if (!response.transferOk)
+        return {}; // the request path has logged why
     try {
-        record = ParseConfigDocument(body, JoinConfigKey());
+        const QVariant record = QVariant::fromValue(ParseConfigDocument(response.body, JoinConfigKey()));
+        response.body.clear(); // read: not needed beyond this point
+        return record;
+    } catch (const std::exception& failure) {
+        // Not a document this program can read: keep the built-in behaviour.
+        qCInfo(lcConfig) << "settings document not read (HTTP status" << response.status << "):" << failure.what();
     } catch (...) {
-        return; // not a document this program can read: keep the built-in behaviour
+        qCInfo(lcConfig) << "settings document not read (HTTP status" << response.status << ")";
     }
-    RemoteConfig() = std::move(*record);
-    ApplyRemoteConfiguration();
+    return {};
+}
+
+// The keyword-box word and the advertisement: the steps after the version check.
+void applyAfterVersionCheck(const RemoteConfigurationHooks& hooks)
+{
+    try {
+        const QByteArray& word = RemoteConfig().BulletinWord;
+        if (word != "0" && hooks.presetKeywordBox)
+            hooks.presetKeywordBox(CodePage::fromGbk(word));
+        if (hooks.showAdvertisement)
+            hooks.showAdvertisement();
+    } catch (...) {
+        qCInfo(lcConfig) << "applying the settings document broke off";
+    }
 }
 
 } // namespace
 
-ConfigDocumentFetch* FetchRemoteConfiguration()
+void setConfigDocumentTimeLimitsForTesting(std::optional<HttpTimeLimits> limits)
 {
-    QObject* owner = Formmain ? static_cast<QObject*>(Formmain.data()) : QCoreApplication::instance();
-    auto* fetch = new ConfigDocumentFetch(Sites::productServerUrl("/update/entcry.txt"), owner);
-    // Queued to the owner's (the user-interface) thread; dropped if the owner is gone by then.
-    QObject::connect(fetch, &ConfigDocumentFetch::fetched, owner, &onDocumentFetched, Qt::QueuedConnection);
-    QObject::connect(fetch, &QThread::finished, fetch, &QObject::deleteLater);
-    fetch->start();
-    return fetch;
+    testLimits = limits;
 }
 
-void ApplyRemoteConfiguration()
+HttpCall* FetchRemoteConfiguration(QObject* owner, const RemoteConfigurationHooks& hooks)
 {
-    try {
-        if (!Formmain)
+    HttpRequest request;
+    request.url = Sites::productServerUrl("/update/entcry.txt");
+    request.setTimeLimits(testLimits.value_or(configDocumentTimeLimits));
+    request.maxBodyBytes = maxConfigDocumentBytes;
+    auto* call = new HttpCall(std::move(request), owner);
+    call->setWorkerStep(readDocument);
+    QObject::connect(call, &HttpCall::finished, call, [call, hooks](const HttpResponse&, const QVariant& record) {
+        call->deleteLater();
+        if (!record.isValid())
             return;
-        CheckForUpdate();
-        if (!Formmain)
-            return; // the program ended while the update window was open
-        const QByteArray& word = RemoteConfig().BulletinWord;
-        if (word != "0")
-            Formmain->EdtSearch->setText(CodePage::fromGbk(word));
-        Formmain->ShowAdvertisement();
+        RemoteConfig() = record.value<RemoteConfiguration>();
+        ApplyRemoteConfiguration(hooks);
+    });
+    call->start();
+    return call;
+}
+
+void ApplyRemoteConfiguration(const RemoteConfigurationHooks& hooks)
+{
+    TFormupdate* window = nullptr;
+    try {
+        window = CheckForUpdate(hooks.update);
     } catch (...) {
-        // The applying is best effort: what ran before the failure stays.
+        qCInfo(lcConfig) << "the version check broke off; the settings document is not applied further";
+        return;
     }
+    if (!window) {
+        applyAfterVersionCheck(hooks);
+        return;
+    }
+    // The update window is modal but not waited for: the remaining steps follow its closing.
+    QObject::connect(
+        window, &QDialog::finished, window, [hooks] { applyAfterVersionCheck(hooks); }, Qt::SingleShotConnection);
 }

@@ -3,17 +3,20 @@
 #include "platform/httpclient.h"
 
 #include <QByteArray>
-#include <QThread>
+#include <QObject>
 
-#include <atomic>
 #include <optional>
 
-// Fetches one result page of the torrent search site on a thread of its own and hands the page,
-// converted to GBK, back through a queued signal, together with the page count read from it (so
-// the user-interface thread never runs the patterns over a page of unknown size). It never touches
-// a widget: the keyword and the page number are given by the user-interface thread when it creates
-// the worker. Once started, the worker deletes itself when its body has ended.
-class MyGetWebThread final : public QThread {
+class HttpCall;
+class QVariant;
+
+// Fetches one result page of the torrent search site off the user-interface thread and hands the
+// page, converted to GBK, back on the thread that created it, together with the page count read
+// from it (so the user-interface thread never runs the patterns over a page of unknown size). It
+// never touches a widget: the keyword and the page number are given when it is created.
+// It reports once (pageFetched or fetchFailed) and then deletes itself; after cancel() it reports
+// nothing and deletes itself too. Destroying it (with its parent, say) cancels the fetch.
+class MyGetWebThread final : public QObject {
     Q_OBJECT
 public:
     // keyword: GBK text of the keyword box. siteRoot: the site's root address without a trailing "/".
@@ -33,24 +36,24 @@ public:
     // Less than one byte a second for 20 s, or two minutes in all, ends the fetch.
     static constexpr HttpTimeLimits defaultTimeLimits{10000, 20, 120000};
     using TimeLimits = HttpTimeLimits;
-    void setTimeLimits(const TimeLimits& limits) { m_limits = limits; }
+    void setTimeLimits(const TimeLimits& limits) { m_limits = limits; } // before start()
     // Tests shorten the limits of every worker created afterwards; nullopt restores the defaults.
     static void setTimeLimitsForTesting(std::optional<TimeLimits> limits);
-    // Asks a running fetch to stop; it then reports nothing.
-    void cancel() { m_cancel = true; }
+
+    void start();
+    void cancel();
 
 Q_SIGNALS:
     // lastLinkText: what ParsePagination finds on the page, empty when it finds nothing.
     void pageFetched(const QByteArray& gbkPage, const QByteArray& lastLinkText);
     void fetchFailed(const QString& reason);
 
-protected:
-    void run() override;
-
 private:
+    void onFinished(const HttpResponse& response, const QVariant& lastLinkText);
+
     QByteArray m_keyword;
     qint32 m_page = 0;
     QByteArray m_address;
     TimeLimits m_limits = defaultTimeLimits;
-    std::atomic<bool> m_cancel = false;
+    HttpCall* m_call = nullptr;
 };

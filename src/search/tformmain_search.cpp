@@ -69,14 +69,10 @@ void TFormmain::startFetch(const QByteArray& keyword)
     fetchRunning = true;
     m_fetchKeyword = keyword;
     m_fetchPage = paging.pageCounter;
-    auto* worker = new MyGetWebThread(keyword, m_fetchPage, Sites::searchSite());
-    connect(worker, &MyGetWebThread::pageFetched, this, &TFormmain::onPageFetched, Qt::QueuedConnection);
-    connect(worker, &MyGetWebThread::fetchFailed, this, &TFormmain::onFetchFailed, Qt::QueuedConnection);
-    // A window that goes away first stops the fetch and waits for the worker, which then reports nothing.
-    connect(this, &QObject::destroyed, worker, [worker] {
-        worker->cancel();
-        worker->wait();
-    });
+    // A window that goes away first takes the worker with it, which then reports nothing.
+    auto* worker = new MyGetWebThread(keyword, m_fetchPage, Sites::searchSite(), this);
+    connect(worker, &MyGetWebThread::pageFetched, this, &TFormmain::onPageFetched);
+    connect(worker, &MyGetWebThread::fetchFailed, this, &TFormmain::onFetchFailed);
     worker->start();
 }
 

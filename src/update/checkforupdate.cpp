@@ -1,33 +1,46 @@
 #include "update/checkforupdate.h"
 
 #include "app/sites.h"
-#include "app/tformmain.h"
 #include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
+#include "platform/logging.h"
 #include "update/tformupdate.h"
 
-void CheckForUpdate()
+namespace {
+void call(const std::function<void(const QString&)>& hook, const QString& text)
 {
-    if (!Formmain)
-        return;
+    if (hook)
+        hook(text);
+}
+} // namespace
+
+TFormupdate* CheckForUpdate(const UpdateCheckHooks& hooks)
+{
     const QByteArray& version = RemoteConfig().Version;
     const QByteArray builtIn(Sites::builtInVersion);
     if (version.isEmpty()) {
-        Formmain->setStatusPanelText(2, QStringLiteral("提示：无法连接服务器!!"));
-        return;
+        qCInfo(lcUpdate) << "the settings document announces no version";
+        call(hooks.showVersionStatus, QStringLiteral("提示：无法连接服务器!!"));
+        return nullptr;
     }
     if (version == builtIn) {
-        Formmain->setStatusPanelText(2, QStringLiteral("当前版本:") + CodePage::fromGbk(version) +
-                                            QStringLiteral("    您的版本已是最新!"));
-        Formmain->wbTjStNum.navigate("/update/StNum.php");
-        return;
+        qCDebug(lcUpdate) << "version" << version << "is current";
+        call(hooks.showVersionStatus,
+             QStringLiteral("当前版本:") + CodePage::fromGbk(version) + QStringLiteral("    您的版本已是最新!"));
+        if (hooks.countCheck)
+            hooks.countCheck("/update/StNum.php");
+        return nullptr;
     }
     // Any other text is a new version, a lower one included: the comparison is plain text equality.
-    Formmain->setStatusPanelText(2, QStringLiteral("当前版本:") + QString::fromLatin1(builtIn) +
-                                        QStringLiteral("    服务器有新版本咯!!!"));
-    auto* window = new TFormupdate(Formmain);
+    qCInfo(lcUpdate) << "server announces version" << version << "; running" << builtIn;
+    call(hooks.showVersionStatus,
+         QStringLiteral("当前版本:") + QString::fromLatin1(builtIn) + QStringLiteral("    服务器有新版本咯!!!"));
+    auto* window = new TFormupdate(hooks.parent);
     Formupdate = window;
+    if (hooks.countUse)
+        QObject::connect(window, &TFormupdate::useCounted, window, hooks.countUse);
     window->lblupnote->setText(QStringLiteral("版本") + CodePage::fromGbk(version) + QStringLiteral("  更新说明"));
-    window->exec();
+    window->open();
+    return window;
 }

@@ -1,6 +1,23 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+class TFormupdate;
+
+// What the version check does to the program around it; the main window provides it.
+struct UpdateCheckHooks {
+    QWidget* parent = nullptr;                                  // the update window's parent
+    std::function<void(const QString& text)> showVersionStatus; // the status bar's version panel
+    std::function<void(const QByteArray& path)> countCheck;     // the version check's counter browser
+    std::function<void(const QByteArray& path)> countUse;       // the counter browser of other uses
+};
+
 // The version check run after the settings document has been read: compares the announced version
-// with the built-in one, reports the outcome in the main window's status bar and, for another
-// version, shows the update window modally (returns once it has been closed).
-void CheckForUpdate();
+// with the built-in one and reports the outcome through the hooks. For another version it creates
+// the update window and shows it modally with open(), without waiting for it, and returns it (its
+// `finished` signal tells when it has been closed); otherwise it returns null.
+TFormupdate* CheckForUpdate(const UpdateCheckHooks& hooks);

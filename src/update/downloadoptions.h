@@ -12,7 +12,7 @@ class QThread;
 struct DownloadOptions {
     long connectTimeoutMs = 10000;
     long stallTimeoutSec = 20;         // a connection that delivers nothing for this long is dropped
-    long sizeRequestTimeoutMs = 30000; // the size request runs on the window's thread: keep it bounded
+    long sizeRequestTimeoutMs = 30000; // the size request as a whole
     int maxStalledAttempts = 5;        // attempts in a row that bring no new byte before a segment fails
     int retryDelayMs = 500;            // grows with each attempt in a row that brought nothing
     // Tests only: called by each worker just before it counts itself finished, so that tests can

@@ -1,13 +1,11 @@
 #include "update/requestfilesize.h"
 
-#include "platform/httpclient.h"
-
 QList<QByteArray> updateRequestHeaders()
 {
     return {"User-Agent: Mozilla/3.0 (compatible; Indy Library)", "Accept: text/html, */*", "Content-Type: text/html"};
 }
 
-FileSizeReply RequestFileSize(const QByteArray& address, const DownloadOptions& options)
+HttpRequest FileSizeRequest(const QByteArray& address, const DownloadOptions& options)
 {
     HttpRequest request;
     request.url = address;
@@ -17,8 +15,11 @@ FileSizeReply RequestFileSize(const QByteArray& address, const DownloadOptions& 
     request.connectTimeoutMs = options.connectTimeoutMs;
     request.stallTimeoutSec = options.stallTimeoutSec;
     request.totalTimeoutMs = options.sizeRequestTimeoutMs;
-    const HttpResponse response = HttpClient::perform(request);
+    return request;
+}
 
+FileSizeReply FileSizeReplyFrom(const HttpResponse& response)
+{
     FileSizeReply reply;
     reply.status = response.status;
     if (!response.transferOk) {
@@ -33,4 +34,9 @@ FileSizeReply RequestFileSize(const QByteArray& address, const DownloadOptions& 
     reply.outcome = FileSizeReply::Outcome::Ok;
     reply.size = response.contentLength;
     return reply;
+}
+
+FileSizeReply RequestFileSize(const QByteArray& address, const DownloadOptions& options)
+{
+    return FileSizeReplyFrom(HttpClient::perform(FileSizeRequest(address, options)));
 }

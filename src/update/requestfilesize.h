@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/httpclient.h"
 #include "update/downloadoptions.h"
 
 #include <QByteArray>
@@ -16,5 +17,10 @@ struct FileSizeReply {
     qint64 size = -1; // the reply's Content-Length, -1 when it has none
 };
 
-// Asks the server for the archive's length with a HEAD request (no redirects followed).
+// The HEAD request for the archive's length (no redirects followed).
+HttpRequest FileSizeRequest(const QByteArray& address, const DownloadOptions& options = {});
+// What the answer to that request says.
+FileSizeReply FileSizeReplyFrom(const HttpResponse& response);
+
+// Asks the server for the archive's length and waits for the answer (for worker threads and tools).
 FileSizeReply RequestFileSize(const QByteArray& address, const DownloadOptions& options = {});

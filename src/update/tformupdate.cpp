@@ -59,6 +59,8 @@ TFormupdate::TFormupdate(QWidget* parent) : QDialog(parent)
 
     applyRemoteSettings();
     connectHandlers();
+    // Closed by its close box too: a size request still under way is given up with the window.
+    connect(this, &QDialog::finished, this, &TFormupdate::dropSizeRequest);
 }
 
 TFormupdate::~TFormupdate() = default;
@@ -175,6 +177,7 @@ void TFormupdate::BtnBypass3Click()
 
 void TFormupdate::BtnQuitClick()
 {
+    dropSizeRequest();
     const bool forced = RemoteConfiguration::isSet(RemoteConfig().FrcUp);
     if (forced || downloadCompleted) {
         EndProgram();

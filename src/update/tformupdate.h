@@ -5,8 +5,13 @@
 #include <QDialog>
 #include <QElapsedTimer>
 
+#include <functional>
+
 class DownloadJob;
+class HttpCall;
 class QFileDialog;
+struct DownloadOptions;
+struct FileSizeReply;
 
 // The update window: tells what the new version is, links to the home page and the mirror pages,
 // holds the download controls and decides on leaving whether only it closes or the program ends.
@@ -43,6 +48,10 @@ public:
     static QString captionText();
     static QString statusBarText();
 
+Q_SIGNALS:
+    // A use to be counted on the product server (the counter page's path): a completed update.
+    void useCounted(const QByteArray& counterPath);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -57,6 +66,12 @@ private:
 
     // --- download (update/tformupdate_download.cpp) ---
     void startDownload();
+    // Runs a step of starting a job; its failures end the job with their box.
+    void runJobStep(const std::function<void()>& step);
+    // The size request's answer: the rest of starting a job.
+    void sizeReceived(const QByteArray& url, const QString& targetPath, int workers, const DownloadOptions& options,
+                      const FileSizeReply& size);
+    void dropSizeRequest();
     QString chooseSavePath(const QString& proposedName);
     void addStatusLine(const QString& line);
     void downloadTransferStarted(qint64 total);
@@ -65,7 +80,8 @@ private:
     void downloadFailed();
 
     DownloadJob* m_download = nullptr;
-    QElapsedTimer m_downloadClock; // from the click on ButtonDown, dialogs included
-    bool m_transferring = false;   // Button2 pauses while set and lets the workers go on otherwise
-    int m_progressShift = 0;       // the bar counts bytes >> shift, so that any size fits its int range
+    HttpCall* m_sizeRequest = nullptr; // the size request under way, null when none
+    QElapsedTimer m_downloadClock;     // from the click on ButtonDown, dialogs included
+    bool m_transferring = false;       // Button2 pauses while set and lets the workers go on otherwise
+    int m_progressShift = 0;           // the bar counts bytes >> shift, so that any size fits its int range
 };

@@ -1,6 +1,6 @@
 // The update window's download: size request, segment workers, joining.
-#include "app/tformmain.h"
-#include "app/windowrefs.h"
+#include "platform/httpcall.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "update/downloadjob.h"
 #include "update/downloadseams.h"
@@ -59,8 +59,13 @@ DownloadOptions options()
 
 void TFormupdate::ButtonDownClick()
 {
+    runJobStep([this] { startDownload(); });
+}
+
+void TFormupdate::runJobStep(const std::function<void()>& step)
+{
     try {
-        startDownload();
+        step();
     } catch (const MyException1& failure) {
         MessageBoxes::error(this, failure.text());
         Edit2->clear();
@@ -99,7 +104,33 @@ void TFormupdate::startDownload()
 
     const QByteArray url = QUrl(address, QUrl::TolerantMode).toEncoded();
     const DownloadOptions options = DownloadSeams::options();
-    const FileSizeReply size = RequestFileSize(url, options);
+    // The window stays responsive while the server is asked; one job at a time.
+    ButtonDown->setEnabled(false);
+    m_sizeRequest = new HttpCall(FileSizeRequest(url, options), this);
+    connect(m_sizeRequest, &HttpCall::finished, this, [=, this](const HttpResponse& response) {
+        dropSizeRequest();
+        const FileSizeReply size = FileSizeReplyFrom(response);
+        if (size.outcome != FileSizeReply::Outcome::Ok)
+            qCInfo(lcUpdate).noquote() << "size request for" << QString::fromUtf8(url) << "failed: status"
+                                       << response.status << "error" << response.error;
+        runJobStep([&] { sizeReceived(url, targetPath, workers, options, size); });
+    });
+    m_sizeRequest->start();
+}
+
+void TFormupdate::dropSizeRequest()
+{
+    if (!m_sizeRequest)
+        return;
+    m_sizeRequest->cancel();
+    m_sizeRequest->deleteLater();
+    m_sizeRequest = nullptr;
+    ButtonDown->setEnabled(true);
+}
+
+void TFormupdate::sizeReceived(const QByteArray& url, const QString& targetPath, int workers,
+                               const DownloadOptions& options, const FileSizeReply& size)
+{
     switch (size.outcome) {
     case FileSizeReply::Outcome::SocketError:
         MessageBoxes::error(this, QStringLiteral("下载过程取消或无法连接服务器,错误代码(1)!"));
@@ -190,8 +221,7 @@ void TFormupdate::downloadSucceeded(qint64 size)
         downloadProgress(size, size);
     }
     addStatusLine(QStringLiteral("更新成功"));
-    if (Formmain)
-        Formmain->wbAllNum.navigate("/update/update.php");
+    Q_EMIT useCounted("/update/update.php");
     lblSchedule->setText(QStringLiteral("更新成功啦,请重新打开更新好的程序吧!"));
     BtnQuit->setText(QStringLiteral("退出"));
     downloadCompleted = true;

@@ -256,3 +256,32 @@ void RawServer::serve()
         ::close(socket);
     }
 }
+
+SilentServer::SilentServer()
+    : m_raw([this](RawServer& server, int socket) {
+          char buffer[4096];
+          while (!server.stopping()) {
+              pollfd readable{socket, POLLIN, 0};
+              if (::poll(&readable, 1, 50) <= 0)
+                  continue;
+              if (::recv(socket, buffer, sizeof buffer, 0) <= 0) {
+                  ++m_hangUps;
+                  return;
+              }
+          }
+      })
+{
+}
+
+bool waitHoldingEvents(const std::function<bool()>& done, int timeoutMs, int settleMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(5);
+    }
+    QThread::msleep(settleMs);
+    return true;
+}

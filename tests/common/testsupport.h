@@ -150,3 +150,21 @@ private:
     std::atomic<int> m_connections = 0;
     std::thread m_thread;
 };
+
+// Waits, without handling this thread's events, until `done` holds (set by other threads), then
+// as long again as `settleMs`: answers queued to this thread meanwhile stay queued. False on timeout.
+bool waitHoldingEvents(const std::function<bool()>& done, int timeoutMs, int settleMs = 300);
+
+// A server on 127.0.0.1 that accepts connections, reads the request and never answers; it counts
+// the clients that gave up (closed their end), so a test can tell a request was really dropped.
+class SilentServer final {
+public:
+    SilentServer();
+    QByteArray baseUrl() const { return m_raw.baseUrl(); }
+    int connections() const { return m_raw.connections(); }
+    int hangUps() const { return m_hangUps; }
+
+private:
+    std::atomic<int> m_hangUps = 0;
+    RawServer m_raw; // after the counter its thread writes
+};

@@ -4,9 +4,9 @@
 // panel untouched. A document just under the size limit is still read and applied.
 #include "app/tformmain.h"
 #include "app/windowrefs.h"
-#include "config/configdocumentfetch.h"
 #include "config/fetchremoteconfiguration.h"
 #include "config/remoteconfiguration.h"
+#include "platform/httpcall.h"
 #include "platform/httpclient.h"
 #include "samplesite.h"
 #include "testsupport.h"
@@ -38,12 +38,12 @@ namespace {
 
 // The body limit is 1 MB; the document is held, deciphered and lower-cased a few times over.
 constexpr qint64 maxGrowthKiB = 32 * 1024;
-const ConfigDocumentFetch::TimeLimits shortLimits{2000, 1, 3000};
+const HttpTimeLimits shortLimits{2000, 1, 3000};
 
 // Starts the fetch the timer would start and waits until it has ended and its answer was handled.
-bool fetchAndWait(StallMonitor& monitor)
+bool fetchAndWait(TFormmain* main, StallMonitor& monitor)
 {
-    QPointer<ConfigDocumentFetch> fetch = FetchRemoteConfiguration();
+    QPointer<HttpCall> fetch = FetchRemoteConfiguration(main, main->remoteConfigurationHooks());
     const bool ended = QTest::qWaitFor([&] { return fetch.isNull(); }, shortLimits.totalTimeoutMs + 5000);
     QTest::qWait(50); // the queued answer
     monitor.stop();
@@ -65,12 +65,12 @@ void notHttp(RawServer& server, int socket)
 void TestConfigHostile::initTestCase()
 {
     QVERIFY(m_site.start() > 0);
-    ConfigDocumentFetch::setTimeLimitsForTesting(shortLimits);
+    setConfigDocumentTimeLimitsForTesting(shortLimits);
 }
 
 void TestConfigHostile::cleanupTestCase()
 {
-    ConfigDocumentFetch::setTimeLimitsForTesting(std::nullopt);
+    setConfigDocumentTimeLimitsForTesting(std::nullopt);
 }
 
 void TestConfigHostile::init()
@@ -121,7 +121,7 @@ void TestConfigHostile::badDocumentsApplyNothing()
     m_site.setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
 
     StallMonitor monitor;
-    QVERIFY(fetchAndWait(monitor));
+    QVERIFY(fetchAndWait(m_main.get(), monitor));
     std::printf("HOSTILE settings %-40s %s\n", QTest::currentDataTag(), qPrintable(monitor.summary()));
     QVERIFY2(monitor.longestGapMs() < maxUiGapMs, qPrintable(monitor.summary()));
     if (peakMemoryIsMeaningful)
@@ -145,11 +145,10 @@ void TestConfigHostile::documentJustUnderTheLimitIsApplied()
     m_site.setSwitch(QStringLiteral("settings.filler"), QString::number(500 * 1000));
     m_site.setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
     const qsizetype bodySize = HttpClient::get(m_site.baseUrl() + "/update/entcry.txt").body.size();
-    QVERIFY2(bodySize > ConfigDocumentFetch::maxDocumentBytes * 9 / 10 &&
-                 bodySize < ConfigDocumentFetch::maxDocumentBytes,
+    QVERIFY2(bodySize > maxConfigDocumentBytes * 9 / 10 && bodySize < maxConfigDocumentBytes,
              qPrintable(QString::number(bodySize)));
     StallMonitor monitor;
-    QVERIFY(fetchAndWait(monitor));
+    QVERIFY(fetchAndWait(m_main.get(), monitor));
     std::printf("HOSTILE settings %-40s %s\n", "document just under the limit", qPrintable(monitor.summary()));
     QVERIFY2(monitor.longestGapMs() < maxUiGapMs, qPrintable(monitor.summary()));
     if (peakMemoryIsMeaningful)

@@ -1,15 +1,19 @@
 // The settings document end to end against the sample site: fetched one second after the main
-// window's creation, read, applied in order; failures silent; a silent server freezes nothing.
+// window's creation, read, applied in order (the update window does not hold up the event loop);
+// failures silent; a silent server freezes nothing.
+#include "app/lifecycle.h"
 #include "app/tformmain.h"
 #include "app/windowrefs.h"
-#include "config/configdocumentfetch.h"
 #include "config/fetchremoteconfiguration.h"
 #include "config/remoteconfiguration.h"
+#include "platform/httpcall.h"
 #include "samplesite.h"
 #include "update/tformupdate.h"
 
 #include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
@@ -24,6 +28,8 @@ private Q_SLOTS:
     void cleanup();
     void timerFetchesOnceAfterOneSecond();
     void documentIsAppliedInOrder();
+    void remainingStepsFollowTheUpdateWindow_data();
+    void remainingStepsFollowTheUpdateWindow();
     void bulletinWord_data();
     void bulletinWord();
     void advertisementFromTheDocument();
@@ -39,10 +45,16 @@ private:
 };
 
 namespace {
-// Starts a fetch and waits until it has been read and applied (or dropped).
-bool fetchAndWait()
+// Starts the fetch the timer starts.
+HttpCall* startFetch(TFormmain* main)
 {
-    QPointer<ConfigDocumentFetch> fetch = FetchRemoteConfiguration();
+    return FetchRemoteConfiguration(main, main->remoteConfigurationHooks());
+}
+
+// Starts a fetch and waits until it has been read and applied (or dropped).
+bool fetchAndWait(TFormmain* main)
+{
+    QPointer<HttpCall> fetch = startFetch(main);
     QElapsedTimer timer;
     timer.start();
     while (fetch && timer.elapsed() < 10000)
@@ -93,30 +105,97 @@ void TestRemoteFetch::documentIsAppliedInOrder()
     m_main->Tmrchkupdate.stop();
     setSwitch("settings.Version", QStringLiteral("1.0.2.0"));
     setSwitch("settings.BulletinWord", QStringLiteral("速度与激情 ABC"));
-    QPointer<ConfigDocumentFetch> fetch = FetchRemoteConfiguration();
+    setSwitch("settings.AdverDef", QStringLiteral("1"));
+    QPointer<HttpCall> fetch = startFetch(m_main.get());
     QCOMPARE(RemoteConfig().Version, QByteArray()); // nothing filled before the document arrives
 
-    // The update window is modal: it is looked at and closed from inside its own loop.
-    QString boxWhileOpen;
-    QString versionLine;
-    QList<bool> mirrors;
-    QTimer watcher;
-    connect(&watcher, &QTimer::timeout, this, [&] {
-        if (auto* window = qobject_cast<TFormupdate*>(QApplication::activeModalWidget())) {
-            boxWhileOpen = m_main->EdtSearch->text();
-            versionLine = window->lblupnote->text();
-            mirrors = {window->BtnBypass1->isVisible(), window->BtnBypass2->isVisible(),
-                       window->BtnBypass3->isVisible()};
-            window->close();
-        }
-    });
-    watcher.start(20);
+    // The update window is open and modal, yet the completion that opened it has returned: its
+    // request is gone (a modal loop inside the completion would keep it until the window closed).
     QTRY_VERIFY_WITH_TIMEOUT(fetch.isNull(), 10000);
-    QCOMPARE(versionLine, QStringLiteral("版本1.0.2.0  更新说明"));
+    QVERIFY(Formupdate && Formupdate->isVisible() && Formupdate->isModal());
+    QCOMPARE(QApplication::activeModalWidget(), Formupdate.data());
+    QCOMPARE(Formupdate->lblupnote->text(), QStringLiteral("版本1.0.2.0  更新说明"));
     QCOMPARE(RemoteConfig().updateline1, m_site.baseUrl() + "/update/mirror1/");
-    QCOMPARE(mirrors, (QList<bool>{true, false, true})); // updateline2 is "0" in the template
-    QCOMPARE(boxWhileOpen, QStringLiteral("typed"));     // the word waits for the update window
+    // updateline2 is "0" in the template
+    QCOMPARE((QList<bool>{Formupdate->BtnBypass1->isVisible(), Formupdate->BtnBypass2->isVisible(),
+                          Formupdate->BtnBypass3->isVisible()}),
+             (QList<bool>{true, false, true}));
+    QCOMPARE(m_main->statusPanelText(2), QStringLiteral("当前版本:1.0.1.0    服务器有新版本咯!!!"));
+    // The word and the strip wait for the update window.
+    QTest::qWait(100);
+    QCOMPARE(m_main->EdtSearch->text(), QStringLiteral("typed"));
+    QVERIFY(m_main->pnlAdver->isHidden());
+
+    Formupdate->close();
     QCOMPARE(m_main->EdtSearch->text(), QStringLiteral("速度与激情 abc"));
+    QVERIFY(!m_main->pnlAdver->isHidden());
+}
+
+void TestRemoteFetch::remainingStepsFollowTheUpdateWindow_data()
+{
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QByteArray>("frcUp");
+    QTest::addColumn<QString>("leave"); // how the update window is left: "", "quit", "close box"
+    QTest::addColumn<QStringList>("stepsBefore");
+    QTest::addColumn<QStringList>("stepsAfter");
+    const QString newer = QStringLiteral("status:当前版本:1.0.1.0    服务器有新版本咯!!!");
+    const QStringList wordAndStrip{QStringLiteral("word:w"), QStringLiteral("advert")};
+    QTest::newRow("current version: at once")
+        << QByteArray("1.0.1.0") << QByteArray("0") << QString()
+        << QStringList{QStringLiteral("status:当前版本:1.0.1.0    您的版本已是最新!"),
+                       QStringLiteral("count:/update/StNum.php"), QStringLiteral("word:w"), QStringLiteral("advert")}
+        << QStringList{};
+    QTest::newRow("no version: at once") << QByteArray() << QByteArray() << QString()
+                                         << QStringList{QStringLiteral("status:提示：无法连接服务器!!"),
+                                                        QStringLiteral("word:w"), QStringLiteral("advert")}
+                                         << QStringList{};
+    QTest::newRow("new version, left by its button")
+        << QByteArray("1.0.2.0") << QByteArray("0") << QStringLiteral("quit") << QStringList{newer} << wordAndStrip;
+    QTest::newRow("new version, left by its close box")
+        << QByteArray("1.0.2.0") << QByteArray("1") << QStringLiteral("close box") << QStringList{newer}
+        << wordAndStrip;
+    // Forced: the button ends the program, and nothing more is applied.
+    QTest::newRow("forced update ends the program")
+        << QByteArray("1.0.2.0") << QByteArray("1") << QStringLiteral("quit") << QStringList{newer} << QStringList{};
+}
+
+void TestRemoteFetch::remainingStepsFollowTheUpdateWindow()
+{
+    QFETCH(QByteArray, version);
+    QFETCH(QByteArray, frcUp);
+    QFETCH(QString, leave);
+    QFETCH(QStringList, stepsBefore);
+    QFETCH(QStringList, stepsAfter);
+    m_main->Tmrchkupdate.stop();
+    RemoteConfig().Version = version;
+    RemoteConfig().FrcUp = frcUp;
+    RemoteConfig().BulletinWord = "w";
+    int ends = 0;
+    setEndProgramHandlerForTesting([&] { ++ends; });
+    QStringList steps;
+    RemoteConfigurationHooks hooks;
+    hooks.update.showVersionStatus = [&](const QString& text) { steps << QStringLiteral("status:") + text; };
+    hooks.update.countCheck = [&](const QByteArray& path) {
+        steps << QStringLiteral("count:") + QString::fromLatin1(path);
+    };
+    hooks.presetKeywordBox = [&](const QString& word) { steps << QStringLiteral("word:") + word; };
+    hooks.showAdvertisement = [&] { steps << QStringLiteral("advert"); };
+    Formupdate = nullptr;
+
+    ApplyRemoteConfiguration(hooks); // returns at once, the update window open or not
+    QCOMPARE(steps, stepsBefore);
+    QCOMPARE(Formupdate.isNull(), leave.isEmpty());
+    if (Formupdate) {
+        std::unique_ptr<TFormupdate> window(Formupdate.data());
+        QVERIFY(window->isVisible() && window->isModal());
+        if (leave == QLatin1String("quit"))
+            QTest::mouseClick(window->BtnQuit, Qt::LeftButton);
+        else
+            window->close();
+        QCOMPARE(steps, stepsBefore + stepsAfter);
+        QCOMPARE(ends, stepsAfter.isEmpty() ? 1 : 0);
+    }
+    setEndProgramHandlerForTesting({});
 }
 
 void TestRemoteFetch::bulletinWord_data()
@@ -134,7 +213,7 @@ void TestRemoteFetch::bulletinWord()
     QFETCH(QString, box);
     m_main->Tmrchkupdate.stop();
     setSwitch("settings.BulletinWord", word);
-    QVERIFY(fetchAndWait());
+    QVERIFY(fetchAndWait(m_main.get()));
     QCOMPARE(RemoteConfig().Version, QByteArray("1.0.1.0"));
     QCOMPARE(m_main->EdtSearch->text(), box);
 }
@@ -148,7 +227,7 @@ void TestRemoteFetch::advertisementFromTheDocument()
     setSwitch("settings.AdverDef", QStringLiteral("1"));
     setSwitch("settings.AdShowtime", QStringLiteral("0"));
     QVERIFY(m_main->pnlAdver->isHidden());
-    QVERIFY(fetchAndWait());
+    QVERIFY(fetchAndWait(m_main.get()));
     QVERIFY(!m_main->pnlAdver->isHidden());
     QCOMPARE(m_main->wbAdver->currentAddress(), QString::fromUtf8(m_site.baseUrl() + "/ad/strip.html"));
     QTRY_COMPARE(m_main->pnlAdver->height(), 22);
@@ -180,7 +259,12 @@ void TestRemoteFetch::failures()
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         qputenv("QUVO_PRODUCT_SERVER", "http://127.0.0.1:" + QByteArray::number(closed.serverPort()));
     }
-    QVERIFY(fetchAndWait());
+    // A document that cannot be read is not shown, but logged.
+    QLoggingCategory::setFilterRules(QStringLiteral("quvo.config.info=true"));
+    if (mode == QLatin1String("garbage"))
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^settings document not read")));
+    QVERIFY(fetchAndWait(m_main.get()));
+    QLoggingCategory::setFilterRules(QString());
     QCOMPARE(m_main->statusPanelText(2), status);
     QCOMPARE(m_main->EdtSearch->text(), box);
     const RemoteConfiguration& config = RemoteConfig();
@@ -201,7 +285,7 @@ void TestRemoteFetch::silentServerLeavesTheWindowResponsive()
     ticker.start(10);
     QElapsedTimer clock;
     clock.start();
-    QPointer<ConfigDocumentFetch> fetch = FetchRemoteConfiguration();
+    QPointer<HttpCall> fetch = startFetch(m_main.get());
     QVERIFY(clock.elapsed() < 200);
     QTest::qWait(1500);
     QVERIFY(fetch && fetch->isRunning());

@@ -1,13 +1,20 @@
-// The platform adapters: code page boundary, HTTP client, registry stand-in, launcher.
+// The platform adapters: code page boundary, HTTP client and its asynchronous calls, counter pages,
+// registry stand-in, launcher.
+#include "localhttpserver.h"
 #include "platform/codepage.h"
+#include "platform/counterbrowser.h"
+#include "platform/httpcall.h"
 #include "platform/httpclient.h"
 #include "platform/launcher.h"
 #include "platform/registry.h"
-#include "localhttpserver.h"
 #include "testsupport.h"
 
+#include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QTest>
+#include <QThread>
 
+#include <mutex>
 #include <thread>
 
 class TestPlatform : public QObject {
@@ -19,6 +26,9 @@ private Q_SLOTS:
     void httpRefusedConnectionFailsFast();
     void httpStalledServerHitsStallLimit();
     void httpBodyLimit();
+    void asyncCallRepliesOnTheCallersThread();
+    void asyncCallGivenUpReportsNothing();
+    void counterPagesLeaveInOrder();
     void registryStandIn();
     void launcherPassesOneArgumentAndRefusesLineBreaks();
 };
@@ -34,8 +44,7 @@ void TestPlatform::gbkRoundTripAndUnmappable()
     QCOMPARE(CodePage::toGbk(QString()), QByteArray());
     // Characters after an unmappable one, in the same run of non-ASCII text and in later ones, are
     // converted as usual (a replacement character from a broken page must not spoil the rest).
-    QCOMPARE(CodePage::toGbk(QStringLiteral("\uFFFD电影 한电 影")),
-             QByteArray("?\xb5\xe7\xd3\xb0 ?\xb5\xe7 \xd3\xb0"));
+    QCOMPARE(CodePage::toGbk(QStringLiteral("\uFFFD电影 한电 影")), QByteArray("?\xb5\xe7\xd3\xb0 ?\xb5\xe7 \xd3\xb0"));
 }
 
 void TestPlatform::bodyDecodedByCharset()
@@ -47,7 +56,6 @@ void TestPlatform::bodyDecodedByCharset()
     // An unknown charset falls back to UTF-8.
     QCOMPARE(CodePage::decodeBody(QByteArray("ok"), "text/html; charset=x-no-such"), QStringLiteral("ok"));
 }
-
 
 void TestPlatform::httpGetFollowsRedirectAndReportsStatus()
 {
@@ -120,17 +128,195 @@ void TestPlatform::httpBodyLimit()
     QVERIFY(response.body.size() <= 1000);
 }
 
+namespace {
+
+// What an asynchronous call reported, and on which thread.
+struct CallRecord {
+    int reports = 0;
+    HttpResponse response;
+    QVariant stepResult;
+    QThread* thread = nullptr;
+};
+
+void record(HttpCall* call, CallRecord& into)
+{
+    QObject::connect(call, &HttpCall::finished, call, [&into](const HttpResponse& response, const QVariant& result) {
+        ++into.reports;
+        into.response = response;
+        into.stepResult = result;
+        into.thread = QThread::currentThread();
+    });
+}
+
+HttpRequest requestFor(const QByteArray& url)
+{
+    HttpRequest request;
+    request.url = url;
+    return request;
+}
+
+} // namespace
+
+void TestPlatform::asyncCallRepliesOnTheCallersThread()
+{
+    LocalHttpServer local;
+    local.server.Get(
+        "/page", [](const httplib::Request&, httplib::Response& res) { res.set_content("<b>page</b>", "text/html"); });
+    local.server.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+        res.status = 404;
+        res.set_content("nope", "text/plain");
+    });
+    local.start();
+
+    HttpCall call(requestFor(local.url("/page")));
+    std::atomic<QThread*> stepThread = nullptr;
+    call.setWorkerStep([&](HttpResponse& response) {
+        stepThread = QThread::currentThread();
+        response.body = response.body.toUpper();
+        return QVariant(response.body.size());
+    });
+    CallRecord page;
+    record(&call, page);
+    call.start();
+    QVERIFY(call.isRunning());
+    QCOMPARE(page.reports, 0); // never from inside start()
+    QTRY_COMPARE(page.reports, 1);
+    QVERIFY(!call.isRunning());
+    QCOMPARE(page.thread, QThread::currentThread());
+    QVERIFY(stepThread.load() && stepThread.load() != QThread::currentThread());
+    QCOMPARE(page.response.status, 200L);
+    QCOMPARE(page.response.body, QByteArray("<B>PAGE</B>")); // what the step left
+    QCOMPARE(page.stepResult.toInt(), 11);
+
+    // An error status is an answer like any other; a refused connection says why, and is logged.
+    HttpCall missing(requestFor(local.url("/missing")));
+    CallRecord notFound;
+    record(&missing, notFound);
+    missing.start();
+    QTRY_COMPARE(notFound.reports, 1);
+    QVERIFY(notFound.response.transferOk);
+    QCOMPARE(notFound.response.status, 404L);
+    QCOMPARE(notFound.response.body, QByteArray("nope"));
+    const QByteArray refusedUrl = local.url("/page");
+    local.stop();
+    QLoggingCategory::setFilterRules(QStringLiteral("quvo.net.info=true"));
+    QTest::ignoreMessage(QtInfoMsg,
+                         QRegularExpression(QStringLiteral("^GET %1 failed: status 0 error .+")
+                                                .arg(QRegularExpression::escape(QString::fromUtf8(refusedUrl)))));
+    HttpCall refused(requestFor(refusedUrl));
+    CallRecord down;
+    record(&refused, down);
+    refused.start();
+    QTRY_COMPARE(down.reports, 1);
+    QTest::qWait(50); // the log line is written on the pool thread
+    QLoggingCategory::setFilterRules(QString());
+    QVERIFY(!down.response.transferOk);
+    QVERIFY(down.response.couldNotConnect);
+    QVERIFY(!down.response.error.isEmpty());
+    QTest::qWait(100);
+    QCOMPARE(page.reports + notFound.reports + down.reports, 3); // each exactly once
+}
+
+void TestPlatform::asyncCallGivenUpReportsNothing()
+{
+    // Cancelled or destroyed while the server keeps silent: the connection is dropped at once, not
+    // left to the time limits (20 s without a byte by default).
+    SilentServer silent;
+    const HttpRequest waiting = requestFor(silent.baseUrl() + "/never");
+    HttpCall cancelled(waiting);
+    CallRecord cancelledRecord;
+    record(&cancelled, cancelledRecord);
+    cancelled.start();
+    QTRY_COMPARE(silent.connections(), 1);
+    cancelled.cancel();
+    QVERIFY(!cancelled.isRunning());
+    QTRY_COMPARE_WITH_TIMEOUT(silent.hangUps(), 1, 3000);
+    {
+        HttpCall destroyed(waiting);
+        destroyed.start();
+        QTRY_COMPARE(silent.connections(), 2);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(silent.hangUps(), 2, 3000);
+    QCOMPARE(cancelledRecord.reports, 0);
+
+    // An answer already on its way when the call is given up is dropped as well, and a later start
+    // of the same call is reported once.
+    LocalHttpServer local;
+    std::atomic<int> served = 0;
+    local.server.Get("/fast", [&](const httplib::Request&, httplib::Response& res) {
+        ++served;
+        res.set_content("fast", "text/plain");
+    });
+    local.start();
+    HttpCall again(requestFor(local.url("/fast")));
+    CallRecord againRecord;
+    record(&again, againRecord);
+    again.start();
+    QVERIFY(waitHoldingEvents([&] { return served == 1; }, 5000)); // the answer is queued here meanwhile
+    again.cancel();
+    QTest::qWait(100);
+    QCOMPARE(againRecord.reports, 0);
+    again.start();
+    QTRY_COMPARE(againRecord.reports, 1);
+    QCOMPARE(againRecord.response.body, QByteArray("fast"));
+
+    auto* gone = new HttpCall(requestFor(local.url("/fast")));
+    gone->start();
+    QVERIFY(waitHoldingEvents([&] { return served == 3; }, 5000));
+    delete gone; // its posted answer goes with it
+    QTest::qWait(100);
+    QCOMPARE(againRecord.reports, 1);
+}
+
+void TestPlatform::counterPagesLeaveInOrder()
+{
+    LocalHttpServer local;
+    std::mutex mutex;
+    QList<QPair<QByteArray, qint64>> arrivals;
+    QElapsedTimer clock;
+    clock.start();
+    local.server.Get(R"(/update/(\w+)\.php)", [&](const httplib::Request& req, httplib::Response& res) {
+        {
+            std::lock_guard lock(mutex);
+            arrivals.append({QByteArray::fromStdString(req.path), clock.elapsed()});
+        }
+        if (req.path == "/update/HomePG.php")
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        res.set_content("counted", "text/plain");
+    });
+    local.start();
+    qputenv("QUVO_PRODUCT_SERVER", local.url("/"));
+    CounterBrowser wbAllNum(QStringLiteral("wbAllNum"));
+    CounterBrowser wbTjStNum(QStringLiteral("wbTjStNum"));
+    wbAllNum.navigate("/update/HomePG.php");
+    wbTjStNum.navigate("/update/StNum.php");
+    wbAllNum.navigate("/update/Feedbk.php");
+    QCOMPARE(wbAllNum.lastAddress(), local.url("/update/Feedbk.php"));
+    QVERIFY(CounterBrowser::waitForIdle(5000));
+    qunsetenv("QUVO_PRODUCT_SERVER");
+    QCOMPARE(arrivals.size(), 3);
+    QCOMPARE(arrivals[0].first, QByteArray("/update/HomePG.php"));
+    QCOMPARE(arrivals[1].first, QByteArray("/update/StNum.php"));
+    QCOMPARE(arrivals[2].first, QByteArray("/update/Feedbk.php"));
+    // The second left only once the first had its answer.
+    QVERIFY2(arrivals[1].second - arrivals[0].second >= 250, qPrintable(QString::number(arrivals[1].second)));
+    QCOMPARE(wbAllNum.requestCount(), 2);
+}
+
 void TestPlatform::registryStandIn()
 {
     TemporaryRegistry registry;
     bool found = true;
-    QCOMPARE(Registry::readString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\qorvex"), QStringLiteral("Agreement"), &found),
+    QCOMPARE(Registry::readString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\qorvex"), QStringLiteral("Agreement"),
+                                  &found),
              QString());
     QVERIFY(!found);
-    QVERIFY(Registry::writeString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd\\"),
-                                  QStringLiteral("Path"), QStringLiteral("/opt/thunder dir/thunder")));
-    QCOMPARE(Registry::readString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd"),
-                                  QStringLiteral("Path"), &found),
+    QVERIFY(Registry::writeString(
+        QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd\\"),
+        QStringLiteral("Path"), QStringLiteral("/opt/thunder dir/thunder")));
+    QCOMPARE(Registry::readString(
+                 QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd"),
+                 QStringLiteral("Path"), &found),
              QStringLiteral("/opt/thunder dir/thunder"));
     QVERIFY(found);
     // The unnamed value of a key.

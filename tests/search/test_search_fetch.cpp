@@ -1,11 +1,14 @@
-// The page fetch worker against the sample site on 127.0.0.1: address, decoding, failures.
+// The page fetch worker against the sample site on 127.0.0.1: address, decoding, failures, giving up.
 #include "platform/codepage.h"
 #include "samplesite.h"
 #include "search/mygetwebthread.h"
+#include "testsupport.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTest>
+
+#include <memory>
 
 class TestSearchFetch : public QObject {
     Q_OBJECT
@@ -18,6 +21,7 @@ private Q_SLOTS:
     void errorStatusIsTakenInLikeAnyPage();
     void refusedConnectionFails();
     void stalledServerFails();
+    void givenUpFetchReportsNothing();
 
 private:
     struct Outcome {
@@ -138,6 +142,42 @@ void TestSearchFetch::stalledServerFails()
     QVERIFY(outcome.failed);
     QVERIFY(!outcome.fetched);
     QVERIFY2(timer.elapsed() < 5000, QByteArray::number(timer.elapsed()));
+}
+
+void TestSearchFetch::givenUpFetchReportsNothing()
+{
+    int reports = 0;
+    const auto watch = [&](MyGetWebThread* worker) {
+        connect(worker, &MyGetWebThread::pageFetched, this, [&] { ++reports; });
+        connect(worker, &MyGetWebThread::fetchFailed, this, [&] { ++reports; });
+        worker->start();
+    };
+    // Cancelled while the site keeps silent: it frees itself and the request is dropped at once.
+    SilentServer silent;
+    QPointer<MyGetWebThread> worker = new MyGetWebThread("x", 1, silent.baseUrl());
+    watch(worker);
+    QTRY_COMPARE(silent.connections(), 1);
+    worker->cancel();
+    QTRY_VERIFY(worker.isNull());
+    QTRY_COMPARE_WITH_TIMEOUT(silent.hangUps(), 1, 3000);
+
+    // Its parent gone: the same.
+    auto parent = std::make_unique<QObject>();
+    worker = new MyGetWebThread("x", 2, silent.baseUrl(), parent.get());
+    watch(worker);
+    QTRY_COMPARE(silent.connections(), 2);
+    parent.reset();
+    QVERIFY(worker.isNull());
+    QTRY_COMPARE_WITH_TIMEOUT(silent.hangUps(), 2, 3000);
+
+    // Cancelled with the page already read and on its way to this thread.
+    worker = new MyGetWebThread("x", 3, m_site->baseUrl());
+    watch(worker);
+    QVERIFY(waitHoldingEvents([&] { return m_site->requestLog().size() == 1; }, 5000));
+    worker->cancel();
+    QTRY_VERIFY(worker.isNull());
+    QTest::qWait(100);
+    QCOMPARE(reports, 0);
 }
 
 QTEST_GUILESS_MAIN(TestSearchFetch)

@@ -1,5 +1,6 @@
-// The update window's download: starting a job with every failure text, the save dialog, the
-// outcome shown to the user, pause and resume, the progress bar.
+// The update window's download: starting a job with every failure text, the save dialog, a size
+// request that keeps the window responsive, the outcome shown to the user, pause and resume, the
+// progress bar.
 #include "app/tformmain.h"
 #include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
@@ -11,11 +12,13 @@
 #include "updatearchive.h"
 #include "updatetesthelpers.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <cstdio>
 #include <memory>
 
 class TestUpdateDownload : public QObject {
@@ -28,6 +31,8 @@ private Q_SLOTS:
     void failuresBeforeTheWorkers();
     void emptyWorkerCountAsks();
     void cancelledSaveDialogStartsNothing();
+    void sizeRequestKeepsTheWindowResponsive_data();
+    void sizeRequestKeepsTheWindowResponsive();
     void successfulDownload();
     void failedDownloadIsShownAndCanBeRetried();
     void workerThatCannotStartCanBeRetried();
@@ -157,6 +162,7 @@ void TestUpdateDownload::failuresBeforeTheWorkers()
 
     MessageBoxRecorder boxes;
     QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    QTRY_COMPARE(boxes.count(), 1); // after the size request's answer, where there is one
     QCOMPARE(boxes.texts(), QStringList{text});
     QCOMPARE(boxes.requests().first().kind, errorBox ? MessageBoxes::Kind::Error : MessageBoxes::Kind::Plain);
     QCOMPARE(heads(), sizeRequests);
@@ -199,6 +205,49 @@ void TestUpdateDownload::cancelledSaveDialogStartsNothing()
     QVERIFY(!m_window->download());
 }
 
+void TestUpdateDownload::sizeRequestKeepsTheWindowResponsive_data()
+{
+    QTest::addColumn<bool>("leave");
+    QTest::newRow("server never answers") << false;
+    QTest::newRow("window left while asking") << true;
+}
+
+// The size request goes out without holding up the window: its timers keep ticking while the server
+// is silent, and leaving the window drops the request, which then reports nothing.
+void TestUpdateDownload::sizeRequestKeepsTheWindowResponsive()
+{
+    QFETCH(bool, leave);
+    SilentServer silent;
+    m_window->Edit1->setText(QString::fromLatin1(silent.baseUrl() + "/update/qorvex.rar"));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    MessageBoxRecorder boxes;
+    StallMonitor monitor;
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    QVERIFY2(clock.elapsed() < maxUiGapMs, qPrintable(QString::number(clock.elapsed())));
+    QTRY_COMPARE(silent.connections(), 1);
+    QVERIFY(!m_window->ButtonDown->isEnabled()); // one job at a time
+    QTest::qWait(1000);
+    QCOMPARE(boxes.count(), 0); // still waiting for the answer
+    if (leave) {
+        QTest::mouseClick(m_window->BtnQuit, Qt::LeftButton);
+        QVERIFY(!m_window->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(silent.hangUps(), 1, 3000);
+        QTest::qWait(300);
+        QCOMPARE(boxes.count(), 0);
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.count(), 1, 10000); // the stall limit ends it
+        QCOMPARE(boxes.lastText(), QStringLiteral("下载过程取消或无法连接服务器,错误代码(1)!"));
+    }
+    monitor.stop();
+    std::printf("HOSTILE update size request %-30s %s\n", QTest::currentDataTag(), qPrintable(monitor.summary()));
+    QVERIFY2(monitor.longestGapMs() < maxUiGapMs, qPrintable(monitor.summary()));
+    QVERIFY(m_window->ButtonDown->isEnabled()); // the job can be tried again
+    QVERIFY(!m_window->download());
+}
+
 void TestUpdateDownload::successfulDownload()
 {
     // Folder and name of the dialog are both honoured; the dialog takes a second of the user's time.
@@ -210,6 +259,8 @@ void TestUpdateDownload::successfulDownload()
         QThread::msleep(1100);
         return m_chosen;
     });
+    QList<QByteArray> counted;
+    connect(m_window.get(), &TFormupdate::useCounted, this, [&](const QByteArray& path) { counted << path; });
     QString scheduleAtMessage, quitAtMessage;
     QStringList messages;
     QList<MessageBoxes::Kind> kinds;
@@ -252,8 +303,7 @@ void TestUpdateDownload::successfulDownload()
              (QStringList{QStringLiteral("正在合并删除临时文件"), QStringLiteral("更新成功")}));
     QCOMPARE(m_window->ListBox1->currentRow(), m_window->ListBox1->count() - 1);
 
-    QVERIFY(CounterBrowser::waitForIdle(5000));
-    QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/update.php")), 1);
+    QCOMPARE(counted, QList<QByteArray>{"/update/update.php"});
 }
 
 void TestUpdateDownload::failedDownloadIsShownAndCanBeRetried()
@@ -310,7 +360,7 @@ void TestUpdateDownload::pauseAndResume()
     m_window->Edit2->setText(QStringLiteral("2"));
     MessageBoxRecorder boxes;
     QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
-    QVERIFY(m_window->download());
+    QTRY_VERIFY(m_window->download());
     QTRY_VERIFY_WITH_TIMEOUT(m_window->ProgressBar1->value() > 40000, 5000);
     QCOMPARE(m_window->ProgressBar1->maximum(), 500000);
 

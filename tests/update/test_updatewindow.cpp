@@ -9,6 +9,7 @@
 #include "update/tformupdate.h"
 
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -92,31 +93,42 @@ void TestUpdateWindow::versionOutcomes()
     QFETCH(bool, counted);
     RemoteConfig().Version = version;
     m_site.clearRequestLog();
+    Formupdate = nullptr;
 
-    bool wasModal = false;
-    QString versionLine;
-    QString statusWhileOpen;
-    QObject scope; // drops the answer when no window opened
-    QTimer::singleShot(0, &scope, [&] {
-        if (auto* window = qobject_cast<TFormupdate*>(QApplication::activeModalWidget())) {
-            wasModal = window->isModal() && window->isVisible();
-            versionLine = window->lblupnote->text();
-            statusWhileOpen = m_main->statusPanelText(2);
-            window->close();
-        }
-    });
-    CheckForUpdate();
+    CounterBrowser wbTjStNum(QStringLiteral("wbTjStNum"));
+    CounterBrowser wbAllNum(QStringLiteral("wbAllNum"));
+    QStringList shown;
+    bool toldBeforeTheWindow = false;
+    UpdateCheckHooks hooks;
+    hooks.parent = m_main.get();
+    hooks.showVersionStatus = [&](const QString& text) {
+        shown << text;
+        toldBeforeTheWindow = Formupdate.isNull();
+    };
+    hooks.countCheck = [&](const QByteArray& path) { wbTjStNum.navigate(path); };
+    hooks.countUse = [&](const QByteArray& path) { wbAllNum.navigate(path); };
+    const QPointer<TFormupdate> window = CheckForUpdate(hooks);
 
-    QCOMPARE(m_main->statusPanelText(2), status);
-    QCOMPARE(wasModal, windowOpens);
-    QCOMPARE(!Formupdate.isNull(), windowOpens);
+    QCOMPARE(shown, QStringList{status});
+    QVERIFY(toldBeforeTheWindow);
+    QCOMPARE(!window.isNull(), windowOpens);
+    QCOMPARE(Formupdate.data(), window.data());
     if (windowOpens) {
-        QCOMPARE(versionLine, QStringLiteral("版本") + QString::fromLatin1(version) + QStringLiteral("  更新说明"));
-        QCOMPARE(statusWhileOpen, status); // told before the window opens
-        QVERIFY(!Formupdate->isVisible());
+        // Modal over the main window, and shown without waiting for it to close.
+        QVERIFY(window->isModal() && window->isVisible());
+        QCOMPARE(QApplication::activeModalWidget(), window.data());
+        QCOMPARE(window->lblupnote->text(),
+                 QStringLiteral("版本") + QString::fromLatin1(version) + QStringLiteral("  更新说明"));
+        // A completed update is counted through the main window's general counter browser.
+        Q_EMIT window->useCounted("/update/update.php");
+        window->close();
+        QVERIFY(!window->isVisible());
     }
     QVERIFY(CounterBrowser::waitForIdle(5000));
     QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/StNum.php")), counted ? 1 : 0);
+    QCOMPARE(wbTjStNum.requestCount(), counted ? 1 : 0);
+    QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/update.php")), windowOpens ? 1 : 0);
+    QCOMPARE(wbAllNum.requestCount(), windowOpens ? 1 : 0);
 }
 
 void TestUpdateWindow::windowControlsAndTexts()
@@ -202,26 +214,21 @@ void TestUpdateWindow::leavingRules()
     QFETCH(bool, ends);
     RemoteConfig().FrcUp = frcUp;
     RemoteConfig().Version = "1.0.2.0";
-    bool shownModal = false;
-    QObject scope;
-    QTimer::singleShot(0, &scope, [&] {
-        auto* window = qobject_cast<TFormupdate*>(QApplication::activeModalWidget());
-        QVERIFY(window);
-        shownModal = true;
-        window->downloadCompleted = downloaded;
-        if (closeBox)
-            window->close();
-        else
-            QTest::mouseClick(window->BtnQuit, Qt::LeftButton);
-        if (ends) {
-            QVERIFY(window->isVisible()); // the program would end here; let the test go on
-            window->close();
-        }
-    });
-    CheckForUpdate();
-    QVERIFY(shownModal);
+    UpdateCheckHooks hooks;
+    hooks.parent = m_main.get();
+    TFormupdate* window = CheckForUpdate(hooks);
+    QVERIFY(window && window->isModal() && window->isVisible());
+    window->downloadCompleted = downloaded;
+    if (closeBox)
+        window->close();
+    else
+        QTest::mouseClick(window->BtnQuit, Qt::LeftButton);
+    if (ends) {
+        QVERIFY(window->isVisible()); // the program would end here; let the test go on
+        window->close();
+    }
     QCOMPARE(m_endCount, ends ? 1 : 0);
-    QVERIFY(Formupdate && !Formupdate->isVisible()); // hidden, not destroyed
+    QVERIFY(Formupdate == window && !window->isVisible()); // hidden, not destroyed
 }
 
 void TestUpdateWindow::linksOpenInDefaultBrowser()

@@ -1,0 +1,46 @@
+// The main window's settings-document timer, and what applying the document may do to the window.
+#include "app/tformmain.h"
+
+#include "config/fetchremoteconfiguration.h"
+#include "platform/logging.h"
+
+#include <QPointer>
+
+RemoteConfigurationHooks TFormmain::remoteConfigurationHooks()
+{
+    // The update window may outlive a step of the applying by a while; a window gone by then is skipped.
+    const QPointer<TFormmain> self(this);
+    RemoteConfigurationHooks hooks;
+    hooks.update.parent = this;
+    hooks.update.showVersionStatus = [self](const QString& text) {
+        if (self)
+            self->setStatusPanelText(2, text);
+    };
+    hooks.update.countCheck = [self](const QByteArray& path) {
+        if (self)
+            self->wbTjStNum.navigate(path);
+    };
+    hooks.update.countUse = [self](const QByteArray& path) {
+        if (self)
+            self->wbAllNum.navigate(path);
+    };
+    hooks.presetKeywordBox = [self](const QString& word) {
+        if (self)
+            self->presetKeywordBox(word);
+    };
+    hooks.showAdvertisement = [self] {
+        if (self)
+            self->ShowAdvertisement();
+    };
+    return hooks;
+}
+
+void TFormmain::TmrchkupdateTimer()
+{
+    Tmrchkupdate.stop(); // once per run
+    try {
+        FetchRemoteConfiguration(this, remoteConfigurationHooks());
+    } catch (...) {
+        qCInfo(lcConfig) << "the settings document could not be requested";
+    }
+}
