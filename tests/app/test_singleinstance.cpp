@@ -3,8 +3,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +39,7 @@ private Q_SLOTS:
     void laterStartIsRefusedAndAsksTheFirstToComeForward();
     void lockOfADeadProcessIsTakenOver();
     void simultaneousStartsGiveOneInstance();
+    void eachDesktopSessionHasItsOwnInstance();
 
 private:
     std::unique_ptr<QTemporaryDir> m_runtime;
@@ -115,6 +118,42 @@ void TestSingleInstance::simultaneousStartsGiveOneInstance()
     for (auto& start : starts)
         QVERIFY(start->wait(10000));
     QCOMPARE(winners.load(), 1);
+}
+
+void TestSingleInstance::eachDesktopSessionHasItsOwnInstance()
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    const auto restore = qScopeGuard([&] {
+        qputenv("DISPLAY", display);
+        qputenv("WAYLAND_DISPLAY", wayland);
+    });
+    qunsetenv("WAYLAND_DISPLAY");
+
+    qputenv("DISPLAY", ":41");
+    SingleInstance first(kName);
+    QVERIFY(first.claim());
+    QVERIFY(!SingleInstance(kName).claim());
+    qputenv("DISPLAY", ":41.0"); // the same display, its screen named
+    QVERIFY(!SingleInstance(kName).claim());
+
+    qputenv("DISPLAY", ":42");
+    SingleInstance second(kName);
+    QVERIFY(second.claim());
+    QSignalSpy firstForward(&first, &SingleInstance::activationRequested);
+    QSignalSpy secondForward(&second, &SingleInstance::activationRequested);
+    QVERIFY(notifyFromElsewhere());
+    QTRY_COMPARE(secondForward.size(), 1);
+    QCOMPARE(firstForward.size(), 0);
+
+    qputenv("WAYLAND_DISPLAY", "wayland-1");
+    QVERIFY(SingleInstance(kName).claim());
+
+    // Whatever the display holds, the names stay in the runtime folder.
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("DISPLAY", "../../x/y:3");
+    const SingleInstance odd(kName);
+    QCOMPARE(QFileInfo(odd.lockFilePath()).path(), m_runtime->path());
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -1,13 +1,20 @@
-// The platform adapters: code page boundary, HTTP client, registry stand-in, launcher.
+// The platform adapters: code page boundary, HTTP client, registry stand-in, launcher, Qt's texts.
+#include "localhttpserver.h"
 #include "platform/codepage.h"
 #include "platform/httpclient.h"
 #include "platform/launcher.h"
+#include "platform/messageboxes.h"
+#include "platform/qttranslations.h"
 #include "platform/registry.h"
-#include "localhttpserver.h"
 #include "testsupport.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+#include <algorithm>
 #include <thread>
 
 class TestPlatform : public QObject {
@@ -20,7 +27,8 @@ private Q_SLOTS:
     void httpStalledServerHitsStallLimit();
     void httpBodyLimit();
     void registryStandIn();
-    void launcherPassesOneArgumentAndRefusesLineBreaks();
+    void launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles();
+    void standardButtonsReadChinese();
 };
 
 void TestPlatform::gbkRoundTripAndUnmappable()
@@ -34,8 +42,7 @@ void TestPlatform::gbkRoundTripAndUnmappable()
     QCOMPARE(CodePage::toGbk(QString()), QByteArray());
     // Characters after an unmappable one, in the same run of non-ASCII text and in later ones, are
     // converted as usual (a replacement character from a broken page must not spoil the rest).
-    QCOMPARE(CodePage::toGbk(QStringLiteral("\uFFFD电影 한电 影")),
-             QByteArray("?\xb5\xe7\xd3\xb0 ?\xb5\xe7 \xd3\xb0"));
+    QCOMPARE(CodePage::toGbk(QStringLiteral("\uFFFD电影 한电 影")), QByteArray("?\xb5\xe7\xd3\xb0 ?\xb5\xe7 \xd3\xb0"));
 }
 
 void TestPlatform::bodyDecodedByCharset()
@@ -47,7 +54,6 @@ void TestPlatform::bodyDecodedByCharset()
     // An unknown charset falls back to UTF-8.
     QCOMPARE(CodePage::decodeBody(QByteArray("ok"), "text/html; charset=x-no-such"), QStringLiteral("ok"));
 }
-
 
 void TestPlatform::httpGetFollowsRedirectAndReportsStatus()
 {
@@ -124,13 +130,16 @@ void TestPlatform::registryStandIn()
 {
     TemporaryRegistry registry;
     bool found = true;
-    QCOMPARE(Registry::readString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\qorvex"), QStringLiteral("Agreement"), &found),
+    QCOMPARE(Registry::readString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\qorvex"), QStringLiteral("Agreement"),
+                                  &found),
              QString());
     QVERIFY(!found);
-    QVERIFY(Registry::writeString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd\\"),
-                                  QStringLiteral("Path"), QStringLiteral("/opt/thunder dir/thunder")));
-    QCOMPARE(Registry::readString(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd"),
-                                  QStringLiteral("Path"), &found),
+    QVERIFY(Registry::writeString(
+        QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd\\"),
+        QStringLiteral("Path"), QStringLiteral("/opt/thunder dir/thunder")));
+    QCOMPARE(Registry::readString(
+                 QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd"),
+                 QStringLiteral("Path"), &found),
              QStringLiteral("/opt/thunder dir/thunder"));
     QVERIFY(found);
     // The unnamed value of a key.
@@ -140,15 +149,71 @@ void TestPlatform::registryStandIn()
              QStringLiteral("\"/usr/bin/browser\" %1"));
 }
 
-void TestPlatform::launcherPassesOneArgumentAndRefusesLineBreaks()
+void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
 {
     RecordingLauncher launcher;
-    QVERIFY(Launcher::startDetached(launcher.program(), {QStringLiteral("a\" --evil \"b c")}));
-    const auto launches = launcher.launches();
-    QCOMPARE(launches.size(), 1);
-    QCOMPARE(launches[0], QStringList{QStringLiteral("a\" --evil \"b c")});
-    QVERIFY(!Launcher::startDetached(launcher.program(), {QStringLiteral("a\nb")}));
+    const QString program = launcher.program();
+    // Refused as any argument: an option, or a control character anywhere.
+    const QStringList misread = {QStringLiteral("-x"),    QStringLiteral("--renderer-cmd-prefix=sh"),
+                                 QStringLiteral("a\nb"),  QStringLiteral("a\rb"),
+                                 QStringLiteral("a\tb"),  QStringLiteral("a") + QChar(0) + QStringLiteral("b"),
+                                 QStringLiteral("a\x7f"), QStringLiteral("http://x/\u0085")};
+    for (const QString& argument : misread) {
+        QVERIFY2(!Launcher::startDetached(program, {QStringLiteral("ok"), argument}), qPrintable(argument));
+        QVERIFY2(!Launcher::openAddress(program, argument), qPrintable(argument));
+    }
+    // Refused as an address: whatever names a local file.
+    const QStringList localFiles = {QStringLiteral("file:///etc/passwd"),
+                                    QStringLiteral("FILE:/etc/passwd"),
+                                    QStringLiteral("/etc/passwd"),
+                                    QStringLiteral("  /etc/passwd"),
+                                    QStringLiteral("~/.profile"),
+                                    QStringLiteral("./run.desktop"),
+                                    QStringLiteral("../x"),
+                                    QStringLiteral("C:\\Windows\\x.exe"),
+                                    QStringLiteral("d:/x"),
+                                    QStringLiteral("\\\\host\\share\\x")};
+    for (const QString& address : localFiles) {
+        QVERIFY2(!Launcher::openAddress(program, address), qPrintable(address));
+        QVERIFY2(!Launcher::openAddress(program, address, Launcher::BareAddress::AsWebAddress), qPrintable(address));
+    }
     QVERIFY(!Launcher::startDetached(QString(), {QStringLiteral("x")}));
+
+    // What passes reaches the program whole, as exactly one argument.
+    const QString quoted = QStringLiteral("http://127.0.0.1/a b?c=\"1\" --evil 'd'");
+    QVERIFY(Launcher::openAddress(program, quoted));
+    QVERIFY(Launcher::startDetached(program, {QStringLiteral("a\" --evil \"b c")}));
+    QTRY_COMPARE_WITH_TIMEOUT(launcher.launches(0).size(), 2, 5000);
+    QTest::qWait(200); // room for a start that should not have happened
+    QList<QStringList> launches = launcher.launches();
+    std::sort(launches.begin(), launches.end());
+    QCOMPARE(launches, (QList<QStringList>{{QStringLiteral("a\" --evil \"b c")}, {quoted}}));
+}
+
+// Runs under LANG=C (tests/platform/CMakeLists.txt): the buttons are Chinese whatever the locale.
+void TestPlatform::standardButtonsReadChinese()
+{
+    QVERIFY(QtTranslations::installChinese());
+    QList<QStringList> seen;
+    QTimer answer;
+    answer.setInterval(20);
+    connect(&answer, &QTimer::timeout, this, [&seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        QStringList texts;
+        for (QAbstractButton* button : box->buttons())
+            texts.append(button->text().remove(QLatin1Char('&')));
+        texts.sort();
+        seen.append(texts);
+        box->reject();
+    });
+    answer.start();
+    QVERIFY(!MessageBoxes::confirm(nullptr, QStringLiteral("点<-确定->")));
+    QVERIFY(!MessageBoxes::askYesNo(nullptr, QStringLiteral("?")));
+    QCOMPARE(seen.size(), 2);
+    QCOMPARE(seen[0], (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
+    QCOMPARE(seen[1], (QStringList{QStringLiteral("否(N)"), QStringLiteral("是(Y)")}));
 }
 
 QTEST_MAIN(TestPlatform)
