@@ -19,14 +19,20 @@ bool isAsciiLetter(QChar c)
     return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
 }
 
+// The text as a program reads it: browsers drop leading white space (Chromium trims every
+// argument before it looks for an option), so the checks do too.
+QStringView trimmedStart(const QString& text)
+{
+    qsizetype start = 0;
+    while (start < text.size() && text.at(start).isSpace())
+        ++start;
+    return QStringView(text).mid(start);
+}
+
 // The reason an address names a local file, or nullptr.
 const char* localFileReason(const QString& address)
 {
-    // A browser skips leading blanks, so the check does too.
-    qsizetype start = 0;
-    while (start < address.size() && address.at(start) == QLatin1Char(' '))
-        ++start;
-    const QStringView text = QStringView(address).mid(start);
+    const QStringView text = trimmedStart(address);
     if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
         return "file address";
     if (text.startsWith(QLatin1Char('/')) || text.startsWith(QLatin1Char('\\')))
@@ -40,7 +46,7 @@ const char* localFileReason(const QString& address)
 
 const char* argumentReason(const QString& argument)
 {
-    if (argument.startsWith(QLatin1Char('-')))
+    if (trimmedStart(argument).startsWith(QLatin1Char('-')))
         return "option";
     for (const QChar c : argument) {
         if (isControl(c))
@@ -73,8 +79,8 @@ bool hasScheme(const QString& address)
         const QChar c = address.at(i);
         if (c == QLatin1Char(':'))
             return true;
-        if (!isAsciiLetter(c) && !c.isDigit() && c != QLatin1Char('+') && c != QLatin1Char('-') &&
-            c != QLatin1Char('.'))
+        if (!isAsciiLetter(c) && !(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && c != QLatin1Char('+') &&
+            c != QLatin1Char('-') && c != QLatin1Char('.'))
             return false;
     }
     return false;

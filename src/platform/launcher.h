@@ -21,13 +21,13 @@ enum class BareAddress {
 
 // Starts the program with the given arguments; false, and nothing started, when the program is
 // empty, the start fails, or an argument could be taken for an option or for more than one
-// argument: it starts with "-" or holds a control character.
+// argument: it starts with "-" (after any white space) or holds a control character.
 bool startDetached(const QString& program, const QStringList& arguments);
 
 // Starts the program with one address as its only argument; false, and nothing started, when the
 // program is empty, the start fails, the address is refused as an argument (above), or it names a
-// local file: a "file:" scheme, or text that starts with "/", "\", "~", "." or a drive letter
-// such as "C:".
+// local file: a "file:" scheme, or text that starts (after any white space) with "/", "\", "~",
+// "." or a drive letter such as "C:".
 bool openAddress(const QString& program, const QString& address, BareAddress bare = BareAddress::AsGiven);
 
 } // namespace Launcher

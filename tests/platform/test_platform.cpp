@@ -154,10 +154,15 @@ void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
     RecordingLauncher launcher;
     const QString program = launcher.program();
     // Refused as any argument: an option, or a control character anywhere.
-    const QStringList misread = {QStringLiteral("-x"),    QStringLiteral("--renderer-cmd-prefix=sh"),
-                                 QStringLiteral("a\nb"),  QStringLiteral("a\rb"),
-                                 QStringLiteral("a\tb"),  QStringLiteral("a") + QChar(0) + QStringLiteral("b"),
-                                 QStringLiteral("a\x7f"), QStringLiteral("http://x/\u0085")};
+    const QStringList misread = {QStringLiteral("-x"),
+                                 QStringLiteral("--renderer-cmd-prefix=sh"),
+                                 QStringLiteral(" \u3000--renderer-cmd-prefix=sh"),
+                                 QStringLiteral("a\nb"),
+                                 QStringLiteral("a\rb"),
+                                 QStringLiteral("a\tb"),
+                                 QStringLiteral("a") + QChar(0) + QStringLiteral("b"),
+                                 QStringLiteral("a\x7f"),
+                                 QStringLiteral("http://x/\u0085")};
     for (const QString& argument : misread) {
         QVERIFY2(!Launcher::startDetached(program, {QStringLiteral("ok"), argument}), qPrintable(argument));
         QVERIFY2(!Launcher::openAddress(program, argument), qPrintable(argument));
