@@ -191,13 +191,10 @@ void TestMainShell::noBrowserCommandUsesXdgOpen()
     QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 1 + kept.size(), 5000);
     qputenv("PATH", path);
 
-    QList<QStringList> launches = m_browser->launches();
-    std::sort(launches.begin(), launches.end());
-    QList<QStringList> expected = {{QStringLiteral("http://www.qorvex.com")}};
+    const QList<QStringList> launches = m_browser->launches();
+    QVERIFY(launches.contains(QStringList{QStringLiteral("http://www.qorvex.com")}));
     for (const QString& address : kept)
-        expected.append({address});
-    std::sort(expected.begin(), expected.end());
-    QCOMPARE(launches, expected);
+        QVERIFY2(launches.contains(QStringList{address}), qPrintable(address));
 }
 
 void TestMainShell::linkButtonsWithoutSettings()
@@ -400,12 +397,9 @@ void TestMainShell::advertisementStripNeverGrowsTheWindow()
     // The strip follows the window's height, down to nothing at the window's smallest.
     window->resize(size.width(), 450);
     QTRY_COMPARE(window->lv1->height(), 100);
-    QCOMPARE(window->minimumHeight(), minimum);
     window->resize(size.width(), minimum);
     QTRY_COMPARE(window->pnlAdver->height(), 0);
-    QCOMPARE(window->height(), minimum);
-    window->resize(size);
-    QTRY_COMPARE(window->lv1->height(), 100);
+    QCOMPARE(window->minimumHeight(), minimum);
 }
 
 void TestMainShell::advertisementHidesAfterItsDisplayTime()

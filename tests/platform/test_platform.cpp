@@ -153,35 +153,16 @@ void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
 {
     RecordingLauncher launcher;
     const QString program = launcher.program();
-    // Refused as any argument: an option, or a control character anywhere.
-    const QStringList misread = {QStringLiteral("-x"),
-                                 QStringLiteral("--renderer-cmd-prefix=sh"),
-                                 QStringLiteral(" \u3000--renderer-cmd-prefix=sh"),
-                                 QStringLiteral("a\nb"),
-                                 QStringLiteral("a\rb"),
-                                 QStringLiteral("a\tb"),
-                                 QStringLiteral("a") + QChar(0) + QStringLiteral("b"),
-                                 QStringLiteral("a\x7f"),
-                                 QStringLiteral("http://x/\u0085")};
-    for (const QString& argument : misread) {
-        QVERIFY2(!Launcher::startDetached(program, {QStringLiteral("ok"), argument}), qPrintable(argument));
-        QVERIFY2(!Launcher::openAddress(program, argument), qPrintable(argument));
+    // Refused as any argument: an option (white space before it too), a control character anywhere.
+    for (QStringView argument : {u"--renderer-cmd-prefix=sh", u" \u3000-x", u"a\nb", u"a\tb", u"a\x7f", u"x\u0085"}) {
+        QVERIFY2(!Launcher::startDetached(program, {argument.toString()}), qPrintable(argument.toString()));
+        QVERIFY2(!Launcher::openAddress(program, argument.toString()), qPrintable(argument.toString()));
     }
     // Refused as an address: whatever names a local file.
-    const QStringList localFiles = {QStringLiteral("file:///etc/passwd"),
-                                    QStringLiteral("FILE:/etc/passwd"),
-                                    QStringLiteral("/etc/passwd"),
-                                    QStringLiteral("  /etc/passwd"),
-                                    QStringLiteral("~/.profile"),
-                                    QStringLiteral("./run.desktop"),
-                                    QStringLiteral("../x"),
-                                    QStringLiteral("C:\\Windows\\x.exe"),
-                                    QStringLiteral("d:/x"),
-                                    QStringLiteral("\\\\host\\share\\x")};
-    for (const QString& address : localFiles) {
-        QVERIFY2(!Launcher::openAddress(program, address), qPrintable(address));
-        QVERIFY2(!Launcher::openAddress(program, address, Launcher::BareAddress::AsWebAddress), qPrintable(address));
-    }
+    for (QStringView address :
+         {u"file:///etc/passwd", u"FILE:/x", u" /etc/passwd", u"~/.profile", u"./a.desktop", u"C:\\x.exe", u"\\\\h\\x"})
+        QVERIFY2(!Launcher::openAddress(program, address.toString(), Launcher::BareAddress::AsWebAddress),
+                 qPrintable(address.toString()));
     QVERIFY(!Launcher::startDetached(QString(), {QStringLiteral("x")}));
 
     // What passes reaches the program whole, as exactly one argument.
@@ -199,26 +180,19 @@ void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
 void TestPlatform::standardButtonsReadChinese()
 {
     QVERIFY(QtTranslations::installChinese());
-    QList<QStringList> seen;
-    QTimer answer;
-    answer.setInterval(20);
+    QStringList seen;
+    QTimer answer; // answers the box once it shows
     connect(&answer, &QTimer::timeout, this, [&seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        QStringList texts;
-        for (QAbstractButton* button : box->buttons())
-            texts.append(button->text().remove(QLatin1Char('&')));
-        texts.sort();
-        seen.append(texts);
-        box->reject();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            for (QAbstractButton* button : box->buttons())
+                seen.append(button->text());
+            box->reject();
+        }
     });
-    answer.start();
+    answer.start(20);
     QVERIFY(!MessageBoxes::confirm(nullptr, QStringLiteral("点<-确定->")));
-    QVERIFY(!MessageBoxes::askYesNo(nullptr, QStringLiteral("?")));
-    QCOMPARE(seen.size(), 2);
-    QCOMPARE(seen[0], (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
-    QCOMPARE(seen[1], (QStringList{QStringLiteral("否(N)"), QStringLiteral("是(Y)")}));
+    seen.sort();
+    QCOMPARE(seen, (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
 }
 
 QTEST_MAIN(TestPlatform)
