@@ -25,12 +25,10 @@ void OpenInDefaultBrowser(const QString& address)
     const QString command =
         Registry::readString(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(), &found);
     if (found) {
-        Launcher::startDetached(BrowserProgramFromCommand(command), {address});
+        Launcher::openAddress(BrowserProgramFromCommand(command), address);
         return;
     }
     // A browser reads "www.qorvex.com" as a web address; xdg-open would look for a file of that
-    // name and open nothing, so an address without a scheme gets "http://" on this path.
-    const bool hasScheme = address.contains(QLatin1String("://"));
-    Launcher::startDetached(BrowserProgramFromCommand(kDefaultCommand),
-                            {hasScheme ? address : QStringLiteral("http://") + address});
+    // name and open nothing, so a bare address gets "http://" on this path.
+    Launcher::openAddress(BrowserProgramFromCommand(kDefaultCommand), address, Launcher::BareAddress::AsWebAddress);
 }

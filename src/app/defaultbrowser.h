@@ -8,5 +8,6 @@ QString BrowserProgramFromCommand(const QString& command);
 
 // Opens an address in the user's default web browser: the program of the registry command under
 // HKEY_CLASSES_ROOT\HTTP\Shell\open\command (or "xdg-open" where the registry has none), started
-// with the address as its only argument, never through a shell. Reports nothing.
+// with the address as its only argument, never through a shell. An address that could be taken for
+// an option or that names a local file opens nothing (Launcher::openAddress). Reports nothing.
 void OpenInDefaultBrowser(const QString& address);

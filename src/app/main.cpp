@@ -1,7 +1,10 @@
 #include "app/mainwindowopener.h"
+#include "app/sites.h"
 #include "app/tformdeclare.h"
 #include "app/tformmain.h"
 #include "app/windowrefs.h"
+#include "platform/messageboxes.h"
+#include "platform/qttranslations.h"
 #include "platform/singleinstance.h"
 
 #include <QApplication>
@@ -13,8 +16,11 @@ int main(int argc, char* argv[])
     // Hiding the main window (Alt+F1) or destroying the declaration must not end the program:
     // it ends only through EndProgram.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The interface is Chinese whatever the locale: Qt's own buttons and dialogs too.
+    QtTranslations::installChinese();
+    MessageBoxes::setApplicationTitle(Sites::applicationTitle());
 
-    // One instance per user session. A later start asks the first one to bring its main window to
+    // One instance per desktop session. A later start asks the first one to bring its main window to
     // the front (nothing happens while it still shows the declaration) and ends without a window.
     SingleInstance instance(QStringLiteral("TheStandard"));
     if (!instance.claim()) {

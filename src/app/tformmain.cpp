@@ -19,6 +19,7 @@
 #include <QShortcut>
 #include <QVariantAnimation>
 
+#include <algorithm>
 #include <optional>
 
 TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
@@ -38,7 +39,8 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
     setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
     aplctnvntsAdver = new RightClickBarrier(pnlAdver, this);
     watchPointerForWeibo();
-    EdtSearch->setFocus(); // the keyword box is where the user starts typing
+    centralWidget()->installEventFilter(this); // the advertisement strip follows the window's height
+    EdtSearch->setFocus();                     // the keyword box is where the user starts typing
 
     tmr1.setInterval(10);
     Tmrchkupdate.setInterval(1000);
@@ -171,6 +173,8 @@ QString TFormmain::statusPanelText(int panel) const
 
 bool TFormmain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        fitAdvertisementStrip();
     if (event->type() == QEvent::MouseMove)
         weiboPointerMoved(watched, event);
     if (watched == EdtSearch && event->type() == QEvent::KeyPress) {
@@ -334,14 +338,22 @@ void TFormmain::ShowAdvertisement()
     const RemoteConfiguration& config = RemoteConfig();
     if (!RemoteConfiguration::isSet(config.AdverDef))
         return;
+    if (m_adverHeight < 0) {
+        // The window keeps the minimum height it has without the strip (the strip fits itself into
+        // what the window has); the strip's own height is the laid-out one until one is given.
+        centralWidget()->setMinimumHeight(centralWidget()->minimumSizeHint().height());
+        m_adverHeight = pnlAdver->maximumHeight();
+    }
     pnlAdver->show();
+    fitAdvertisementStrip();
     wbAdver->navigate(CodePage::fromGbk(config.AdWebAdr));
 
     if (RemoteConfiguration::isSet(config.AdpnlHeight)) {
         const std::optional<int> height = decimalValue(config.AdpnlHeight);
         if (!height)
             return; // a malformed height ends the step
-        pnlAdver->setFixedHeight(*height);
+        m_adverHeight = *height;
+        fitAdvertisementStrip();
     }
 
     // Switching on a running timer leaves its period alone; only a new display time restarts it.
@@ -354,6 +366,17 @@ void TFormmain::ShowAdvertisement()
         TmrShowtime.stop(); // the strip stays until it is closed
     else
         TmrShowtime.start(*showtime);
+}
+
+void TFormmain::fitAdvertisementStrip()
+{
+    if (m_adverHeight < 0 || pnlAdver->isHidden())
+        return;
+    // The strip and the result list share what the fixed panels above and below leave; the list
+    // keeps at least kMinListHeight of it.
+    constexpr int kMinListHeight = 100;
+    const int shared = centralWidget()->height() - pnltop->minimumHeight() - pnlButtonPnl->minimumHeight();
+    pnlAdver->setFixedHeight(std::clamp(shared - kMinListHeight, 0, m_adverHeight));
 }
 
 void TFormmain::TmrShowtimeTimer()

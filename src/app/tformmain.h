@@ -138,6 +138,9 @@ private:
     void openSwitchedPage(const QByteArray& switchValue, const QByteArray& address, const QString& builtIn,
                           const QByteArray& counterPath);
     QVariantAnimation* m_showAnimation = nullptr;
+    // The advertisement strip takes its given height only as far as the result list keeps 100 px.
+    void fitAdvertisementStrip();
+    int m_adverHeight = -1; // the strip's given height; -1 until it is first shown
 
     GlobalHotKey* m_hotKey = nullptr;
     bool m_animated = false;

@@ -1,7 +1,5 @@
 #include "platform/messageboxes.h"
 
-#include "app/sites.h"
-
 #include <QMessageBox>
 
 namespace {
@@ -10,6 +8,12 @@ MessageBoxes::Responder& responder()
 {
     static MessageBoxes::Responder instance;
     return instance;
+}
+
+QString& applicationTitle()
+{
+    static QString title;
+    return title;
 }
 
 MessageBoxes::Answer ask(QWidget* owner, const MessageBoxes::Request& request)
@@ -61,14 +65,19 @@ void setResponderForTesting(Responder newResponder)
     responder() = std::move(newResponder);
 }
 
+void setApplicationTitle(const QString& title)
+{
+    applicationTitle() = title;
+}
+
 void inform(QWidget* owner, const QString& text)
 {
-    ask(owner, {Kind::Plain, Sites::applicationTitle(), text});
+    ask(owner, {Kind::Plain, applicationTitle(), text});
 }
 
 void error(QWidget* owner, const QString& text)
 {
-    ask(owner, {Kind::Error, Sites::applicationTitle(), text});
+    ask(owner, {Kind::Error, applicationTitle(), text});
 }
 
 bool confirm(QWidget* owner, const QString& text, const QString& caption)

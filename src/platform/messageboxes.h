@@ -23,6 +23,9 @@ struct Request {
 using Responder = std::function<Answer(const Request&)>;
 void setResponderForTesting(Responder responder); // an empty responder restores real dialogs
 
+// The application title that captions notices and error boxes; set once at start.
+void setApplicationTitle(const QString& title);
+
 void inform(QWidget* owner, const QString& text);
 void error(QWidget* owner, const QString& text);
 // True only when the user answered OK.

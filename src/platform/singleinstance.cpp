@@ -22,6 +22,28 @@ QString userTag()
 #endif
 }
 
+// The desktop session this process belongs to, as a file name part: its Wayland display, else its
+// X display (screen number dropped, ":0.0" is the display ":0"); empty without either.
+QString sessionTag()
+{
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty()) {
+        display = qEnvironmentVariable("DISPLAY");
+        const qsizetype colon = display.lastIndexOf(QLatin1Char(':'));
+        const qsizetype dot = display.indexOf(QLatin1Char('.'), colon + 1);
+        if (colon >= 0 && dot > colon)
+            display.truncate(dot);
+    }
+    QString tag;
+    for (const QChar c : QStringView(display).left(64)) {
+        const bool plain =
+            (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+            (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') || c == QLatin1Char('.');
+        tag.append(plain ? c : QLatin1Char('_'));
+    }
+    return tag;
+}
+
 QString runtimeFolder()
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -37,6 +59,11 @@ QString runtimeFolder()
 SingleInstance::SingleInstance(const QString& name, QObject* parent)
     : QObject(parent), m_name(name), m_folder(runtimeFolder())
 {
+    // Each desktop session has its own instance: another session of the same user shares the
+    // runtime folder, so the names carry the display.
+    const QString session = sessionTag();
+    if (!session.isEmpty())
+        m_name += QLatin1Char('-') + session;
 }
 
 SingleInstance::~SingleInstance()

@@ -8,9 +8,11 @@
 class QLocalServer;
 class QLockFile;
 
-// One instance of the program per user session. The first start holds a lock file in the per-user
+// One instance of the program per desktop session. The first start holds a lock file in the per-user
 // runtime folder for its whole life and listens on a local socket beside it; a later start finds the
-// lock taken, asks the first one to come to the front through the socket, and gives up.
+// lock taken, asks the first one to come to the front through the socket, and gives up. Both names
+// carry the session's display ($WAYLAND_DISPLAY, else $DISPLAY, read at construction), so another
+// desktop session of the same user has an instance of its own.
 // The lock is atomic, so two starts at the same moment still give one instance, and a lock left by
 // a process that no longer runs is taken over.
 class SingleInstance final : public QObject {

@@ -7,24 +7,9 @@
 
 namespace HandOff {
 
-bool isSafeArgument(const QString& argument)
+void openPlayAddress(const QByteArray& playAddress)
 {
-    if (argument.startsWith(QLatin1Char('-')))
-        return false;
-    for (const QChar c : argument) {
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar(0))
-            return false;
-    }
-    return true;
-}
-
-bool openPlayAddress(const QByteArray& playAddress)
-{
-    const QString address = CodePage::fromGbk(playAddress);
-    if (!isSafeArgument(address))
-        return false;
-    OpenInDefaultBrowser(address);
-    return true;
+    OpenInDefaultBrowser(CodePage::fromGbk(playAddress));
 }
 
 QString thunderPath()
@@ -36,10 +21,7 @@ QString thunderPath()
 
 bool startThunder(const QString& path, const QByteArray& informationKey)
 {
-    const QString key = CodePage::fromGbk(informationKey);
-    if (path.isEmpty() || !isSafeArgument(key))
-        return false;
-    return Launcher::startDetached(path, {key});
+    return Launcher::startDetached(path, {CodePage::fromGbk(informationKey)});
 }
 
 } // namespace HandOff

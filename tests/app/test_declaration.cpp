@@ -72,6 +72,7 @@ void TestDeclaration::initTestCase()
     // The main window asks for its settings a second after it opens: keep that local and refused.
     qputenv("QUVO_PRODUCT_SERVER", "http://127.0.0.1:9");
     qputenv("QUVO_SEARCH_SITE", "http://127.0.0.1:9");
+    MessageBoxes::setApplicationTitle(Sites::applicationTitle()); // as the program's start does
 }
 
 void TestDeclaration::cleanup()

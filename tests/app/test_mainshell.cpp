@@ -77,6 +77,7 @@ private Q_SLOTS:
     void quitConfirmationOnEveryWayOfClosing();
     void advertisementStep_data();
     void advertisementStep();
+    void advertisementStripNeverGrowsTheWindow();
     void advertisementHidesAfterItsDisplayTime();
     void advertisementCloseButtonAndRightClicks();
     void weiboPictureFollowsThePointer();
@@ -171,7 +172,8 @@ void TestMainShell::browserCommandParsing()
 }
 
 // Without a browser command the address goes to xdg-open (found on PATH); a bare host such as the
-// home page's gets a scheme there, or xdg-open would take it for a file name.
+// home page's gets a scheme there, or xdg-open would take it for a file name. Addresses with a
+// scheme of their own keep it.
 void TestMainShell::noBrowserCommandUsesXdgOpen()
 {
     m_registry = std::make_unique<TemporaryRegistry>(); // no browser command
@@ -180,15 +182,19 @@ void TestMainShell::noBrowserCommandUsesXdgOpen()
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
 
+    const QStringList kept = {QStringLiteral("http://127.0.0.1/a?b=1"), QStringLiteral("magnet:?xt=urn:btih:AAA&dn=a"),
+                              QStringLiteral("thunder://QUFodHRwOi8veC9hLnJhcg=="),
+                              QStringLiteral("ed2k://|file|a.rar|1|ABC|/")};
     OpenInDefaultBrowser(QStringLiteral("www.qorvex.com"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 1, 3000);
-    OpenInDefaultBrowser(QStringLiteral("http://127.0.0.1/a?b=1"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 2, 3000);
+    for (const QString& address : kept)
+        OpenInDefaultBrowser(address);
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 1 + kept.size(), 5000);
     qputenv("PATH", path);
 
     const QList<QStringList> launches = m_browser->launches();
     QVERIFY(launches.contains(QStringList{QStringLiteral("http://www.qorvex.com")}));
-    QVERIFY(launches.contains(QStringList{QStringLiteral("http://127.0.0.1/a?b=1")}));
+    for (const QString& address : kept)
+        QVERIFY2(launches.contains(QStringList{address}), qPrintable(address));
 }
 
 void TestMainShell::linkButtonsWithoutSettings()
@@ -216,19 +222,26 @@ void TestMainShell::switchedPages_data()
     QTest::addColumn<QByteArray>("switchValue");
     QTest::addColumn<QByteArray>("address");
     QTest::addColumn<bool>("microblog");
-    QTest::addColumn<QString>("opened"); // empty: nothing at all happens
+    QTest::addColumn<QString>("opened"); // empty: no browser starts
+    QTest::addColumn<bool>("counted");
 
     const QByteArray gbkAddress = CodePage::toGbk(QStringLiteral("http://127.0.0.1/反馈"));
-    QTest::newRow("feedback switch 1, address 0") << QByteArray("1") << QByteArray("0") << false << QString();
+    QTest::newRow("feedback switch 1, address 0") << QByteArray("1") << QByteArray("0") << false << QString() << false;
     QTest::newRow("feedback switch 1, address GBK")
-        << QByteArray("1") << gbkAddress << false << QStringLiteral("http://127.0.0.1/反馈");
+        << QByteArray("1") << gbkAddress << false << QStringLiteral("http://127.0.0.1/反馈") << true;
     QTest::newRow("feedback switch 0 ignores the address")
         << QByteArray("0") << QByteArray("http://127.0.0.1/f") << false
-        << QStringLiteral("http://www.qorvex.com/建议反馈/");
+        << QStringLiteral("http://www.qorvex.com/建议反馈/") << true;
     QTest::newRow("microblog switch 2, address set")
-        << QByteArray("2") << QByteArray("http://127.0.0.1/w") << true << QStringLiteral("http://127.0.0.1/w");
+        << QByteArray("2") << QByteArray("http://127.0.0.1/w") << true << QStringLiteral("http://127.0.0.1/w") << true;
     QTest::newRow("microblog switch empty")
-        << QByteArray() << QByteArray("http://127.0.0.1/w") << true << Sites::microblogAddress();
+        << QByteArray() << QByteArray("http://127.0.0.1/w") << true << Sites::microblogAddress() << true;
+    // The document travels over plain HTTP: an address that would be an option of the browser, or a
+    // local file, starts nothing (like an unusable browser command, the counter still counts).
+    QTest::newRow("feedback address is an option")
+        << QByteArray("1") << QByteArray("--renderer-cmd-prefix=xterm") << false << QString() << true;
+    QTest::newRow("microblog address is a local file")
+        << QByteArray("1") << QByteArray("file:///etc/passwd") << true << QString() << true;
 }
 
 void TestMainShell::switchedPages()
@@ -237,6 +250,7 @@ void TestMainShell::switchedPages()
     QFETCH(QByteArray, address);
     QFETCH(bool, microblog);
     QFETCH(QString, opened);
+    QFETCH(bool, counted);
     RemoteConfiguration& config = RemoteConfig();
     (microblog ? config.AttentionDef : config.FeedbackDef) = switchValue;
     (microblog ? config.AttentionAdr : config.FeedAdr) = address;
@@ -247,13 +261,11 @@ void TestMainShell::switchedPages()
     const QList<QStringList> launches = m_browser->launches(opened.isEmpty() ? 700 : 3000);
     const QString counter =
         microblog ? QStringLiteral("GET /update/WeiBo.php") : QStringLiteral("GET /update/Feedbk.php");
-    if (opened.isEmpty()) {
+    if (opened.isEmpty())
         QVERIFY(launches.isEmpty());
-        QVERIFY(counterRequests().isEmpty());
-    } else {
+    else
         QCOMPARE(launches, (QList<QStringList>{QStringList{opened}}));
-        QCOMPARE(counterRequests(), QStringList{counter});
-    }
+    QCOMPARE(counterRequests(), counted ? QStringList{counter} : QStringList());
 }
 
 void TestMainShell::quitConfirmationOnEveryWayOfClosing_data()
@@ -363,6 +375,31 @@ void TestMainShell::advertisementStep()
         else
             QVERIFY2(remaining < interval - 400, qPrintable(QString::number(remaining)));
     }
+}
+
+void TestMainShell::advertisementStripNeverGrowsTheWindow()
+{
+    RemoteConfig().AdverDef = "1";
+    RemoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
+    RemoteConfig().AdpnlHeight = "2000";
+    auto window = makeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    const QSize size = window->size();
+    const int minimum = window->minimumHeight();
+
+    // The strip takes all it may: the list keeps exactly its 100 px, the window stays as it was.
+    window->ShowAdvertisement();
+    QTRY_COMPARE(window->lv1->height(), 100);
+    QVERIFY(window->pnlAdver->height() > 300);
+    QCOMPARE(window->size(), size);
+    QCOMPARE(window->minimumHeight(), minimum);
+
+    // The strip follows the window's height, down to nothing at the window's smallest.
+    window->resize(size.width(), 450);
+    QTRY_COMPARE(window->lv1->height(), 100);
+    window->resize(size.width(), minimum);
+    QTRY_COMPARE(window->pnlAdver->height(), 0);
+    QCOMPARE(window->minimumHeight(), minimum);
 }
 
 void TestMainShell::advertisementHidesAfterItsDisplayTime()

@@ -3,8 +3,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +39,7 @@ private Q_SLOTS:
     void laterStartIsRefusedAndAsksTheFirstToComeForward();
     void lockOfADeadProcessIsTakenOver();
     void simultaneousStartsGiveOneInstance();
+    void eachDesktopSessionHasItsOwnInstance();
 
 private:
     std::unique_ptr<QTemporaryDir> m_runtime;
@@ -115,6 +118,22 @@ void TestSingleInstance::simultaneousStartsGiveOneInstance()
     for (auto& start : starts)
         QVERIFY(start->wait(10000));
     QCOMPARE(winners.load(), 1);
+}
+
+void TestSingleInstance::eachDesktopSessionHasItsOwnInstance()
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    const auto restore = qScopeGuard([&] { qputenv("DISPLAY", display); });
+    qunsetenv("WAYLAND_DISPLAY"); // the X display names the session here
+    qputenv("DISPLAY", ":41");
+    SingleInstance first(kName);
+    QVERIFY(first.claim());
+    qputenv("DISPLAY", ":41.0"); // the same display, its screen named
+    QVERIFY(!SingleInstance(kName).claim());
+    qputenv("DISPLAY", "../x/:42");
+    SingleInstance second(kName);
+    QVERIFY(second.claim());
+    QCOMPARE(QFileInfo(second.lockFilePath()).path(), m_runtime->path()); // whatever the display holds
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -1,19 +1,26 @@
 // The platform adapters: code page boundary, HTTP client and its asynchronous calls, counter pages,
-// registry stand-in, launcher.
+// registry stand-in, launcher, Qt's texts.
 #include "localhttpserver.h"
 #include "platform/codepage.h"
 #include "platform/counterbrowser.h"
 #include "platform/httpcall.h"
 #include "platform/httpclient.h"
 #include "platform/launcher.h"
+#include "platform/messageboxes.h"
+#include "platform/qttranslations.h"
 #include "platform/registry.h"
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QLoggingCategory>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
+#include <algorithm>
 #include <mutex>
 #include <thread>
 
@@ -30,7 +37,8 @@ private Q_SLOTS:
     void asyncCallGivenUpReportsNothing();
     void counterPagesLeaveInOrder();
     void registryStandIn();
-    void launcherPassesOneArgumentAndRefusesLineBreaks();
+    void launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles();
+    void standardButtonsReadChinese();
 };
 
 void TestPlatform::gbkRoundTripAndUnmappable()
@@ -326,15 +334,50 @@ void TestPlatform::registryStandIn()
              QStringLiteral("\"/usr/bin/browser\" %1"));
 }
 
-void TestPlatform::launcherPassesOneArgumentAndRefusesLineBreaks()
+void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
 {
     RecordingLauncher launcher;
-    QVERIFY(Launcher::startDetached(launcher.program(), {QStringLiteral("a\" --evil \"b c")}));
-    const auto launches = launcher.launches();
-    QCOMPARE(launches.size(), 1);
-    QCOMPARE(launches[0], QStringList{QStringLiteral("a\" --evil \"b c")});
-    QVERIFY(!Launcher::startDetached(launcher.program(), {QStringLiteral("a\nb")}));
+    const QString program = launcher.program();
+    // Refused as any argument: an option (white space before it too), a control character anywhere.
+    for (QStringView argument : {u"--renderer-cmd-prefix=sh", u" \u3000-x", u"a\nb", u"a\tb", u"a\x7f", u"x\u0085"}) {
+        QVERIFY2(!Launcher::startDetached(program, {argument.toString()}), qPrintable(argument.toString()));
+        QVERIFY2(!Launcher::openAddress(program, argument.toString()), qPrintable(argument.toString()));
+    }
+    // Refused as an address: whatever names a local file.
+    for (QStringView address :
+         {u"file:///etc/passwd", u"FILE:/x", u" /etc/passwd", u"~/.profile", u"./a.desktop", u"C:\\x.exe", u"\\\\h\\x"})
+        QVERIFY2(!Launcher::openAddress(program, address.toString(), Launcher::BareAddress::AsWebAddress),
+                 qPrintable(address.toString()));
     QVERIFY(!Launcher::startDetached(QString(), {QStringLiteral("x")}));
+
+    // What passes reaches the program whole, as exactly one argument.
+    const QString quoted = QStringLiteral("http://127.0.0.1/a b?c=\"1\" --evil 'd'");
+    QVERIFY(Launcher::openAddress(program, quoted));
+    QVERIFY(Launcher::startDetached(program, {QStringLiteral("a\" --evil \"b c")}));
+    QTRY_COMPARE_WITH_TIMEOUT(launcher.launches(0).size(), 2, 5000);
+    QTest::qWait(200); // room for a start that should not have happened
+    QList<QStringList> launches = launcher.launches();
+    std::sort(launches.begin(), launches.end());
+    QCOMPARE(launches, (QList<QStringList>{{QStringLiteral("a\" --evil \"b c")}, {quoted}}));
+}
+
+// Runs under LANG=C (tests/platform/CMakeLists.txt): the buttons are Chinese whatever the locale.
+void TestPlatform::standardButtonsReadChinese()
+{
+    QVERIFY(QtTranslations::installChinese());
+    QStringList seen;
+    QTimer answer; // answers the box once it shows
+    connect(&answer, &QTimer::timeout, this, [&seen] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            for (QAbstractButton* button : box->buttons())
+                seen.append(button->text());
+            box->reject();
+        }
+    });
+    answer.start(20);
+    QVERIFY(!MessageBoxes::confirm(nullptr, QStringLiteral("点<-确定->")));
+    seen.sort();
+    QCOMPARE(seen, (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
 }
 
 QTEST_MAIN(TestPlatform)

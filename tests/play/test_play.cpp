@@ -253,12 +253,15 @@ void TestPlay::launchesAreOneArgumentEach()
     addRow(QStringLiteral("a"), hostile, "a\" --evil \"b");
     addRow(QStringLiteral("b"), "http://x/\nrm", "line\nbreak");
     addRow(QStringLiteral("c"), "--remote-debugging-port=9", "-evil");
-    // Refused first (a line break; an option once a remote line leaves the base empty): only the
-    // last start may reach each recording program.
+    addRow(QStringLiteral("d"), "file:///etc/passwd");
+    // Refused first (a line break; an option or a local file once a remote line leaves the base
+    // empty): only the last start may reach each recording program.
     RemoteConfig().CloudDef = "1";
-    m_main->lv1->selectRow(2);
-    m_main->actCloudPlay->trigger();
-    QTest::mouseClick(control<QLabel>(FormSelCloud, "lbl4"), Qt::LeftButton);
+    for (int row : {3, 2}) {
+        m_main->lv1->selectRow(row);
+        m_main->actCloudPlay->trigger();
+        QTest::mouseClick(control<QLabel>(FormSelCloud, "lbl4"), Qt::LeftButton);
+    }
     CloudPlay().rememberLine(1);
     for (int row : {2, 1, 0}) {
         m_main->lv1->selectRow(row);
