@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <vector>
 
 namespace {
 
@@ -73,10 +74,12 @@ bool ResultModel::setHeaderData(int section, Qt::Orientation orientation, const 
 
 void ResultModel::addRow(const ResultRow& row)
 {
-    const auto at =
-        std::upper_bound(m_rows.cbegin(), m_rows.cend(), row, [this](const ResultRow& a, const ResultRow& b) {
-            return RowCompare::compareRows(a, b, m_sortColumn, m_sortDirection) < 0;
-        });
+    const RowCompare::RowKey key = RowCompare::rowKey(row, m_sortColumn);
+    const auto at = std::upper_bound(m_rows.cbegin(), m_rows.cend(), key,
+                                     [this](const RowCompare::RowKey& added, const ResultRow& listed) {
+                                         return RowCompare::compareKeys(added, RowCompare::rowKey(listed, m_sortColumn),
+                                                                        m_sortColumn, m_sortDirection) < 0;
+                                     });
     const int index = int(at - m_rows.cbegin());
     beginInsertRows({}, index, index);
     m_rows.insert(index, row);
@@ -88,11 +91,16 @@ void ResultModel::sortBy(int column, int direction)
     m_sortColumn = column;
     m_sortDirection = direction;
     const int count = int(m_rows.size());
+    std::vector<RowCompare::RowKey> keys;
+    keys.reserve(size_t(count));
+    for (const ResultRow& row : std::as_const(m_rows))
+        keys.push_back(RowCompare::rowKey(row, column));
     QList<int> order(count); // shown position -> position before the sort
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return RowCompare::compareRows(m_rows[a], m_rows[b], column, direction) < 0;
+        return RowCompare::compareKeys(keys[size_t(a)], keys[size_t(b)], column, direction) < 0;
     });
+    keys.clear(); // they point into the rows, which move now
 
     Q_EMIT layoutAboutToBeChanged({}, VerticalSortHint);
     QList<int> newPosition(count);

@@ -23,7 +23,6 @@ private Q_SLOTS:
     void sessionPagesThroughAKeyword();
     void sessionNewKeywordAndClear();
     void sessionFailedFirstPageKeepsThePreviousPaging();
-    void sessionFailedLaterPageIsAskedForAgain();
     void sessionCaptionStaysBusyWhileTheBoxChanges();
     void sessionGoesAwayDuringFetch();
 
@@ -283,22 +282,6 @@ void TestSearchFetch::sessionFailedFirstPageKeepsThePreviousPaging()
     QVERIFY(waitUntilIdle(session));
     QCOMPARE(m_site->requestLog().last(), QStringLiteral("GET /search/new/1"));
     QCOMPARE(record.rows.size(), 100);
-}
-
-void TestSearchFetch::sessionFailedLaterPageIsAskedForAgain()
-{
-    SearchSession session;
-    session.setSiteRoot(m_site->baseUrl());
-    QCOMPARE(session.search("x"), Click::Started);
-    QVERIFY(waitUntilIdle(session));
-    session.setSiteRoot(deadRoot());
-    QCOMPARE(session.search("x"), Click::Started);
-    QVERIFY(waitUntilIdle(session));
-    QCOMPARE(session.caption(), Caption::More);
-    session.setSiteRoot(m_site->baseUrl());
-    QCOMPARE(session.search("x"), Click::Started);
-    QVERIFY(waitUntilIdle(session));
-    QCOMPARE(m_site->requestLog(), (QStringList{QStringLiteral("GET /search/x/1"), QStringLiteral("GET /search/x/2")}));
 }
 
 void TestSearchFetch::sessionCaptionStaysBusyWhileTheBoxChanges()

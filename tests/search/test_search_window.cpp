@@ -27,7 +27,6 @@ private Q_SLOTS:
     void emptyKeywordAndBlankKeyword();
     void changedKeywordStartsAtPageOneAndKeepsRows();
     void captionFollowsInputMethodText();
-    void pageWithoutPaginationAndNewKeywordReset();
     void nonNumericPageCountStillGivesRows();
     void failedFetchGivesThePageBack();
     void clickWhileFetchingIsIgnoredAndCaptionStaysBusy();
@@ -207,24 +206,6 @@ void TestSearchWindow::captionFollowsInputMethodText()
     QApplication::sendEvent(box(), &commit);
     QCOMPARE(box()->text(), QStringLiteral("film电影"));
     QCOMPARE(caption(), idleCaption);
-}
-
-void TestSearchWindow::pageWithoutPaginationAndNewKeywordReset()
-{
-    search(QStringLiteral("first"));
-    waitUntilIdle();
-    QCOMPARE(caption(), moreCaption);
-
-    // The next keyword's page has no pagination block: it has no further page, whatever the
-    // earlier keyword had.
-    m_site.setSwitch(QStringLiteral("search.nopagination"), QStringLiteral("1"));
-    search(QStringLiteral("second"));
-    waitUntilIdle();
-    QCOMPARE(m_window->rowCount(), 50);
-    QCOMPARE(caption(), doneCaption);
-    clickSearch();
-    QCOMPARE(m_boxes->lastText(), allLoaded);
-    QCOMPARE(searchRequests().size(), 2);
 }
 
 void TestSearchWindow::nonNumericPageCountStillGivesRows()
