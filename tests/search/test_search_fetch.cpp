@@ -250,6 +250,19 @@ void TestSearchFetch::sessionNewKeywordAndClear()
     QCOMPARE(m_site->requestLog(),
              (QStringList{QStringLiteral("GET /search/first/1"), QStringLiteral("GET /search/second/1"),
                           QStringLiteral("GET /search/second/1")}));
+
+    // A clear while a page is on its way: its rows still arrive, and the paging starts again too.
+    m_site->setSwitch(QStringLiteral("search.stall"), QStringLiteral("20"));
+    QCOMPARE(session.search("second"), Click::Started);
+    QTRY_COMPARE(m_site->requestLog().size(), 4);
+    session.clearList();
+    m_site->setSwitch(QStringLiteral("search.stall"), QString());
+    QVERIFY(waitUntilIdle(session));
+    QVERIFY(record.counters.last().endsWith(QStringLiteral("25个结果")));
+    QCOMPARE(session.search("second"), Click::Started);
+    QVERIFY(waitUntilIdle(session));
+    QCOMPARE(m_site->requestLog().mid(3),
+             (QStringList{QStringLiteral("GET /search/second/2"), QStringLiteral("GET /search/second/1")}));
 }
 
 void TestSearchFetch::sessionFailedFirstPageKeepsThePreviousPaging()
