@@ -1,12 +1,16 @@
 // Row cutting benchmark: all rows of a 25-row page, of a 1 MB page and of a 4 MB page whose fields
 // all run on to its end, one cut per tick as the row timer does it (PageRows), against the cost of
-// one plain copy of the page.
+// one plain copy of the page. Then the result list's model with the 1000 rows of the largest page
+// the cutter takes: inserting them one by one in a sort order, and re-sorting them, against cutting
+// the same rows.
 #include "platform/codepage.h"
 #include "search/pagerows.h"
+#include "search/resultmodel.h"
 #include "search/rowcut.h"
 #include "searchpage.h"
 
 #include <QCoreApplication>
+#include <QItemSelectionModel>
 #include <QStringList>
 
 #include <algorithm>
@@ -119,6 +123,80 @@ void measure(const char* name, const QByteArray& text, int runs)
                 median(allTicks), percentile(allTicks, 0.99), worstOfQuietest, worstOfQuietest / copy, worstOfAll);
 }
 
+// The model as the window holds it: a selection on one row, which a re-sort has to carry along.
+struct SelectedModel {
+    ResultModel model;
+    QItemSelectionModel selection{&model};
+    void selectRow(int row)
+    {
+        selection.select(model.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+};
+
+void measureModel(int runs)
+{
+    const QByteArray text = page(PageRows::maxRows);
+    QList<ResultRow> rows;
+    PageRows buffer(text);
+    while (const std::optional<ResultRow> row = buffer.takeRow())
+        rows.append(*row);
+    const int n = int(rows.size());
+
+    std::vector<double> cutTotals;
+    std::vector<double> cutTicks;
+    std::vector<double> insertTotals;
+    std::vector<double> inserts;
+    std::vector<double> sorts[2]; // by title, by size
+    bool keptSelection = true;
+    for (int run = 0; run < runs; ++run) {
+        const RunResult cut = cutAll(text);
+        cutTotals.push_back(cut.totalMicroseconds);
+        cutTicks.insert(cutTicks.end(), cut.ticks.begin(), cut.ticks.end());
+
+        // Rows arriving while a sort by size is in force: each one goes to its place.
+        SelectedModel list;
+        list.model.sortBy(ResultModel::SizeColumn, run % 2 == 0 ? 1 : -1);
+        double total = 0;
+        for (const ResultRow& row : rows) {
+            const auto start = Clock::now();
+            list.model.addRow(row);
+            const double one = microseconds(Clock::now() - start);
+            inserts.push_back(one);
+            total += one;
+        }
+        insertTotals.push_back(total);
+
+        // Header clicks on a full list: title and size, each way.
+        list.selectRow(n / 2);
+        const QByteArray selectedKey = list.model.row(n / 2).informationKey;
+        const int orders[4][2] = {{0, 1}, {0, -1}, {1, 1}, {1, -1}};
+        for (const auto& order : orders) {
+            const auto start = Clock::now();
+            list.model.sortBy(order[0], order[1]);
+            sorts[order[0]].push_back(microseconds(Clock::now() - start));
+        }
+        const QModelIndexList selected = list.selection.selectedRows();
+        keptSelection = keptSelection && selected.size() == 1 &&
+                        list.model.row(selected.first().row()).informationKey == selectedKey;
+    }
+    const double cutTotal = median(cutTotals);
+    const double insertTotal = median(insertTotals);
+    std::printf("result model, %d rows (a %lld-byte page), %d runs; baseline: cutting the same rows\n", n,
+                static_cast<long long>(text.size()), runs);
+    std::printf("  cut       all rows %9.1f us, tick median %7.2f us, worst %8.2f us\n", cutTotal, median(cutTicks),
+                *std::max_element(cutTicks.begin(), cutTicks.end()));
+    std::printf("  insert    all rows %9.1f us = %6.2f x cut, one median %7.2f us, p99 %7.2f us, worst %8.2f us\n",
+                insertTotal, insertTotal / cutTotal, median(inserts), percentile(inserts, 0.99),
+                *std::max_element(inserts.begin(), inserts.end()));
+    for (int column = 0; column < 2; ++column) {
+        const double sort = median(sorts[column]);
+        std::printf("  sort by %s  one re-sort median %8.1f us = %5.2f x cut, worst %9.1f us (a tick is 10000 us)\n",
+                    column == 0 ? "title" : "size ", sort, sort / cutTotal,
+                    *std::max_element(sorts[column].begin(), sorts[column].end()));
+    }
+    std::printf("  selection kept across re-sorts: %s\n", keptSelection ? "yes" : "NO");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -142,5 +220,6 @@ int main(int argc, char* argv[])
     measure("25-row page", small, runs);
     measure("1 MB page", big, std::max(1, runs / 4));
     measure("4 MB run-on page", runOnPage(4 * 1024 * 1024), std::max(1, runs / 4));
+    measureModel(std::max(1, runs / 2));
     return 0;
 }

@@ -11,7 +11,6 @@
 #include "platform/messageboxes.h"
 
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -31,8 +30,8 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    setupResultList();
     createListMenu();
+    setupSearch();
     createStatusBar();
     createWeiboPicture();
     setButtonPictures();
@@ -42,7 +41,6 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
     centralWidget()->installEventFilter(this); // the advertisement strip follows the window's height
     EdtSearch->setFocus();                     // the keyword box is where the user starts typing
 
-    tmr1.setInterval(10);
     Tmrchkupdate.setInterval(1000);
     TmrShowtime.setInterval(50000);
     TmrShowtime.start(); // runs from creation
@@ -57,22 +55,6 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
 }
 
 TFormmain::~TFormmain() = default;
-
-void TFormmain::setupResultList()
-{
-    lv1->setColumnHidden(2, true);
-    lv1->setColumnHidden(3, true);
-    QHeaderView* header = lv1->horizontalHeader();
-    header->setMinimumSectionSize(100);
-    header->setSectionResizeMode(0, QHeaderView::Stretch);
-    header->setSectionResizeMode(1, QHeaderView::Fixed);
-    lv1->setColumnWidth(1, 100);
-    header->setSectionsClickable(true);
-    if (QTableWidgetItem* sizeHeader = lv1->horizontalHeaderItem(1))
-        sizeHeader->setTextAlignment(Qt::AlignCenter);
-    lv1->verticalHeader()->setDefaultSectionSize(20);
-    lv1->setStyleSheet(QStringLiteral("QTableWidget { background: white; color: green; font-size: 13px; }"));
-}
 
 void TFormmain::createListMenu()
 {
@@ -116,14 +98,8 @@ void TFormmain::createWeiboPicture()
 
 void TFormmain::connectHandlers()
 {
-    // search
-    connect(BtnSearch, &QPushButton::clicked, this, &TFormmain::btnSearchClick);
+    // search: setupSearch()
     EdtSearch->installEventFilter(this);
-    connect(chkChkJFzh, &QCheckBox::clicked, this, &TFormmain::chkChkJFzhClick);
-    connect(&tmr1, &QTimer::timeout, this, &TFormmain::tmr1Timer);
-    connect(lv1->horizontalHeader(), &QHeaderView::sectionClicked, this, &TFormmain::lv1ColumnClick);
-    connect(btnClear, &QPushButton::clicked, N1, &QAction::trigger);
-    connect(N1, &QAction::triggered, this, &TFormmain::N1Click);
     connect(lv1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { pm1->popup(lv1->viewport()->mapToGlobal(at)); });
 
@@ -327,11 +303,6 @@ std::optional<int> decimalValue(const QByteArray& text)
     return value;
 }
 } // namespace
-
-void TFormmain::presetKeywordBox(const QString& word)
-{
-    EdtSearch->setText(word); // replaced by the search session's rule on merge
-}
 
 void TFormmain::ShowAdvertisement()
 {

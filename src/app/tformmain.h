@@ -1,9 +1,7 @@
 #pragma once
 
 #include "platform/counterbrowser.h"
-#include "search/pagerows.h"
 #include "search/resultrow.h"
-#include "search/searchpaging.h"
 #include "ui_tformmain.h"
 
 #include <QMainWindow>
@@ -17,6 +15,8 @@ struct RemoteConfigurationHooks;
 class QVariantAnimation;
 class GlobalHotKey;
 class RightClickBarrier;
+class ResultModel;
+class SearchSession;
 
 // The main window: search row, result list, button bar, advertisement strip, status bar.
 // Its handlers are defined beside the subsystem they belong to (search/, play/, portals/, config/);
@@ -33,18 +33,10 @@ public:
     QLabel* statPanels[3] = {};
     QFrame* pnlweibo = nullptr;
     QLabel* imgweibo = nullptr;
-    QTimer tmr1;         // row timer, 10 ms
     QTimer Tmrchkupdate; // settings document, once, 1000 ms after creation
     QTimer TmrShowtime;  // advertisement display time, 50000 ms
     CounterBrowser wbAllNum{QStringLiteral("wbAllNum")};
     CounterBrowser wbTjStNum{QStringLiteral("wbTjStNum")};
-
-    // --- search state (search/) ---
-    PageRows mmoserch{QByteArray("wcode")}; // page buffer: GBK text of the page not yet cut into rows
-    SearchPaging paging;
-    qint32 sortColumn = 0;
-    qint32 sortDirection = 0;
-    bool fetchRunning = false; // a page fetch is under way; further search clicks are ignored
 
     // Status bar panel text (0..2).
     void setStatusPanelText(int panel, const QString& text);
@@ -54,7 +46,10 @@ public:
     int rowCount() const;
     std::optional<ResultRow> selectedRow() const;
     ResultRow rowAt(int index) const;
-    void addResultRow(const ResultRow& row); // appends, then places it in the current sort order
+    void addResultRow(const ResultRow& row); // places it in the current sort order
+    // The settings document's word for the keyword box: taken only while the user has neither
+    // edited the box nor searched since start, so it never replaces what the user typed.
+    void presetKeywordBox(const QString& word);
 
     // --- shell (app/) ---
     void btn3Click();
@@ -74,13 +69,11 @@ public:
     // --- search (search/) ---
     void btnSearchClick();
     void EdtSearchKeyPress(int key);
+    void EdtSearchChange(); // any change of the box's text, input methods included
     void chkChkJFzhClick();
-    void tmr1Timer();
     void lv1ColumnClick(int column);
     int lv1Compare(const ResultRow& a, const ResultRow& b) const;
     void N1Click(); // clear list and cache
-    void onPageFetched(const QByteArray& gbkPage, const QByteArray& lastLinkText);
-    void onFetchFailed();
 
     // --- play and hand-off (play/) ---
     void lv1DblClick();
@@ -100,8 +93,6 @@ public:
     void TmrchkupdateTimer();
     // What applying the settings document does to this window (status text, counters, word, strip).
     RemoteConfigurationHooks remoteConfigurationHooks();
-    // Puts the settings document's word into the keyword box; starts no search.
-    void presetKeywordBox(const QString& word);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -113,14 +104,12 @@ private:
     void createListMenu();
     void createWeiboPicture();
     void connectHandlers();
-    void setupResultList();
+    void setupSearch();
 
     // search (search/)
-    bool searchBusy() const; // a page is being fetched or still being cut into rows
-    void startFetch(const QByteArray& keyword);
-    void resortList();
-    QByteArray m_fetchKeyword; // GBK keyword of the fetch under way
-    qint32 m_fetchPage = 0;    // page number of the fetch under way
+    SearchSession* m_search = nullptr;
+    ResultModel* m_results = nullptr; // the rows of lv1
+    bool m_keywordBoxTouched = false; // the user has edited the keyword box or searched
 
     // play and hand-off (play/)
     void runPlayCommand();

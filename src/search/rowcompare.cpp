@@ -71,10 +71,11 @@ std::optional<double> sizeInBytes(const QByteArray& size)
     return std::nullopt;
 }
 
-int compareSizes(const QByteArray& a, const QByteArray& b)
+namespace {
+
+int compareSizeKeys(const std::optional<double>& x, const std::optional<double>& y, const QByteArray& a,
+                    const QByteArray& b)
 {
-    const std::optional<double> x = sizeInBytes(a);
-    const std::optional<double> y = sizeInBytes(b);
     if (x && y)
         return *x < *y ? -1 : (*x > *y ? 1 : 0);
     if (x)
@@ -84,12 +85,34 @@ int compareSizes(const QByteArray& a, const QByteArray& b)
     return compareText(a, b);
 }
 
+} // namespace
+
+int compareSizes(const QByteArray& a, const QByteArray& b)
+{
+    return compareSizeKeys(sizeInBytes(a), sizeInBytes(b), a, b);
+}
+
+RowKey rowKey(const ResultRow& row, int column)
+{
+    if (column == 0)
+        return {&row.title, std::nullopt};
+    return {&row.size, sizeInBytes(row.size)};
+}
+
+int compareKeys(const RowKey& a, const RowKey& b, int column, int direction)
+{
+    if (direction == 0)
+        return 0;
+    const int result =
+        column == 0 ? compareText(*a.text, *b.text) : compareSizeKeys(a.bytes, b.bytes, *a.text, *b.text);
+    return result * (direction < 0 ? -1 : 1);
+}
+
 int compareRows(const ResultRow& a, const ResultRow& b, int column, int direction)
 {
     if (direction == 0)
         return 0;
-    const int result = column == 0 ? compareText(a.title, b.title) : compareSizes(a.size, b.size);
-    return result * (direction < 0 ? -1 : 1);
+    return compareKeys(rowKey(a, column), rowKey(b, column), column, direction);
 }
 
 } // namespace RowCompare

@@ -1,38 +1,35 @@
 // The main window's result list as other subsystems see it: rows, the selected row, adding a row.
 #include "app/tformmain.h"
 
-#include "search/resultlist.h"
+#include "search/resultmodel.h"
+#include "search/rowcompare.h"
+
+#include <QItemSelectionModel>
 
 int TFormmain::rowCount() const
 {
-    return lv1->rowCount();
+    return m_results->rowCount();
 }
 
 ResultRow TFormmain::rowAt(int index) const
 {
-    return ResultList::rowAt(lv1, index);
+    return m_results->row(index);
 }
 
 std::optional<ResultRow> TFormmain::selectedRow() const
 {
-    const QList<QTableWidgetItem*> selected = lv1->selectedItems();
+    const QModelIndexList selected = lv1->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return std::nullopt;
-    return rowAt(selected.first()->row());
+    return rowAt(selected.first().row());
 }
 
 void TFormmain::addResultRow(const ResultRow& row)
 {
-    // The list is always in the current order, so the row's place is found by binary search: after
-    // every row that does not sort after it (upper bound), so equal keys keep their arrival order.
-    int low = 0;
-    int high = lv1->rowCount();
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (lv1Compare(rowAt(middle), row) > 0)
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    ResultList::insertRow(lv1, low, row);
+    m_results->addRow(row);
+}
+
+int TFormmain::lv1Compare(const ResultRow& a, const ResultRow& b) const
+{
+    return RowCompare::compareRows(a, b, m_results->sortColumn(), m_results->sortDirection());
 }

@@ -1,111 +1,102 @@
-// The main window's search handlers: search click, fetch hand-over, row timer, sorting, clearing.
+// The main window's search handlers: they read the keyword box and hand over to the search
+// session, and show what it reports: rows, the search button's caption, the counter text.
 #include "app/tformmain.h"
 
 #include "app/sites.h"
 #include "platform/codepage.h"
 #include "platform/messageboxes.h"
-#include "search/mygetwebthread.h"
-#include "search/resultlist.h"
-#include "search/rowcompare.h"
+#include "search/resultmodel.h"
+#include "search/searchsession.h"
 #include "search/tgbbig5convert.h"
 
-#include <QTableWidgetItem>
-
-#include <algorithm>
-#include <numeric>
+#include <QHeaderView>
 
 namespace {
 
-const QString idleCaption = QStringLiteral("搜     索");
-const QString busyCaption = QStringLiteral("拼命搜索中...");
-const QString moreCaption = QStringLiteral("加 载 更 多");
-const QString doneCaption = QStringLiteral("搜 索 完 毕");
-
-QString counterCaption(int rows)
+QString captionText(SearchSession::Caption caption)
 {
-    return QStringLiteral("    电    影    名        本次共检索到%1个结果").arg(rows);
-}
-
-void setTitleHeader(QTableWidget* list, const QString& text)
-{
-    if (QTableWidgetItem* header = list->horizontalHeaderItem(0))
-        header->setText(text);
+    switch (caption) {
+    case SearchSession::Caption::Busy:
+        return QStringLiteral("拼命搜索中...");
+    case SearchSession::Caption::More:
+        return QStringLiteral("加 载 更 多");
+    case SearchSession::Caption::Done:
+        return QStringLiteral("搜 索 完 毕");
+    case SearchSession::Caption::Idle:
+        break;
+    }
+    return QStringLiteral("搜     索");
 }
 
 } // namespace
 
-bool TFormmain::searchBusy() const
+void TFormmain::setupSearch()
 {
-    // Until the rows of a page are all in, the next page would overwrite the rest of this one.
-    return fetchRunning || tmr1.isActive();
+    m_results = new ResultModel(this);
+    m_results->setHeaderData(ResultModel::TitleColumn, Qt::Horizontal, QStringLiteral("    电    影    名     "));
+    m_results->setHeaderData(ResultModel::SizeColumn, Qt::Horizontal, QStringLiteral("   大    小"));
+    lv1->setModel(m_results);
+    QHeaderView* header = lv1->horizontalHeader();
+    header->setMinimumSectionSize(100);
+    header->setSectionResizeMode(ResultModel::TitleColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(ResultModel::SizeColumn, QHeaderView::Fixed);
+    lv1->setColumnWidth(ResultModel::SizeColumn, 100);
+    header->setSectionsClickable(true);
+    lv1->verticalHeader()->setDefaultSectionSize(20);
+    lv1->setStyleSheet(QStringLiteral("QTableView { background: white; color: green; font-size: 13px; }"));
+
+    m_search = new SearchSession(this);
+    connect(m_search, &SearchSession::rowReady, this, &TFormmain::addResultRow);
+    connect(m_search, &SearchSession::captionChanged, this,
+            [this](SearchSession::Caption caption) { BtnSearch->setText(captionText(caption)); });
+    connect(m_search, &SearchSession::counterTextChanged, this,
+            [this](const QString& text) { m_results->setHeaderData(ResultModel::TitleColumn, Qt::Horizontal, text); });
+
+    connect(BtnSearch, &QPushButton::clicked, this, &TFormmain::btnSearchClick);
+    connect(EdtSearch, &QLineEdit::textChanged, this, &TFormmain::EdtSearchChange);
+    connect(EdtSearch, &QLineEdit::textEdited, this, [this] { m_keywordBoxTouched = true; });
+    connect(chkChkJFzh, &QCheckBox::clicked, this, &TFormmain::chkChkJFzhClick);
+    connect(header, &QHeaderView::sectionClicked, this, &TFormmain::lv1ColumnClick);
+    connect(btnClear, &QPushButton::clicked, N1, &QAction::trigger);
+    connect(N1, &QAction::triggered, this, &TFormmain::N1Click);
 }
 
 void TFormmain::btnSearchClick()
 {
-    if (searchBusy())
+    m_keywordBoxTouched = true;
+    if (m_search->busy())
         return;
     if (chkChkJFzh->isChecked())
         EdtSearch->setText(CodePage::fromGbk(TGBBIG5Convert::ToTraditional(CodePage::toGbk(EdtSearch->text()))));
-    const QByteArray keyword = CodePage::toGbk(EdtSearch->text());
-    if (keyword.isEmpty()) {
+    m_search->setSiteRoot(Sites::searchSite());
+    switch (m_search->search(CodePage::toGbk(EdtSearch->text()))) {
+    case SearchSession::Outcome::EmptyKeyword:
         MessageBoxes::inform(this, QStringLiteral("其实俺也知道你是个好银,可是,尼玛关键词不填,你让我搜神马?"));
-        return;
-    }
-    if (keyword != paging.lastKeyword) {
-        paging.pageCounter = 0;
-        paging.totalPages = 99999;
-        paging.totalPageText = "0"; // an earlier keyword's page count must not carry over
-    } else if (paging.pageCounter >= paging.totalPages) {
+        break;
+    case SearchSession::Outcome::AllLoaded:
         MessageBoxes::inform(this, QStringLiteral("所有内容已加载完毕,如需搜索更多内容,就换个关键词咯!"));
-        return;
+        break;
+    case SearchSession::Outcome::Started:
+    case SearchSession::Outcome::Busy:
+        break;
     }
-    startFetch(keyword);
-}
-
-void TFormmain::startFetch(const QByteArray& keyword)
-{
-    BtnSearch->setText(busyCaption);
-    ++paging.pageCounter;
-    fetchRunning = true;
-    m_fetchKeyword = keyword;
-    m_fetchPage = paging.pageCounter;
-    // A window that goes away first takes the worker with it, which then reports nothing.
-    auto* worker = new MyGetWebThread(keyword, m_fetchPage, Sites::searchSite(), this);
-    connect(worker, &MyGetWebThread::pageFetched, this, &TFormmain::onPageFetched);
-    connect(worker, &MyGetWebThread::fetchFailed, this, &TFormmain::onFetchFailed);
-    worker->start();
-}
-
-void TFormmain::onPageFetched(const QByteArray& gbkPage, const QByteArray& lastLinkText)
-{
-    fetchRunning = false;
-    mmoserch = PageRows(gbkPage);
-    if (!lastLinkText.isEmpty()) // read by the worker: a page without a usable link leaves the text alone
-        paging.totalPageText = lastLinkText;
-    bool numeric = false;
-    const qint32 total = paging.totalPageText.toInt(&numeric, 10);
-    if (numeric)
-        paging.totalPages = total;
-    // The keyword this page belongs to; the box may have been edited while the page was on its way.
-    paging.lastKeyword = m_fetchKeyword;
-    tmr1.start();
-}
-
-void TFormmain::onFetchFailed()
-{
-    fetchRunning = false;
-    // The page was not fetched, so its number is not used up (unless a clear restarted the paging meanwhile).
-    if (paging.pageCounter == m_fetchPage)
-        paging.pageCounter = m_fetchPage - 1;
-    BtnSearch->setText(m_fetchKeyword == paging.lastKeyword ? moreCaption : idleCaption);
 }
 
 void TFormmain::EdtSearchKeyPress(int key)
 {
-    if (CodePage::toGbk(EdtSearch->text()) != paging.lastKeyword)
-        BtnSearch->setText(idleCaption);
     if (key == 13)
         btnSearchClick();
+}
+
+void TFormmain::EdtSearchChange()
+{
+    m_search->keywordBoxChanged(CodePage::toGbk(EdtSearch->text()));
+}
+
+void TFormmain::presetKeywordBox(const QString& word)
+{
+    if (!m_keywordBoxTouched)
+        EdtSearch->setText(word);
 }
 
 void TFormmain::chkChkJFzhClick()
@@ -116,65 +107,18 @@ void TFormmain::chkChkJFzhClick()
     EdtSearch->setText(CodePage::fromGbk(converted));
 }
 
-void TFormmain::tmr1Timer()
-{
-    const std::optional<ResultRow> row = mmoserch.takeRow();
-    if (!row) {
-        tmr1.stop();
-        BtnSearch->setText(paging.pageCounter < paging.totalPages ? moreCaption : doneCaption);
-        return;
-    }
-    addResultRow(*row);
-    setTitleHeader(lv1, counterCaption(lv1->rowCount()));
-}
-
 void TFormmain::lv1ColumnClick(int column)
 {
-    if (column != 0 && column != 1)
+    if (column != ResultModel::TitleColumn && column != ResultModel::SizeColumn)
         return;
-    sortColumn = column;
-    sortDirection = sortDirection == 1 ? -1 : 1;
-    resortList();
-}
-
-int TFormmain::lv1Compare(const ResultRow& a, const ResultRow& b) const
-{
-    return RowCompare::compareRows(a, b, sortColumn, sortDirection);
-}
-
-void TFormmain::resortList()
-{
-    const int count = lv1->rowCount();
-    QList<ResultRow> rows;
-    rows.reserve(count);
-    for (int i = 0; i < count; ++i)
-        rows.append(rowAt(i));
-    QList<int> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return lv1Compare(rows[a], rows[b]) < 0; });
-
-    const QList<QTableWidgetItem*> selected = lv1->selectedItems();
-    const int selectedBefore = selected.isEmpty() ? -1 : selected.first()->row();
-    lv1->setUpdatesEnabled(false);
-    int selectedAfter = -1;
-    for (int i = 0; i < count; ++i) {
-        ResultList::setRow(lv1, i, rows[order[i]]);
-        if (order[i] == selectedBefore)
-            selectedAfter = i;
-    }
-    lv1->clearSelection();
-    if (selectedAfter >= 0)
-        lv1->selectRow(selectedAfter);
-    lv1->setUpdatesEnabled(true);
+    // The direction toggles on every header click, whichever column it is.
+    m_results->sortBy(column, m_results->sortDirection() == 1 ? -1 : 1);
 }
 
 void TFormmain::N1Click()
 {
     if (!MessageBoxes::confirm(this, QStringLiteral("点击确定将清空搜索结果列表,确定?!")))
         return;
-    lv1->setRowCount(0);
-    setTitleHeader(lv1, QStringLiteral("    电    影    名        请  重  新  开  始  搜  索"));
-    paging.pageCounter = 0;
-    paging.totalPages = 99999;
-    BtnSearch->setText(idleCaption);
+    m_results->clear();
+    m_search->clearList();
 }

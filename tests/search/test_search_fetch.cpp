@@ -1,7 +1,9 @@
-// The page fetch worker against the sample site on 127.0.0.1: address, decoding, failures, giving up.
+// The page fetch worker and the search session against the sample site on 127.0.0.1: address,
+// decoding, failures; paging, row pacing and the search button's state, without a window.
 #include "platform/codepage.h"
 #include "samplesite.h"
 #include "search/mygetwebthread.h"
+#include "search/searchsession.h"
 #include "testsupport.h"
 
 #include <QElapsedTimer>
@@ -22,6 +24,11 @@ private Q_SLOTS:
     void refusedConnectionFails();
     void stalledServerFails();
     void givenUpFetchReportsNothing();
+    void sessionPagesThroughAKeyword();
+    void sessionNewKeywordAndClear();
+    void sessionFailedFirstPageKeepsThePreviousPaging();
+    void sessionCaptionStaysBusyWhileTheBoxChanges();
+    void sessionGoesAwayDuringFetch();
 
 private:
     struct Outcome {
@@ -34,6 +41,41 @@ private:
 
     SampleSite* m_site = nullptr;
 };
+
+namespace {
+
+using Caption = SearchSession::Caption;
+using Click = SearchSession::Outcome;
+
+// What a session hands out, as the window would receive it.
+struct SessionRecord {
+    explicit SessionRecord(SearchSession& session)
+    {
+        QObject::connect(&session, &SearchSession::rowReady, &session, [this](const ResultRow& row) { rows << row; });
+        QObject::connect(&session, &SearchSession::captionChanged, &session,
+                         [this](Caption caption) { captions << caption; });
+        QObject::connect(&session, &SearchSession::counterTextChanged, &session,
+                         [this](const QString& text) { counters << text; });
+    }
+    QList<ResultRow> rows;
+    QList<Caption> captions;
+    QStringList counters;
+};
+
+bool waitUntilIdle(const SearchSession& session, int timeoutMs = 10000)
+{
+    return QTest::qWaitFor([&] { return !session.busy(); }, timeoutMs);
+}
+
+// A root address on which nothing listens.
+QByteArray deadRoot()
+{
+    SampleSite closed;
+    closed.start();
+    return closed.baseUrl();
+}
+
+} // namespace
 
 void TestSearchFetch::init()
 {
@@ -178,6 +220,167 @@ void TestSearchFetch::givenUpFetchReportsNothing()
     QTRY_VERIFY(worker.isNull());
     QTest::qWait(100);
     QCOMPARE(reports, 0);
+}
+
+void TestSearchFetch::sessionPagesThroughAKeyword()
+{
+    SearchSession session;
+    session.setSiteRoot(m_site->baseUrl());
+    SessionRecord record(session);
+    QCOMPARE(session.search(QByteArray()), Click::EmptyKeyword);
+    QVERIFY(record.captions.isEmpty());
+
+    const QByteArray keyword = CodePage::toGbk(QStringLiteral("电影"));
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(session.search(keyword), Click::Started);
+    QCOMPARE(session.caption(), Caption::Busy);
+    QCOMPARE(session.search(keyword), Click::Busy); // a click while the page is on its way
+    QVERIFY(waitUntilIdle(session));
+    // One row per tick of the row timer: 25 rows take at least 24 intervals.
+    QCOMPARE(record.rows.size(), 25);
+    QVERIFY(clock.elapsed() >= 24 * SearchSession::rowInterval);
+    QCOMPARE(record.counters.size(), 25);
+    QVERIFY(record.counters.last().endsWith(QStringLiteral("25个结果")));
+    QCOMPARE(record.captions, (QList<Caption>{Caption::Busy, Caption::More}));
+    QCOMPARE(record.rows.first().informationKey.size(), 40);
+
+    for (int page = 2; page <= 4; ++page) {
+        QCOMPARE(session.search(keyword), Click::Started);
+        QVERIFY(waitUntilIdle(session));
+    }
+    QCOMPARE(record.rows.size(), 100);
+    QVERIFY(record.counters.last().endsWith(QStringLiteral("100个结果")));
+    QCOMPARE(session.caption(), Caption::Done);
+    QCOMPARE(session.search(keyword), Click::AllLoaded);
+    QStringList expected;
+    for (int page = 1; page <= 4; ++page)
+        expected << QStringLiteral("GET /search/%E7%94%B5%E5%BD%B1/%1").arg(page);
+    QCOMPARE(m_site->requestLog(), expected);
+}
+
+void TestSearchFetch::sessionNewKeywordAndClear()
+{
+    SearchSession session;
+    session.setSiteRoot(m_site->baseUrl());
+    SessionRecord record(session);
+    QCOMPARE(session.search("first"), Click::Started);
+    QVERIFY(waitUntilIdle(session));
+    QCOMPARE(session.paging().totalPages, 4);
+
+    // A new keyword starts at its page 1; its page without a page count does not take the earlier 4.
+    m_site->setSwitch(QStringLiteral("search.nopagination"), QStringLiteral("1"));
+    QCOMPARE(session.search("second"), Click::Started);
+    QVERIFY(waitUntilIdle(session));
+    m_site->setSwitch(QStringLiteral("search.nopagination"), QString());
+    QCOMPARE(session.paging().totalPages, 0);
+    QCOMPARE(session.caption(), Caption::Done);
+    QCOMPARE(record.rows.size(), 50);
+    QCOMPARE(session.search("second"), Click::AllLoaded);
+
+    // A clear restarts the keyword's paging and the counter; the same keyword fetches page 1 again.
+    session.clearList();
+    QCOMPARE(session.caption(), Caption::Idle);
+    QVERIFY(!record.counters.last().contains(QStringLiteral("结果")));
+    const qsizetype afterClear = record.counters.size();
+    QCOMPARE(session.search("second"), Click::Started);
+    QVERIFY(waitUntilIdle(session));
+    QCOMPARE(record.counters.at(afterClear), record.counters.first()); // counting from 1 again
+    QVERIFY(record.counters.last().endsWith(QStringLiteral("25个结果")));
+    QCOMPARE(m_site->requestLog(),
+             (QStringList{QStringLiteral("GET /search/first/1"), QStringLiteral("GET /search/second/1"),
+                          QStringLiteral("GET /search/second/1")}));
+
+    // A clear while a page is on its way: its rows still arrive, and the paging starts again too.
+    m_site->setSwitch(QStringLiteral("search.stall"), QStringLiteral("20"));
+    QCOMPARE(session.search("second"), Click::Started);
+    QTRY_COMPARE(m_site->requestLog().size(), 4);
+    session.clearList();
+    m_site->setSwitch(QStringLiteral("search.stall"), QString());
+    QVERIFY(waitUntilIdle(session));
+    QVERIFY(record.counters.last().endsWith(QStringLiteral("25个结果")));
+    QCOMPARE(session.search("second"), Click::Started);
+    QVERIFY(waitUntilIdle(session));
+    QCOMPARE(m_site->requestLog().mid(3),
+             (QStringList{QStringLiteral("GET /search/second/2"), QStringLiteral("GET /search/second/1")}));
+}
+
+void TestSearchFetch::sessionFailedFirstPageKeepsThePreviousPaging()
+{
+    SearchSession session;
+    session.setSiteRoot(m_site->baseUrl());
+    SessionRecord record(session);
+    for (int page = 1; page <= 2; ++page) {
+        QCOMPARE(session.search("old"), Click::Started);
+        QVERIFY(waitUntilIdle(session));
+    }
+
+    // The first page of another keyword does not arrive: the old keyword's paging stands.
+    session.setSiteRoot(deadRoot());
+    QCOMPARE(session.search("new"), Click::Started);
+    QVERIFY(waitUntilIdle(session));
+    QCOMPARE(session.caption(), Caption::Idle);
+    QCOMPARE(record.rows.size(), 50);
+
+    // Back to the old keyword: its next page, not its first again.
+    session.setSiteRoot(m_site->baseUrl());
+    session.keywordBoxChanged("old");
+    QCOMPARE(session.search("old"), Click::Started);
+    QVERIFY(waitUntilIdle(session));
+    QCOMPARE(m_site->requestLog(),
+             (QStringList{QStringLiteral("GET /search/old/1"), QStringLiteral("GET /search/old/2"),
+                          QStringLiteral("GET /search/old/3")}));
+    // And the new keyword, once its page arrives, starts at its page 1.
+    QCOMPARE(session.search("new"), Click::Started);
+    QVERIFY(waitUntilIdle(session));
+    QCOMPARE(m_site->requestLog().last(), QStringLiteral("GET /search/new/1"));
+    QCOMPARE(record.rows.size(), 100);
+}
+
+void TestSearchFetch::sessionCaptionStaysBusyWhileTheBoxChanges()
+{
+    SearchSession session;
+    session.setSiteRoot(m_site->baseUrl());
+    SessionRecord record(session);
+
+    // Typed while the page is on its way and while its rows come in: the caption stays busy, and
+    // says at the end that a click searches the new text.
+    m_site->setSwitch(QStringLiteral("search.stall"), QStringLiteral("20"));
+    QCOMPARE(session.search("slow"), Click::Started);
+    QTRY_COMPARE(m_site->requestLog().size(), 1);
+    session.keywordBoxChanged("slowe");
+    QCOMPARE(session.caption(), Caption::Busy);
+    m_site->setSwitch(QStringLiteral("search.stall"), QString());
+    QTRY_VERIFY(!record.rows.isEmpty());
+    session.keywordBoxChanged("slower");
+    QVERIFY(waitUntilIdle(session));
+    QCOMPARE(record.captions, (QList<Caption>{Caption::Busy, Caption::Idle}));
+    QCOMPARE(record.rows.size(), 25);
+
+    // Typed away and back again: the same keyword, so more pages can be loaded.
+    QCOMPARE(session.search("slower"), Click::Started);
+    session.keywordBoxChanged("slowe");
+    session.keywordBoxChanged("slower");
+    QVERIFY(waitUntilIdle(session));
+    QCOMPARE(session.caption(), Caption::More);
+    // Once idle, the caption follows the box at once.
+    session.keywordBoxChanged("slowest");
+    QCOMPARE(session.caption(), Caption::Idle);
+}
+
+void TestSearchFetch::sessionGoesAwayDuringFetch()
+{
+    m_site->setSwitch(QStringLiteral("search.stall"), QStringLiteral("20"));
+    auto* session = new SearchSession;
+    session->setSiteRoot(m_site->baseUrl());
+    QCOMPARE(session->search("slow"), Click::Started);
+    QTRY_COMPARE(m_site->requestLog().size(), 1);
+    QElapsedTimer clock;
+    clock.start();
+    delete session; // cancels the fetch without waiting for the site
+    QVERIFY2(clock.elapsed() < 1000, QByteArray::number(clock.elapsed()));
+    m_site->setSwitch(QStringLiteral("search.stall"), QString());
+    QTest::qWait(300); // the cancelled fetch ends and reports to nobody
 }
 
 QTEST_GUILESS_MAIN(TestSearchFetch)
