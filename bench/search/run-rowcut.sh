@@ -5,5 +5,5 @@
 # It prints, for a 25-row page, a 1 MB page and a 4 MB page whose fields all run on, rows per second, the median and worst tick in
 # microseconds, and the cost of one plain copy of the same page measured in the same run as baseline.
 source "$(dirname "$0")/../../scripts/lib.sh"
-quvo_build "$QUVO_ROOT/build" >/dev/null
+quvo_build "$QUVO_ROOT/build" -DQUVO_BENCH=ON >/dev/null
 exec "$QUVO_ROOT/build/bench/search/bench_rowcut" "$@"
