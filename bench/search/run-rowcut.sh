@@ -7,5 +7,5 @@
 # then, for the 1000 rows of the largest page, the result model's insert time (rows inserted one by one
 # while a sort is in force) and re-sort time, against cutting the same rows.
 source "$(dirname "$0")/../../scripts/lib.sh"
-quvo_build "$QUVO_ROOT/build" >/dev/null
+quvo_build "$QUVO_ROOT/build" -DQUVO_BENCH=ON >/dev/null
 exec "$QUVO_ROOT/build/bench/search/bench_rowcut" "$@"

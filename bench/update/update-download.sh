@@ -18,6 +18,7 @@ PORT=${BENCH_PORT:-18480}
 # --- tools -------------------------------------------------------------------------------------
 quvo_install_missing_packages bench
 NGINX=$(command -v nginx || echo /usr/sbin/nginx)
+cmake -S "$ROOT" -B "$BUILD" -DQUVO_TOOLS=ON >/dev/null
 cmake --build "$BUILD" --target update-fetch >/dev/null
 FETCH="$BUILD/tools/update-fetch/update-fetch"
 

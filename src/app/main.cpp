@@ -1,3 +1,5 @@
+#include "app/buildinfo.h"
+#include "app/commandline.h"
 #include "app/mainwindowopener.h"
 #include "app/sites.h"
 #include "app/tformdeclare.h"
@@ -11,6 +13,11 @@
 
 int main(int argc, char* argv[])
 {
+    // Before the application object: --help and --version need no display.
+    if (const std::optional<int> status = ParseProgramCommandLine(argc, argv))
+        return *status;
+    QApplication::setApplicationVersion(QString::fromLatin1(BuildInfo::version));
+    QApplication::setDesktopFileName(QString::fromLatin1(BuildInfo::desktopId));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qorvex"));
     // Hiding the main window (Alt+F1) or destroying the declaration must not end the program:

@@ -7,7 +7,8 @@
 #include "platform/codepage.h"
 #include "platform/httpcall.h"
 #include "platform/logging.h"
-#include "update/tformupdate.h"
+
+#include <QDialog>
 
 #include <exception>
 
@@ -76,7 +77,7 @@ HttpCall* FetchRemoteConfiguration(QObject* owner, const RemoteConfigurationHook
 
 void ApplyRemoteConfiguration(const RemoteConfigurationHooks& hooks)
 {
-    TFormupdate* window = nullptr;
+    QDialog* window = nullptr;
     try {
         window = CheckForUpdate(hooks.update);
     } catch (...) {

@@ -5,7 +5,9 @@
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
 #include "platform/logging.h"
+#ifndef QUVO_NO_SELF_UPDATE
 #include "update/tformupdate.h"
+#endif
 
 namespace {
 void call(const std::function<void(const QString&)>& hook, const QString& text)
@@ -15,7 +17,7 @@ void call(const std::function<void(const QString&)>& hook, const QString& text)
 }
 } // namespace
 
-TFormupdate* CheckForUpdate(const UpdateCheckHooks& hooks)
+QDialog* CheckForUpdate(const UpdateCheckHooks& hooks)
 {
     const QByteArray& version = RemoteConfig().Version;
     const QByteArray builtIn(Sites::builtInVersion);
@@ -24,23 +26,26 @@ TFormupdate* CheckForUpdate(const UpdateCheckHooks& hooks)
         call(hooks.showVersionStatus, QStringLiteral("提示：无法连接服务器!!"));
         return nullptr;
     }
-    if (version == builtIn) {
-        qCDebug(lcUpdate) << "version" << version << "is current";
+#ifndef QUVO_NO_SELF_UPDATE
+    if (version != builtIn) {
+        // Any other text is a new version, a lower one included: the comparison is plain text equality.
+        qCInfo(lcUpdate) << "server announces version" << version << "; running" << builtIn;
         call(hooks.showVersionStatus,
-             QStringLiteral("当前版本:") + CodePage::fromGbk(version) + QStringLiteral("    您的版本已是最新!"));
-        if (hooks.countCheck)
-            hooks.countCheck("/update/StNum.php");
-        return nullptr;
+             QStringLiteral("当前版本:") + QString::fromLatin1(builtIn) + QStringLiteral("    服务器有新版本咯!!!"));
+        auto* window = new TFormupdate(hooks.parent);
+        Formupdate = window;
+        if (hooks.countUse)
+            QObject::connect(window, &TFormupdate::useCounted, window, hooks.countUse);
+        window->lblupnote->setText(QStringLiteral("版本") + CodePage::fromGbk(version) + QStringLiteral("  更新说明"));
+        window->open();
+        return window;
     }
-    // Any other text is a new version, a lower one included: the comparison is plain text equality.
-    qCInfo(lcUpdate) << "server announces version" << version << "; running" << builtIn;
+#endif
+    // The same version; in a build that its package manager updates (no update window), any version.
+    qCDebug(lcUpdate) << "server announces version" << version << "; running" << builtIn << "(current)";
     call(hooks.showVersionStatus,
-         QStringLiteral("当前版本:") + QString::fromLatin1(builtIn) + QStringLiteral("    服务器有新版本咯!!!"));
-    auto* window = new TFormupdate(hooks.parent);
-    Formupdate = window;
-    if (hooks.countUse)
-        QObject::connect(window, &TFormupdate::useCounted, window, hooks.countUse);
-    window->lblupnote->setText(QStringLiteral("版本") + CodePage::fromGbk(version) + QStringLiteral("  更新说明"));
-    window->open();
-    return window;
+         QStringLiteral("当前版本:") + QString::fromLatin1(builtIn) + QStringLiteral("    您的版本已是最新!"));
+    if (hooks.countCheck)
+        hooks.countCheck("/update/StNum.php");
+    return nullptr;
 }

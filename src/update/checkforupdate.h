@@ -6,7 +6,7 @@
 #include <functional>
 
 class QWidget;
-class TFormupdate;
+class QDialog;
 
 // What the version check does to the program around it; the main window provides it.
 struct UpdateCheckHooks {
@@ -20,4 +20,4 @@ struct UpdateCheckHooks {
 // with the built-in one and reports the outcome through the hooks. For another version it creates
 // the update window and shows it modally with open(), without waiting for it, and returns it (its
 // `finished` signal tells when it has been closed); otherwise it returns null.
-TFormupdate* CheckForUpdate(const UpdateCheckHooks& hooks);
+QDialog* CheckForUpdate(const UpdateCheckHooks& hooks);

@@ -107,7 +107,7 @@ void TestUpdateWindow::versionOutcomes()
     };
     hooks.countCheck = [&](const QByteArray& path) { wbTjStNum.navigate(path); };
     hooks.countUse = [&](const QByteArray& path) { wbAllNum.navigate(path); };
-    const QPointer<TFormupdate> window = CheckForUpdate(hooks);
+    const QPointer<TFormupdate> window = qobject_cast<TFormupdate*>(CheckForUpdate(hooks));
 
     QCOMPARE(shown, QStringList{status});
     QVERIFY(toldBeforeTheWindow);
@@ -216,7 +216,7 @@ void TestUpdateWindow::leavingRules()
     RemoteConfig().Version = "1.0.2.0";
     UpdateCheckHooks hooks;
     hooks.parent = m_main.get();
-    TFormupdate* window = CheckForUpdate(hooks);
+    auto* window = qobject_cast<TFormupdate*>(CheckForUpdate(hooks));
     QVERIFY(window && window->isModal() && window->isVisible());
     window->downloadCompleted = downloaded;
     if (closeBox)

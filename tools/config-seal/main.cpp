@@ -3,6 +3,7 @@
 //
 // The plain text is taken and given byte for byte (the program reads it as GBK). Sealing puts 4
 // random bytes in front and fills the text with zero bytes up to whole cipher blocks.
+#include "app/commandline.h"
 #include "config/configcipher.h"
 #include "config/configdocument.h"
 #include "config/configkey.h"
@@ -16,17 +17,11 @@
 
 namespace {
 
-int usage()
+bool readFile(const QString& path, QByteArray* contents)
 {
-    std::fputs("usage: config-seal seal <plain.txt> | config-seal open <document.txt>\n", stderr);
-    return 2;
-}
-
-bool readFile(const char* path, QByteArray* contents)
-{
-    QFile file(QString::fromLocal8Bit(path));
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "config-seal: cannot read %s\n", path);
+        std::fprintf(stderr, "config-seal: cannot read %s\n", qPrintable(path));
         return false;
     }
     *contents = file.readAll();
@@ -43,16 +38,21 @@ bool writeOut(const QByteArray& bytes)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3)
-        return usage();
-    const QByteArray command(argv[1]);
+    CommandLine commandLine(argc, argv, QStringLiteral("seal <明文文件> | open <设置文档>"),
+                            QStringLiteral("seal：把明文设置封装成程序读取的设置文档（十六进制文本），写到标准输出；\n"
+                                           "open：把设置文档还原成明文，写到标准输出。"));
+    commandLine.allowPositionalArguments();
+    if (const std::optional<int> status = commandLine.parse())
+        return *status;
+    const QStringList arguments = commandLine.parser().positionalArguments();
+    const QString command = arguments.value(0);
+    if (arguments.size() != 2 || (command != QLatin1String("seal") && command != QLatin1String("open")))
+        return commandLine.refuse(QStringLiteral("需要 seal 或 open 加一个文件"));
     QByteArray input;
-    if (command != "seal" && command != "open")
-        return usage();
-    if (!readFile(argv[2], &input))
+    if (!readFile(arguments[1], &input))
         return 1;
     try {
-        if (command == "seal") {
+        if (command == QLatin1String("seal")) {
             const quint32 random = QRandomGenerator::system()->generate();
             const QByteArray header(reinterpret_cast<const char*>(&random), sizeof random);
             return writeOut(EncipherConfigText(input, JoinConfigKey(), header) + '\n') ? 0 : 1;

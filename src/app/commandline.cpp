@@ -1,0 +1,137 @@
+#include "app/commandline.h"
+
+#include "app/buildinfo.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+
+namespace {
+
+const QCommandLineOption kHelp({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("显示本帮助后退出。"));
+const QCommandLineOption kVersion(QStringLiteral("version"), QStringLiteral("显示版本号后退出。"));
+
+// Columns a text takes in a terminal: CJK characters take two.
+qsizetype displayWidth(const QString& text)
+{
+    return std::accumulate(text.cbegin(), text.cend(), qsizetype(0),
+                           [](qsizetype width, QChar c) { return width + (c.unicode() >= 0x1100 ? 2 : 1); });
+}
+
+QString spelled(const QString& name)
+{
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+void print(FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// QCommandLineParser's own messages are English (no translation is loaded before the application
+// exists); the ones a user can meet are said again in Chinese.
+QString chineseError(const QCommandLineParser& parser)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        QStringList names;
+        for (const QString& name : unknown)
+            names << spelled(name);
+        return QStringLiteral("未知选项：") + names.join(QStringLiteral(", "));
+    }
+    static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'"));
+    static const QRegularExpression unexpected(QStringLiteral("^Unexpected value after '(.*)'"));
+    const QString error = parser.errorText();
+    if (const auto match = missing.match(error); match.hasMatch())
+        return QStringLiteral("选项 %1 缺少值").arg(match.captured(1));
+    if (const auto match = unexpected.match(error); match.hasMatch())
+        return QStringLiteral("选项 %1 不带值").arg(match.captured(1));
+    return error;
+}
+
+} // namespace
+
+CommandLine::CommandLine(int argc, char* argv[], QString usage, QString description)
+    : m_usage(std::move(usage)), m_description(std::move(description))
+{
+    for (int i = 0; i < argc; ++i)
+        m_arguments << QString::fromLocal8Bit(argv[i]);
+    m_programName = m_arguments.isEmpty() ? QString() : QFileInfo(m_arguments.first()).fileName();
+    addOption(kHelp);
+    addOption(kVersion);
+}
+
+void CommandLine::addOption(const QCommandLineOption& option)
+{
+    m_options << option;
+    m_parser.addOption(option);
+}
+
+QString CommandLine::helpText() const
+{
+    QList<std::pair<QString, QString>> rows;
+    for (const QCommandLineOption& option : m_options) {
+        if (option.flags() & QCommandLineOption::HiddenFromHelp)
+            continue;
+        QStringList names;
+        for (const QString& name : option.names())
+            names << spelled(name);
+        QString left = names.join(QStringLiteral(", "));
+        if (!option.valueName().isEmpty())
+            left += QStringLiteral(" <%1>").arg(option.valueName());
+        rows.append({left, option.description()});
+    }
+    qsizetype width = 0;
+    for (const auto& row : rows)
+        width = std::max(width, displayWidth(row.first));
+    QString text = QStringLiteral("用法：%1 %2\n%3\n\n选项：\n").arg(m_programName, m_usage, m_description);
+    for (const auto& [left, right] : rows)
+        text += QStringLiteral("  ") + left + QString(width - displayWidth(left) + 2, QLatin1Char(' ')) + right +
+                QLatin1Char('\n');
+    if (!m_notes.isEmpty())
+        text += QLatin1Char('\n') + m_notes;
+    return text;
+}
+
+int CommandLine::refuse(const QString& message) const
+{
+    print(stderr, QStringLiteral("%1：%2\n用 %1 --help 查看用法。\n").arg(m_programName, message));
+    return 2;
+}
+
+std::optional<int> CommandLine::parse()
+{
+    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!m_parser.parse(m_arguments))
+        return refuse(chineseError(m_parser));
+    if (m_parser.isSet(kHelp)) {
+        print(stdout, helpText());
+        return 0;
+    }
+    if (m_parser.isSet(kVersion)) {
+        print(stdout, QStringLiteral("%1 %2\n").arg(m_programName, QLatin1String(BuildInfo::version)));
+        return 0;
+    }
+    if (!m_positionalAllowed && !m_parser.positionalArguments().isEmpty())
+        return refuse(QStringLiteral("多余的参数：") + m_parser.positionalArguments().join(QLatin1Char(' ')));
+    return std::nullopt;
+}
+
+std::optional<int> ParseProgramCommandLine(int argc, char* argv[])
+{
+    CommandLine commandLine(argc, argv, QStringLiteral("[选项]"),
+                            QStringLiteral("Quvo盒子：搜索种子影片，在线播放、交给迅雷下载或复制地址。"));
+    commandLine.setNotes(
+        QStringLiteral("环境变量：\n"
+                       "  QUVO_SEARCH_SITE      种子搜索站的根地址（测试与镜像用；默认为正式站点）\n"
+                       "  QUVO_PRODUCT_SERVER   产品服务器的根地址：设置文档、计数页、更新包（默认为正式站点）\n"
+                       "  QUVO_WEB_MODULE       内嵌浏览器模块（libquvo-web.so）的路径（默认为随程序安装的模块）\n"
+                       "  QT_LOGGING_RULES      设为 \"quvo.*=true\" 时，各部分未告知用户的失败写到标准错误输出\n"
+                       "  XDG_CONFIG_HOME       记录文件 qorvex/registry.ini 所在的目录（默认 ~/.config）\n"
+                       "  XDG_RUNTIME_DIR       单实例锁所在的目录\n"
+                       "  QTWEBENGINE_DISABLE_SANDBOX  以 root 身份运行时须设为 1，内嵌网页才能显示\n"));
+    return commandLine.parse();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+
+// The command line of the program and of its tools: -h/--help and --version come with every one,
+// the help text is Chinese, and a wrong command line is told on stderr with exit status 2.
+// Parsing needs no application object, so --help and --version work without a display.
+class CommandLine final {
+public:
+    // `arguments` as given to main() (the program's path first); `usage` follows the program name
+    // on the usage line ("[选项]", "[选项] seal|open <文件>"); `description` is the line under it.
+    CommandLine(int argc, char* argv[], QString usage, QString description);
+
+    void addOption(const QCommandLineOption& option);
+    // Text printed after the options (environment variables, examples).
+    void setNotes(const QString& notes) { m_notes = notes; }
+    // Positional arguments are refused unless allowed.
+    void allowPositionalArguments() { m_positionalAllowed = true; }
+
+    // Parses. Returns the exit status when the program is to end now: 0 after printing the help or
+    // the version, 2 after telling what is wrong; nothing when it is to go on.
+    std::optional<int> parse();
+
+    // Tells what is wrong with the command line on stderr; returns the exit status 2.
+    int refuse(const QString& message) const;
+
+    const QCommandLineParser& parser() const { return m_parser; }
+    QString programName() const { return m_programName; }
+    QString helpText() const;
+
+private:
+    QStringList m_arguments;
+    QString m_programName;
+    QString m_usage;
+    QString m_description;
+    QString m_notes;
+    bool m_positionalAllowed = false;
+    QList<QCommandLineOption> m_options;
+    QCommandLineParser m_parser;
+};
+
+// The program's own command line: help and version only; the help lists the environment variables
+// the program reads.
+std::optional<int> ParseProgramCommandLine(int argc, char* argv[]);
