@@ -1,27 +1,33 @@
 #include "platform/webview.h"
 
+#include "platform/webengine.h"
+#include "platform/webengineloader.h"
+
 #include <QChildEvent>
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 WebView::WebView(QWidget* parent) : QWidget(parent), m_layout(new QVBoxLayout(this))
 {
     m_layout->setContentsMargins(0, 0, 0, 0);
 }
 
-void WebView::ensureView()
+bool WebView::ensureView()
 {
     if (m_view)
-        return;
-    m_view = new QWebEngineView(this);
+        return true;
+    m_engine = WebEngineLoader::engine();
+    if (!m_engine)
+        return false;
+    m_view = m_engine->createView(this, [this](bool ok) { emit loadFinished(ok); });
     m_layout->addWidget(m_view);
     m_view->installEventFilter(this);
     // The engine renders into a child widget it creates later; watch children as they come.
     for (QObject* child : m_view->children())
         child->installEventFilter(this);
+    return true;
 }
 
 void WebView::navigate(const QString& address)
@@ -31,8 +37,8 @@ void WebView::navigate(const QString& address)
     // A view that was never created is blank already; clearing it must not start the engine.
     if (!m_view && address == QLatin1String("about:blank"))
         return;
-    ensureView();
-    m_view->setUrl(QUrl::fromUserInput(address));
+    if (ensureView())
+        m_engine->load(m_view, QUrl::fromUserInput(address));
 }
 
 void WebView::setRightClickBlocked(bool blocked)

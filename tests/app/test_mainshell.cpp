@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
-#include <QWebEngineView>
 
 #include <qrencode.h>
 
@@ -488,5 +487,12 @@ void TestMainShell::weiboPictureIsTheMicroblogCode()
     QVERIFY(QrCodePicture(QString(8000, QLatin1Char('x')), 174).isNull());
 }
 
-QTEST_MAIN(TestMainShell)
+int main(int argc, char* argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // as the program does, for the strip's page
+    QApplication app(argc, argv);
+    TestMainShell test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "test_mainshell.moc"

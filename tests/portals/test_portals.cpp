@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWebEngineView>
 
 using MessageBoxes::Answer;
 
@@ -251,7 +250,7 @@ void TestPortals::alwaysOnTop()
 
 TestPortals::PageMenu TestPortals::rightClickPage(PortalWindow* window, WebView* page, int waitMs)
 {
-    QSignalSpy loaded(page->engineView(), &QWebEngineView::loadFinished);
+    QSignalSpy loaded(page, &WebView::loadFinished);
     if (!QTest::qWaitForWindowExposed(window) || !loaded.wait(20000) || !loaded.at(0).at(0).toBool())
         return PageMenu::NotLoaded;
     QTest::qWait(300); // the first frame
@@ -306,6 +305,7 @@ int main(int argc, char* argv[])
     // The built-in pages live on outside hosts; a test never looks them up.
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
             qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " \"--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1\"");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // as the program does
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // as the program runs
     TestPortals test;
