@@ -1,11 +1,18 @@
-// The platform adapters: code page boundary, HTTP client, registry stand-in, launcher.
+// The platform adapters: code page boundary, HTTP client, registry stand-in, launcher, the
+// browser module's loading.
 #include "platform/codepage.h"
 #include "platform/httpclient.h"
 #include "platform/launcher.h"
 #include "platform/registry.h"
+#include "platform/webengineloader.h"
+#include "platform/webview.h"
 #include "localhttpserver.h"
 #include "testsupport.h"
 
+#include <QFile>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <thread>
@@ -21,6 +28,7 @@ private Q_SLOTS:
     void httpBodyLimit();
     void registryStandIn();
     void launcherPassesOneArgumentAndRefusesLineBreaks();
+    void brokenBrowserModuleLeavesPagesEmpty();
 };
 
 void TestPlatform::gbkRoundTripAndUnmappable()
@@ -149,6 +157,37 @@ void TestPlatform::launcherPassesOneArgumentAndRefusesLineBreaks()
     QCOMPARE(launches[0], QStringList{QStringLiteral("a\" --evil \"b c")});
     QVERIFY(!Launcher::startDetached(launcher.program(), {QStringLiteral("a\nb")}));
     QVERIFY(!Launcher::startDetached(QString(), {QStringLiteral("x")}));
+}
+
+void TestPlatform::brokenBrowserModuleLeavesPagesEmpty()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("quvo.web.info=true"));
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral("libquvo-web.so"));
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, '\x7f')); // not a library at all
+    file.close();
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("cannot load the browser module.*libquvo-web")));
+    QVERIFY(!WebEngineLoader::load(broken));
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("no browser module at.*absent")));
+    QVERIFY(!WebEngineLoader::load(dir.filePath(QStringLiteral("absent/libquvo-web.so"))));
+
+    // The program's pages with that file as the module: empty, counted, and no load ever ends.
+    qputenv("QUVO_WEB_MODULE", broken.toLocal8Bit());
+    QCOMPARE(WebEngineLoader::candidates(), QStringList{broken});
+    WebView page;
+    QSignalSpy loaded(&page, &WebView::loadFinished);
+    page.show();
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("cannot load the browser module")));
+    page.navigate(QStringLiteral("http://127.0.0.1:9/page.htm"));
+    page.navigate(QStringLiteral("http://127.0.0.1:9/other.htm")); // the module is tried once per run
+    QCOMPARE(page.navigationCount(), 2);
+    QCOMPARE(page.currentAddress(), QStringLiteral("http://127.0.0.1:9/other.htm"));
+    QVERIFY(!page.engineView());
+    QVERIFY(page.findChildren<QWidget*>().isEmpty());
+    QVERIFY(!loaded.wait(300));
+    QLoggingCategory::setFilterRules({});
 }
 
 QTEST_MAIN(TestPlatform)
