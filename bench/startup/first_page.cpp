@@ -22,9 +22,6 @@ using PageView = WebView;
 
 int main(int argc, char* argv[])
 {
-#ifndef LINK_WEBENGINE
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // as the program does
-#endif
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: first-page <address>\n");

@@ -8,8 +8,6 @@
 
 int main(int argc, char* argv[])
 {
-    // The browser module, loaded later, shares OpenGL resources with the windows.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qorvex"));
     // Hiding the main window (Alt+F1) or destroying the declaration must not end the program:

@@ -487,12 +487,5 @@ void TestMainShell::weiboPictureIsTheMicroblogCode()
     QVERIFY(QrCodePicture(QString(8000, QLatin1Char('x')), 174).isNull());
 }
 
-int main(int argc, char* argv[])
-{
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // as the program does, for the strip's page
-    QApplication app(argc, argv);
-    TestMainShell test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestMainShell)
 #include "test_mainshell.moc"

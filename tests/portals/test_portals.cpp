@@ -305,7 +305,6 @@ int main(int argc, char* argv[])
     // The built-in pages live on outside hosts; a test never looks them up.
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
             qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " \"--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1\"");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // as the program does
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // as the program runs
     TestPortals test;
