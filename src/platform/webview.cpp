@@ -25,9 +25,10 @@ namespace {
 // software.
 void shareOpenGLContexts()
 {
+    // Once; and not when the attribute was set before the application was made (Qt made it then).
     static bool tried = false;
     if (std::exchange(tried, true) || QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts))
-        return;                         // tried already, or set before the application was made: Qt made the context
+        return;
     auto* context = new QOpenGLContext; // lives as long as the engine: until the process ends
     context->setFormat(QSurfaceFormat::defaultFormat());
     if (!context->create()) {
