@@ -3,11 +3,12 @@
 #include <QString>
 #include <QWidget>
 
-class QWebEngineView;
 class QVBoxLayout;
+class WebEngine;
 
-// The embedded web browser of the program's windows. The browser engine is created only when a
-// page is first shown, so windows that never show a page stay light.
+// The embedded web browser of the program's windows. The browser engine lives in a module of its
+// own (WebEngineLoader), loaded when the first page is shown, so windows that never show a page
+// stay light. Without the module every page stays empty and everything else works.
 class WebView final : public QWidget {
     Q_OBJECT
 public:
@@ -25,16 +26,22 @@ public:
     void setRightClickBlocked(bool blocked);
     bool rightClickBlocked() const { return m_rightClickBlocked; }
 
-    QWebEngineView* engineView() const { return m_view; }
+    // The engine's own view, once a page was shown (null before, and without the module).
+    QWidget* engineView() const { return m_view; }
+
+Q_SIGNALS:
+    // A page load ended (true: the page loaded).
+    void loadFinished(bool ok);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void ensureView();
+    bool ensureView();
 
     QVBoxLayout* m_layout = nullptr;
-    QWebEngineView* m_view = nullptr;
+    WebEngine* m_engine = nullptr;
+    QWidget* m_view = nullptr;
     QString m_address;
     int m_navigations = 0;
     bool m_rightClickBlocked = false;

@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
-#include <QWebEngineView>
 
 #include <qrencode.h>
 

@@ -1,5 +1,5 @@
 // The platform adapters: code page boundary, HTTP client and its asynchronous calls, counter pages,
-// registry stand-in, launcher, Qt's texts.
+// registry stand-in, launcher, Qt's texts, the browser module's loading.
 #include "localhttpserver.h"
 #include "platform/codepage.h"
 #include "platform/counterbrowser.h"
@@ -9,13 +9,17 @@
 #include "platform/messageboxes.h"
 #include "platform/qttranslations.h"
 #include "platform/registry.h"
+#include "platform/webengineloader.h"
+#include "platform/webview.h"
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -39,6 +43,7 @@ private Q_SLOTS:
     void registryStandIn();
     void launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles();
     void standardButtonsReadChinese();
+    void brokenBrowserModuleLeavesPagesEmpty();
 };
 
 void TestPlatform::gbkRoundTripAndUnmappable()
@@ -378,6 +383,37 @@ void TestPlatform::standardButtonsReadChinese()
     QVERIFY(!MessageBoxes::confirm(nullptr, QStringLiteral("点<-确定->")));
     seen.sort();
     QCOMPARE(seen, (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
+}
+
+void TestPlatform::brokenBrowserModuleLeavesPagesEmpty()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("quvo.web.info=true"));
+    QTemporaryDir dir;
+    const QString broken = dir.filePath(QStringLiteral("libquvo-web.so"));
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, '\x7f')); // not a library at all
+    file.close();
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("cannot load the browser module.*libquvo-web")));
+    QVERIFY(!WebEngineLoader::load(broken));
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("no browser module at.*absent")));
+    QVERIFY(!WebEngineLoader::load(dir.filePath(QStringLiteral("absent/libquvo-web.so"))));
+
+    // The program's pages with that file as the module: empty, counted, and no load ever ends.
+    qputenv("QUVO_WEB_MODULE", broken.toLocal8Bit());
+    QCOMPARE(WebEngineLoader::candidates(), QStringList{broken});
+    WebView page;
+    QSignalSpy loaded(&page, &WebView::loadFinished);
+    page.show();
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("cannot load the browser module")));
+    page.navigate(QStringLiteral("http://127.0.0.1:9/page.htm"));
+    page.navigate(QStringLiteral("http://127.0.0.1:9/other.htm")); // the module is tried once per run
+    QCOMPARE(page.navigationCount(), 2);
+    QCOMPARE(page.currentAddress(), QStringLiteral("http://127.0.0.1:9/other.htm"));
+    QVERIFY(!page.engineView());
+    QVERIFY(page.findChildren<QWidget*>().isEmpty());
+    QVERIFY(!loaded.wait(300));
+    QLoggingCategory::setFilterRules({});
 }
 
 QTEST_MAIN(TestPlatform)

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The whole program against the sample site, on an X display of its own: search a keyword, double
 # click a row, choose line 1 -> the row's address reaches the recording browser as one argument;
-# Alt+S / Alt+R put the row's address / title on the clipboard.
-#   whole_program.sh <quvo program> <sample-site program>
+# Alt+S / Alt+R put the row's address / title on the clipboard. None of that loads the browser
+# engine; the MV window's page then does, through the browser module beside the program.
+# --without-web-module: the same with the module missing and the advertisement strip switched on;
+# every page stays empty (none is even requested) and everything else works.
+#   whole_program.sh <quvo program> <sample-site program> [--without-web-module]
 set -euo pipefail
 
 if [ "${1:-}" != "--on-display" ]; then
@@ -11,6 +14,8 @@ fi
 shift
 quvo="$1"
 sample_site="$2"
+with_module=1
+[ "${3:-}" = "--without-web-module" ] && with_module=0
 
 work="$(mktemp -d)"
 pids=()
@@ -51,8 +56,11 @@ rm -f "\$0.\$\$"
 SCRIPT
 chmod +x "$browser"
 
-# The sample site on a free port; its first output line is its address.
-"$sample_site" --log "$work/site.log" >"$work/site.out" 2>&1 &
+# The sample site on a free port; its first output line is its address. The MV window shows a
+# page of the site; without the module the advertisement strip is switched on too.
+site_settings=(--set "settings.MtvDef=1" --set "settings.MtvAdr={site}/portal/mv.htm")
+[ "$with_module" -eq 1 ] || site_settings+=(--set "settings.AdverDef=1" --set "settings.AdShowtime=0")
+"$sample_site" --log "$work/site.log" "${site_settings[@]}" >"$work/site.out" 2>&1 &
 pids+=($!)
 wait_for 10 test -s "$work/site.out" || fail "the sample site did not start"
 site="$(head -n 1 "$work/site.out")"
@@ -71,10 +79,14 @@ export QUVO_SEARCH_SITE="$site" QUVO_PRODUCT_SERVER="$site"
 # A session of its own, so no other running copy counts as the first instance.
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-export QTWEBENGINE_DISABLE_SANDBOX=1 QT_QPA_PLATFORM=xcb
+export QTWEBENGINE_DISABLE_SANDBOX=1 QT_QPA_PLATFORM=xcb QT_LOGGING_RULES="quvo.web.info=true"
+[ "$with_module" -eq 1 ] || export QUVO_WEB_MODULE="$work/absent/libquvo-web.so"
 
 "$quvo" >"$work/quvo.out" 2>&1 &
 pids+=($!)
+quvo_pid=$!
+# Libraries the running program has loaded, matching a pattern.
+has_loaded() { grep -qi -- "$1" "/proc/$quvo_pid/maps"; }
 main_window() { xdotool search --onlyvisible --name 'beta1' 2>/dev/null | head -n 1 || true; }
 has_main_window() { [ -n "$(main_window)" ]; }
 wait_for 30 has_main_window || fail "the main window did not appear"
@@ -133,4 +145,27 @@ grep -qF -- "$title" <<<"$page" || fail "the copied title '$title' is not on the
 
 # The chosen line was counted.
 wait_for 10 grep -qs "/update/CldNum1.php" "$work/site.log" || fail "no counter request for line 1"
-echo "ok: played '$played'; title '$title'"
+
+if [ "$with_module" -eq 1 ]; then
+    ! has_loaded webengine || fail "the browser engine was loaded although no page was shown"
+else
+    grep -qs "/update/entcry.txt" "$work/site.log" || fail "the settings document was not fetched"
+    grep -qs "no browser module found" "$work/quvo.out" || fail "the missing browser module was not logged"
+fi
+
+# "QV盒子-MV", the third button of the bar (95 x 70 each from x = 2): the window opens and counts.
+focus_main
+xdotool mousemove --window "$win" 239 38 click 1
+mv_window() { [ -n "$(xdotool search --onlyvisible --name 'MTV' 2>/dev/null | head -n 1)" ]; }
+wait_for 15 mv_window || fail "the MV window did not open"
+wait_for 10 grep -qs "/update/MtvNum.php" "$work/site.log" || fail "no counter request for the MV window"
+if [ "$with_module" -eq 1 ]; then
+    wait_for 30 grep -qs "GET /portal/mv.htm" "$work/site.log" || fail "the MV page was not requested"
+    has_loaded libquvo-web.so || fail "the page was shown without the browser module"
+else
+    sleep 2
+    ! grep -qs "/portal/mv.htm\|/ad/strip.html" "$work/site.log" || fail "a page was requested without the module"
+    ! has_loaded webengine || fail "the browser engine was loaded without the module"
+fi
+kill -0 "$quvo_pid" 2>/dev/null || fail "the program ended"
+echo "ok: played '$played'; title '$title'; browser module $([ "$with_module" -eq 1 ] && echo present || echo absent)"

@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWebEngineView>
 
 using MessageBoxes::Answer;
 
@@ -278,7 +277,7 @@ void TestPortals::alwaysOnTop()
 
 TestPortals::PageMenu TestPortals::rightClickPage(PortalWindow* window, WebView* page, int waitMs)
 {
-    QSignalSpy loaded(page->engineView(), &QWebEngineView::loadFinished);
+    QSignalSpy loaded(page, &WebView::loadFinished);
     if (!QTest::qWaitForWindowExposed(window) || !loaded.wait(20000) || !loaded.at(0).at(0).toBool())
         return PageMenu::NotLoaded;
     QTest::qWait(300); // the first frame

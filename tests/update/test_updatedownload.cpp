@@ -341,8 +341,9 @@ void TestUpdateDownload::workerThatCannotStartCanBeRetried()
     QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^QThread::start: ")));
     MessageBoxRecorder boxes;
     QTest::mouseClick(m_window->ButtonDown, Qt::LeftButton);
+    // The workers start once the size request has been answered.
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.texts(), QStringList{QStringLiteral("创建线程失败!")}, 5000);
     DownloadSeams::setOptionsForTesting(quickOptions());
-    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("创建线程失败!")});
     QCOMPARE(boxes.requests().first().kind, MessageBoxes::Kind::Plain);
     QVERIFY(m_window->ButtonDown->isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(contentsOf(m_dir->path()), before, 5000); // worker 1 was called off, its part is gone

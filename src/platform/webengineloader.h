@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class WebEngine;
+
+// Finds and loads the browser module. Looked for, in order: the file named by the environment
+// variable QUVO_WEB_MODULE (alone, when set), beside the program (the build tree), and in the
+// program's library folder of an installed copy (<bin>/../lib/quvo).
+class WebEngineLoader final {
+public:
+    // The module of this run, loaded on the first call; null when it cannot be loaded (then every
+    // page stays empty; the failure is logged once).
+    static WebEngine* engine();
+
+    // The files tried by engine(), in order.
+    static QStringList candidates();
+
+    // Loads the module from one file; null, and logged, when it is missing or not the module.
+    static WebEngine* load(const QString& path);
+};
