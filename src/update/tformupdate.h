@@ -28,21 +28,6 @@ public:
     // The version line above the note: the announced version, as the settings document names it.
     void showReleaseNote(const QString& version);
 
-    // --- this window (update/tformupdate.cpp) ---
-    void btnHomepageClick();
-    void imgUpdatePicClick();
-    void lblupdateNoteClick();
-    void BtnBypass1Click();
-    void BtnBypass2Click();
-    void BtnBypass3Click();
-    void BtnQuitClick();
-    void lblupdateNoteMouseMove();
-    void FormMouseMove();
-
-    // --- download (update/tformupdate_download.cpp) ---
-    void ButtonDownClick();
-    void Button2Click();
-
 Q_SIGNALS:
     // A use to be counted on the product server (the counter page's path): a completed update.
     void useCounted(const QByteArray& counterPath);
@@ -53,6 +38,20 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The handlers of the window's controls, connected when it is created (the download's two are in
+    // update/tformupdate_download.cpp).
+    void btnHomepageClick();
+    void imgUpdatePicClick();
+    void lblupdateNoteClick();
+    void BtnBypass1Click();
+    void BtnBypass2Click();
+    void BtnBypass3Click();
+    void BtnQuitClick();
+    void lblupdateNoteMouseMove();
+    void FormMouseMove();
+    void ButtonDownClick();
+    void Button2Click();
+
     // The texts the window starts with, built from the product site's address.
     static QString captionText();
     static QString statusBarText();
