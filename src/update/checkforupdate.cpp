@@ -36,7 +36,7 @@ QDialog* CheckForUpdate(const UpdateCheckHooks& hooks)
         Formupdate = window;
         if (hooks.countUse)
             QObject::connect(window, &TFormupdate::useCounted, window, hooks.countUse);
-        window->lblupnote->setText(QStringLiteral("版本") + CodePage::fromGbk(version) + QStringLiteral("  更新说明"));
+        window->showReleaseNote(CodePage::fromGbk(version));
         window->open();
         return window;
     }

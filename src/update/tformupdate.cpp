@@ -5,6 +5,7 @@
 #include "app/sites.h"
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
+#include "ui_tformupdate.h"
 
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -29,10 +30,10 @@ void setTextColor(QWidget* widget, const QColor& color)
 }
 } // namespace
 
-TFormupdate::TFormupdate(QWidget* parent) : QDialog(parent)
+TFormupdate::TFormupdate(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TFormupdate>())
 {
     initUpdateResources();
-    setupUi(this);
+    m_ui->setupUi(this);
     // A fixed dialog border with only a close box, above every window that is not topmost itself.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowStaysOnTopHint);
@@ -44,18 +45,18 @@ TFormupdate::TFormupdate(QWidget* parent) : QDialog(parent)
     // The note's four lines only fit its 65 pixels with the CJK fonts' tall lines at 11 pixels.
     QFont noteFont = windowFont;
     noteFont.setPixelSize(11);
-    lblupdateNote->setFont(noteFont);
+    m_ui->lblupdateNote->setFont(noteFont);
     setWindowTitle(captionText());
     setMouseTracking(true);
 
-    m_statusPanel = new QLabel(statusBarText(), StatusBar1);
+    m_statusPanel = new QLabel(statusBarText(), m_ui->StatusBar1);
     m_statusPanel->setObjectName(QStringLiteral("StatusBar1Panel"));
-    StatusBar1->addWidget(m_statusPanel, 1);
+    m_ui->StatusBar1->addWidget(m_statusPanel, 1);
 
-    Edit1->setText(QString::fromLatin1(Sites::productServerUrl("/update/qorvex.rar")));
-    SaveDialog1 = new QFileDialog(this);
-    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    m_ui->Edit1->setText(QString::fromLatin1(Sites::productServerUrl("/update/qorvex.rar")));
+    m_saveDialog = new QFileDialog(this);
+    m_saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
+    m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
 
     applyRemoteSettings();
     connectHandlers();
@@ -64,6 +65,11 @@ TFormupdate::TFormupdate(QWidget* parent) : QDialog(parent)
 }
 
 TFormupdate::~TFormupdate() = default;
+
+void TFormupdate::showReleaseNote(const QString& version)
+{
+    m_ui->lblupnote->setText(QStringLiteral("版本") + version + QStringLiteral("  更新说明"));
+}
 
 QString TFormupdate::captionText()
 {
@@ -79,24 +85,24 @@ void TFormupdate::applyRemoteSettings()
 {
     const RemoteConfiguration& config = RemoteConfig();
     if (config.FrcUp == "0")
-        BtnQuit->setText(QStringLiteral("下次再说!"));
-    BtnBypass1->setVisible(RemoteConfiguration::isSet(config.updateline1));
-    BtnBypass2->setVisible(RemoteConfiguration::isSet(config.updateline2));
-    BtnBypass3->setVisible(RemoteConfiguration::isSet(config.updateline3));
+        m_ui->BtnQuit->setText(QStringLiteral("下次再说!"));
+    m_ui->BtnBypass1->setVisible(RemoteConfiguration::isSet(config.updateline1));
+    m_ui->BtnBypass2->setVisible(RemoteConfiguration::isSet(config.updateline2));
+    m_ui->BtnBypass3->setVisible(RemoteConfiguration::isSet(config.updateline3));
 }
 
 void TFormupdate::connectHandlers()
 {
-    connect(btnHomepage, &QPushButton::clicked, this, &TFormupdate::btnHomepageClick);
-    connect(BtnBypass1, &QPushButton::clicked, this, &TFormupdate::BtnBypass1Click);
-    connect(BtnBypass2, &QPushButton::clicked, this, &TFormupdate::BtnBypass2Click);
-    connect(BtnBypass3, &QPushButton::clicked, this, &TFormupdate::BtnBypass3Click);
-    connect(BtnQuit, &QPushButton::clicked, this, &TFormupdate::BtnQuitClick);
-    connect(ButtonDown, &QPushButton::clicked, this, &TFormupdate::ButtonDownClick);
-    connect(Button2, &QPushButton::clicked, this, &TFormupdate::Button2Click);
+    connect(m_ui->btnHomepage, &QPushButton::clicked, this, &TFormupdate::btnHomepageClick);
+    connect(m_ui->BtnBypass1, &QPushButton::clicked, this, &TFormupdate::BtnBypass1Click);
+    connect(m_ui->BtnBypass2, &QPushButton::clicked, this, &TFormupdate::BtnBypass2Click);
+    connect(m_ui->BtnBypass3, &QPushButton::clicked, this, &TFormupdate::BtnBypass3Click);
+    connect(m_ui->BtnQuit, &QPushButton::clicked, this, &TFormupdate::BtnQuitClick);
+    connect(m_ui->ButtonDown, &QPushButton::clicked, this, &TFormupdate::ButtonDownClick);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &TFormupdate::Button2Click);
     // Labels have no click signal: their mouse events come through the filter.
-    imgUpdatePic->installEventFilter(this);
-    lblupdateNote->installEventFilter(this);
+    m_ui->imgUpdatePic->installEventFilter(this);
+    m_ui->lblupdateNote->installEventFilter(this);
 }
 
 void TFormupdate::showEvent(QShowEvent* event)
@@ -110,19 +116,19 @@ void TFormupdate::showEvent(QShowEvent* event)
 
 bool TFormupdate::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == imgUpdatePic || watched == lblupdateNote) {
+    if (watched == m_ui->imgUpdatePic || watched == m_ui->lblupdateNote) {
         if (event->type() == QEvent::MouseButtonRelease) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             const auto* widget = static_cast<QWidget*>(watched);
             if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {
-                if (watched == imgUpdatePic)
+                if (watched == m_ui->imgUpdatePic)
                     imgUpdatePicClick();
                 else
                     lblupdateNoteClick();
             }
             return true;
         }
-        if (watched == lblupdateNote && event->type() == QEvent::MouseMove) {
+        if (watched == m_ui->lblupdateNote && event->type() == QEvent::MouseMove) {
             lblupdateNoteMouseMove();
             return true; // not passed on to the window, which would turn the text black again
         }
@@ -179,7 +185,7 @@ void TFormupdate::BtnQuitClick()
 {
     dropSizeRequest();
     const bool forced = RemoteConfiguration::isSet(RemoteConfig().FrcUp);
-    if (forced || downloadCompleted) {
+    if (forced || m_downloadCompleted) {
         EndProgram();
         return;
     }
@@ -188,10 +194,10 @@ void TFormupdate::BtnQuitClick()
 
 void TFormupdate::lblupdateNoteMouseMove()
 {
-    setTextColor(lblupdateNote, kNoteHoverColor);
+    setTextColor(m_ui->lblupdateNote, kNoteHoverColor);
 }
 
 void TFormupdate::FormMouseMove()
 {
-    setTextColor(lblupdateNote, kNoteColor);
+    setTextColor(m_ui->lblupdateNote, kNoteColor);
 }

@@ -1,52 +1,32 @@
 #pragma once
 
-#include "ui_tformupdate.h"
-
 #include <QDialog>
 #include <QElapsedTimer>
 
 #include <functional>
+#include <memory>
 
 class DownloadJob;
 class HttpCall;
 class QFileDialog;
+class QLabel;
 struct DownloadOptions;
 struct FileSizeReply;
 
+namespace Ui {
+class TFormupdate;
+}
+
 // The update window: tells what the new version is, links to the home page and the mirror pages,
 // holds the download controls and decides on leaving whether only it closes or the program ends.
-class TFormupdate final : public QDialog, public Ui::TFormupdate {
+class TFormupdate final : public QDialog {
     Q_OBJECT
 public:
     explicit TFormupdate(QWidget* parent = nullptr);
     ~TFormupdate() override;
 
-    // Set by the download once the joined archive has passed its size check; from then on leaving
-    // ends the program whatever the forced-update flag says.
-    bool downloadCompleted = false;
-
-    // The save dialog of the download (created with the window, shown by the download).
-    QFileDialog* SaveDialog1 = nullptr;
-
-    // --- this window (update/tformupdate.cpp) ---
-    void btnHomepageClick();
-    void imgUpdatePicClick();
-    void lblupdateNoteClick();
-    void BtnBypass1Click();
-    void BtnBypass2Click();
-    void BtnBypass3Click();
-    void BtnQuitClick();
-    void lblupdateNoteMouseMove();
-    void FormMouseMove();
-
-    // --- download (update/tformupdate_download.cpp) ---
-    void ButtonDownClick();
-    void Button2Click();
-    DownloadJob* download() const { return m_download; } // the running or last job, null before the first
-
-    // The texts the window starts with, built from the product site's address.
-    static QString captionText();
-    static QString statusBarText();
+    // The version line above the note: the announced version, as the settings document names it.
+    void showReleaseNote(const QString& version);
 
 Q_SIGNALS:
     // A use to be counted on the product server (the counter page's path): a completed update.
@@ -58,11 +38,35 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The handlers of the window's controls, connected when it is created (the download's two are in
+    // update/tformupdate_download.cpp).
+    void btnHomepageClick();
+    void imgUpdatePicClick();
+    void lblupdateNoteClick();
+    void BtnBypass1Click();
+    void BtnBypass2Click();
+    void BtnBypass3Click();
+    void BtnQuitClick();
+    void lblupdateNoteMouseMove();
+    void FormMouseMove();
+    void ButtonDownClick();
+    void Button2Click();
+
+    // The texts the window starts with, built from the product site's address.
+    static QString captionText();
+    static QString statusBarText();
+
     void applyRemoteSettings();
     void connectHandlers();
     void openMirror(int number);
 
+    std::unique_ptr<Ui::TFormupdate> m_ui;
     QLabel* m_statusPanel = nullptr;
+    // The save dialog of the download (created with the window, shown by the download).
+    QFileDialog* m_saveDialog = nullptr;
+    // Set once the joined archive has passed its size check; from then on leaving ends the program
+    // whatever the forced-update flag says.
+    bool m_downloadCompleted = false;
 
     // --- download (update/tformupdate_download.cpp) ---
     void startDownload();

@@ -2,6 +2,7 @@
 #include "platform/httpcall.h"
 #include "platform/logging.h"
 #include "platform/messageboxes.h"
+#include "ui_tformupdate.h"
 #include "update/downloadjob.h"
 #include "update/downloadseams.h"
 #include "update/filenamefromaddress.h"
@@ -68,7 +69,7 @@ void TFormupdate::runJobStep(const std::function<void()>& step)
         step();
     } catch (const MyException1& failure) {
         MessageBoxes::error(this, failure.text());
-        Edit2->clear();
+        m_ui->Edit2->clear();
     } catch (const std::exception&) {
         MessageBoxes::inform(this, QStringLiteral("升级过程失败,请重新到主页下载更新!"));
     }
@@ -77,7 +78,7 @@ void TFormupdate::runJobStep(const std::function<void()>& step)
 void TFormupdate::startDownload()
 {
     m_downloadClock.start();
-    const QString address = Edit1->text();
+    const QString address = m_ui->Edit1->text();
     if (address.isEmpty()) {
         MessageBoxes::error(this, QStringLiteral("请输入下载地址!"));
         return;
@@ -87,9 +88,9 @@ void TFormupdate::startDownload()
         return; // the dialog was cancelled: no folder, no download
 
     int workers = 0;
-    if (!Edit2->text().isEmpty()) {
+    if (!m_ui->Edit2->text().isEmpty()) {
         bool ok = false;
-        workers = Edit2->text().trimmed().toInt(&ok, 10);
+        workers = m_ui->Edit2->text().trimmed().toInt(&ok, 10);
         if (!ok) {
             MessageBoxes::error(this, QStringLiteral("请输入数字\r"));
             return;
@@ -105,7 +106,7 @@ void TFormupdate::startDownload()
     const QByteArray url = QUrl(address, QUrl::TolerantMode).toEncoded();
     const DownloadOptions options = DownloadSeams::options();
     // The window stays responsive while the server is asked; one job at a time.
-    ButtonDown->setEnabled(false);
+    m_ui->ButtonDown->setEnabled(false);
     m_sizeRequest = new HttpCall(FileSizeRequest(url, options), this);
     connect(m_sizeRequest, &HttpCall::finished, this, [=, this](const HttpResponse& response) {
         dropSizeRequest();
@@ -125,7 +126,7 @@ void TFormupdate::dropSizeRequest()
     m_sizeRequest->cancel();
     m_sizeRequest->deleteLater();
     m_sizeRequest = nullptr;
-    ButtonDown->setEnabled(true);
+    m_ui->ButtonDown->setEnabled(true);
 }
 
 void TFormupdate::sizeReceived(const QByteArray& url, const QString& targetPath, int workers,
@@ -165,10 +166,10 @@ void TFormupdate::sizeReceived(const QByteArray& url, const QString& targetPath,
             [this] { MessageBoxes::inform(this, QStringLiteral("创建线程失败!")); });
     // A new job starts running; Button2 follows it from its first byte on.
     m_transferring = false;
-    Button2->setText(QStringLiteral("暂停下载"));
+    m_ui->Button2->setText(QStringLiteral("暂停下载"));
     switch (m_download->start(url, targetPath, workers, size.size, options)) {
     case DownloadJob::StartResult::Started:
-        ButtonDown->setEnabled(false);
+        m_ui->ButtonDown->setEnabled(false);
         return;
     case DownloadJob::StartResult::NoPartFolder: // the folder cannot be written: as if no part could be
         downloadFailed();
@@ -183,17 +184,17 @@ void TFormupdate::sizeReceived(const QByteArray& url, const QString& targetPath,
 QString TFormupdate::chooseSavePath(const QString& proposedName)
 {
     if (saveAnswer())
-        return saveAnswer()(QDir(SaveDialog1->directory()).filePath(proposedName));
-    SaveDialog1->selectFile(proposedName);
-    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
+        return saveAnswer()(QDir(m_saveDialog->directory()).filePath(proposedName));
+    m_saveDialog->selectFile(proposedName);
+    if (m_saveDialog->exec() != QDialog::Accepted || m_saveDialog->selectedFiles().isEmpty())
         return {};
-    return SaveDialog1->selectedFiles().constFirst();
+    return m_saveDialog->selectedFiles().constFirst();
 }
 
 void TFormupdate::addStatusLine(const QString& line)
 {
-    ListBox1->addItem(line);
-    ListBox1->setCurrentRow(ListBox1->count() - 1);
+    m_ui->ListBox1->addItem(line);
+    m_ui->ListBox1->setCurrentRow(m_ui->ListBox1->count() - 1);
 }
 
 void TFormupdate::downloadTransferStarted(qint64 total)
@@ -202,43 +203,43 @@ void TFormupdate::downloadTransferStarted(qint64 total)
     m_progressShift = 0;
     while (total > 0 && (total >> m_progressShift) > INT_MAX)
         ++m_progressShift;
-    ProgressBar1->setRange(0, total < 0 ? 0 : int(total >> m_progressShift)); // unknown length: busy bar
-    ProgressBar1->setValue(0);
+    m_ui->ProgressBar1->setRange(0, total < 0 ? 0 : int(total >> m_progressShift)); // unknown length: busy bar
+    m_ui->ProgressBar1->setValue(0);
 }
 
 void TFormupdate::downloadProgress(qint64 received, qint64 total)
 {
     if (total >= 0)
-        ProgressBar1->setValue(int(std::min(received, total) >> m_progressShift));
+        m_ui->ProgressBar1->setValue(int(std::min(received, total) >> m_progressShift));
 }
 
 void TFormupdate::downloadSucceeded(qint64 size)
 {
-    if (ProgressBar1->maximum() == 0) {
-        ProgressBar1->setRange(0, 1);
-        ProgressBar1->setValue(1);
+    if (m_ui->ProgressBar1->maximum() == 0) {
+        m_ui->ProgressBar1->setRange(0, 1);
+        m_ui->ProgressBar1->setValue(1);
     } else {
         downloadProgress(size, size);
     }
     addStatusLine(QStringLiteral("更新成功"));
     Q_EMIT useCounted("/update/update.php");
-    lblSchedule->setText(QStringLiteral("更新成功啦,请重新打开更新好的程序吧!"));
-    BtnQuit->setText(QStringLiteral("退出"));
-    downloadCompleted = true;
+    m_ui->lblSchedule->setText(QStringLiteral("更新成功啦,请重新打开更新好的程序吧!"));
+    m_ui->BtnQuit->setText(QStringLiteral("退出"));
+    m_downloadCompleted = true;
 
     const qint64 seconds = m_downloadClock.elapsed() / 1000;
     MessageBoxes::inform(this, QStringLiteral("恭喜您了^_^,软件已成功更新,请再次打开更新好的程序吧!"));
-    lblSchedule->setText(QStringLiteral("更新成功啦,耗时") +
-                         QStringLiteral("%1").arg(seconds, 2, 10, QLatin1Char('0')) + QStringLiteral("秒") +
-                         QStringLiteral("请重新打开更新好的程序吧!"));
+    m_ui->lblSchedule->setText(QStringLiteral("更新成功啦,耗时") +
+                               QStringLiteral("%1").arg(seconds, 2, 10, QLatin1Char('0')) + QStringLiteral("秒") +
+                               QStringLiteral("请重新打开更新好的程序吧!"));
 }
 
 void TFormupdate::downloadFailed()
 {
     const QString text = QStringLiteral("下载文件出错，临时文件已删除，请重新下载！");
     addStatusLine(text);
-    lblSchedule->setText(text);
-    ButtonDown->setEnabled(true); // the user may try again
+    m_ui->lblSchedule->setText(text);
+    m_ui->ButtonDown->setEnabled(true); // the user may try again
 }
 
 void TFormupdate::Button2Click()
@@ -247,11 +248,11 @@ void TFormupdate::Button2Click()
         if (m_download)
             m_download->pause();
         m_transferring = false;
-        Button2->setText(QStringLiteral("开始下载"));
+        m_ui->Button2->setText(QStringLiteral("开始下载"));
     } else {
         if (m_download)
             m_download->resume();
         m_transferring = true;
-        Button2->setText(QStringLiteral("暂停下载"));
+        m_ui->Button2->setText(QStringLiteral("暂停下载"));
     }
 }

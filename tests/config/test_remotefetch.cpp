@@ -8,11 +8,14 @@
 #include "config/remoteconfiguration.h"
 #include "platform/httpcall.h"
 #include "samplesite.h"
+#include "testsupport.h"
 #include "update/tformupdate.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
@@ -114,11 +117,12 @@ void TestRemoteFetch::documentIsAppliedInOrder()
     QTRY_VERIFY_WITH_TIMEOUT(fetch.isNull(), 10000);
     QVERIFY(Formupdate && Formupdate->isVisible() && Formupdate->isModal());
     QCOMPARE(QApplication::activeModalWidget(), Formupdate.data());
-    QCOMPARE(Formupdate->lblupnote->text(), QStringLiteral("版本1.0.2.0  更新说明"));
+    QCOMPARE(control<QLabel>(Formupdate, "lblupnote")->text(), QStringLiteral("版本1.0.2.0  更新说明"));
     QCOMPARE(RemoteConfig().updateline1, m_site.baseUrl() + "/update/mirror1/");
     // updateline2 is "0" in the template
-    QCOMPARE((QList<bool>{Formupdate->BtnBypass1->isVisible(), Formupdate->BtnBypass2->isVisible(),
-                          Formupdate->BtnBypass3->isVisible()}),
+    QCOMPARE((QList<bool>{control<QPushButton>(Formupdate, "BtnBypass1")->isVisible(),
+                          control<QPushButton>(Formupdate, "BtnBypass2")->isVisible(),
+                          control<QPushButton>(Formupdate, "BtnBypass3")->isVisible()}),
              (QList<bool>{true, false, true}));
     QCOMPARE(m_main->statusPanelText(2), QStringLiteral("当前版本:1.0.1.0    服务器有新版本咯!!!"));
     // The word and the strip wait for the update window.
@@ -189,7 +193,7 @@ void TestRemoteFetch::remainingStepsFollowTheUpdateWindow()
         std::unique_ptr<TFormupdate> window(Formupdate.data());
         QVERIFY(window->isVisible() && window->isModal());
         if (leave == QLatin1String("quit"))
-            QTest::mouseClick(window->BtnQuit, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(window.get(), "BtnQuit"), Qt::LeftButton);
         else
             window->close();
         QCOMPARE(steps, stepsBefore + stepsAfter);

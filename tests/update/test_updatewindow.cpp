@@ -8,8 +8,13 @@
 #include "update/checkforupdate.h"
 #include "update/tformupdate.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -23,7 +28,7 @@ private Q_SLOTS:
     void cleanup();
     void versionOutcomes_data();
     void versionOutcomes();
-    void windowControlsAndTexts();
+    void everythingShownFitsAndTheRestIsOutOfSight();
     void quitCaptionAndMirrorButtons_data();
     void quitCaptionAndMirrorButtons();
     void leavingRules_data();
@@ -117,7 +122,7 @@ void TestUpdateWindow::versionOutcomes()
         // Modal over the main window, and shown without waiting for it to close.
         QVERIFY(window->isModal() && window->isVisible());
         QCOMPARE(QApplication::activeModalWidget(), window.data());
-        QCOMPARE(window->lblupnote->text(),
+        QCOMPARE(control<QLabel>(window, "lblupnote")->text(),
                  QStringLiteral("版本") + QString::fromLatin1(version) + QStringLiteral("  更新说明"));
         // A completed update is counted through the main window's general counter browser.
         Q_EMIT window->useCounted("/update/update.php");
@@ -131,28 +136,47 @@ void TestUpdateWindow::versionOutcomes()
     QCOMPARE(wbAllNum.requestCount(), windowOpens ? 1 : 0);
 }
 
-void TestUpdateWindow::windowControlsAndTexts()
+void TestUpdateWindow::everythingShownFitsAndTheRestIsOutOfSight()
 {
+    RemoteConfig().FrcUp = "0"; // the longer caption of the leave button
+    RemoteConfig().updateline1 = RemoteConfig().updateline2 = RemoteConfig().updateline3 = "http://mirror/";
     TFormupdate window;
-    QCOMPARE(window.windowTitle(), QStringLiteral("Quvo盒子提示您,服务器已有新版本啦!  http://www.qorvex.com"));
-    QCOMPARE(window.size(), QSize(415, 253));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.minimumSize(), window.maximumSize()); // a fixed border
     QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
-    QCOMPARE(
-        window.lblupdateNote->text(),
-        QStringLiteral("        建议您到官方查看最新更新日志与动态,如遇更新不成功,可能是因为同时下载人数过多或服务器"
-                       "负载压力过大,建议您打开我们的主页或选择分流下载站进行下载!\n"));
-    QVERIFY(!window.imgUpdatePic->pixmap().isNull());
-    const auto* panel = window.StatusBar1->findChild<QLabel*>();
-    QVERIFY(panel);
-    QCOMPARE(panel->text(), QStringLiteral("QV盒子升级程序! http://www.qorvex.com 欢迎大家下载更新!"));
+    QVERIFY(!control<QLabel>(&window, "imgUpdatePic")->pixmap().isNull());
 
-    // The download's controls lie out of sight below the client area.
-    QCOMPARE(window.Edit1->text(), QString::fromLatin1(m_site.baseUrl() + "/update/qorvex.rar"));
-    QCOMPARE(window.Edit2->text(), QStringLiteral("5"));
-    for (QWidget* hidden :
-         std::initializer_list<QWidget*>{window.Edit1, window.Edit2, window.ListBox1, window.Button2,
-                                         window.lblDownAddress, window.lblThreads, window.lblConnection})
-        QVERIFY2(hidden->geometry().top() >= 253, qPrintable(hidden->objectName()));
+    // Every text the user is shown is whole: wrapped lines within their label's height, single lines
+    // within their control's width.
+    const auto* updateNote = control<QLabel>(&window, "lblupdateNote");
+    QString note = updateNote->text();
+    while (note.endsWith(QLatin1Char('\n'))) // a closing line break shows nothing
+        note.chop(1);
+    const QRect noteRect = updateNote->contentsRect();
+    QVERIFY(updateNote->fontMetrics().boundingRect(noteRect, Qt::TextWordWrap, note).height() <= noteRect.height());
+    const auto fitsInWidth = [](const QWidget* widget, const QString& text, int margin) {
+        return widget->fontMetrics().horizontalAdvance(text) + margin <= widget->width();
+    };
+    for (const char* name : {"BtnBypass1", "BtnBypass2", "BtnBypass3", "ButtonDown", "btnHomepage", "BtnQuit"}) {
+        const auto* button = control<QPushButton>(&window, name);
+        QVERIFY2(button->isVisible() && fitsInWidth(button, button->text(), 4), name);
+    }
+    const auto* panel = control<QStatusBar>(&window, "StatusBar1")->findChild<QLabel*>();
+    QVERIFY(panel && fitsInWidth(panel, panel->text(), 0));
+    window.showReleaseNote(QStringLiteral("1.0.10.100"));
+    const auto* versionLine = control<QLabel>(&window, "lblupnote");
+    QVERIFY(versionLine->text().contains(QStringLiteral("1.0.10.100")));
+    QVERIFY(fitsInWidth(versionLine, versionLine->text(), 0));
+
+    // The visible controls lie in the client area; the download's own ones out of sight below it.
+    for (const char* name : {"imgUpdatePic", "lblupnote", "lblupdateNote", "BtnBypass1", "BtnBypass3", "lblSchedule",
+                             "ProgressBar1", "ButtonDown", "btnHomepage", "BtnQuit", "StatusBar1"}) {
+        const QRect place = control<QWidget>(&window, name)->geometry();
+        QVERIFY2(window.rect().intersects(place) && place.bottom() <= window.height(), name);
+    }
+    for (const char* name : {"Edit1", "Edit2", "ListBox1", "Button2", "lblDownAddress", "lblThreads", "lblConnection"})
+        QVERIFY2(!window.rect().intersects(control<QWidget>(&window, name)->geometry()), name);
 }
 
 void TestUpdateWindow::quitCaptionAndMirrorButtons_data()
@@ -184,32 +208,36 @@ void TestUpdateWindow::quitCaptionAndMirrorButtons()
     RemoteConfig().updateline3 = lines[2];
     TFormupdate window;
     window.show();
-    QCOMPARE(window.BtnQuit->text(), quitCaption);
+    const auto mirror = [&](const TFormupdate& in, int number) {
+        return control<QPushButton>(&in, QStringLiteral("BtnBypass%1").arg(number).toLatin1().constData());
+    };
+    QCOMPARE(control<QPushButton>(&window, "BtnQuit")->text(), quitCaption);
     QCOMPARE(
-        (QList<bool>{window.BtnBypass1->isVisible(), window.BtnBypass2->isVisible(), window.BtnBypass3->isVisible()}),
+        (QList<bool>{mirror(window, 1)->isVisible(), mirror(window, 2)->isVisible(), mirror(window, 3)->isVisible()}),
         shown);
-    // Each mirror keeps its own place whichever others are shown.
-    QCOMPARE(window.BtnBypass3->pos(), QPoint(315, 90));
+    // Each mirror keeps its own place whichever others are shown: where it stands with all three.
+    RemoteConfig().updateline1 = RemoteConfig().updateline2 = RemoteConfig().updateline3 = "http://mirror/";
+    TFormupdate allShown;
+    allShown.show();
+    for (int number = 1; number <= 3; ++number)
+        QCOMPARE(mirror(window, number)->geometry(), mirror(allShown, number)->geometry());
 }
 
 void TestUpdateWindow::leavingRules_data()
 {
+    // Leaving after a completed download is tested with a real download beside the download's tests.
     QTest::addColumn<QByteArray>("frcUp");
-    QTest::addColumn<bool>("downloaded");
     QTest::addColumn<bool>("closeBox");
     QTest::addColumn<bool>("ends");
-    QTest::newRow("voluntary") << QByteArray("0") << false << false << false;
-    QTest::newRow("flag empty") << QByteArray() << false << false << false;
-    QTest::newRow("forced, before any download") << QByteArray("1") << false << false << true;
-    QTest::newRow("voluntary after a download") << QByteArray("0") << true << false << true;
-    QTest::newRow("flag empty after a download") << QByteArray() << true << false << true;
-    QTest::newRow("close box when forced") << QByteArray("1") << false << true << false;
+    QTest::newRow("voluntary") << QByteArray("0") << false << false;
+    QTest::newRow("flag empty") << QByteArray() << false << false;
+    QTest::newRow("forced, before any download") << QByteArray("1") << false << true;
+    QTest::newRow("close box when forced") << QByteArray("1") << true << false;
 }
 
 void TestUpdateWindow::leavingRules()
 {
     QFETCH(QByteArray, frcUp);
-    QFETCH(bool, downloaded);
     QFETCH(bool, closeBox);
     QFETCH(bool, ends);
     RemoteConfig().FrcUp = frcUp;
@@ -218,11 +246,10 @@ void TestUpdateWindow::leavingRules()
     hooks.parent = m_main.get();
     auto* window = qobject_cast<TFormupdate*>(CheckForUpdate(hooks));
     QVERIFY(window && window->isModal() && window->isVisible());
-    window->downloadCompleted = downloaded;
     if (closeBox)
         window->close();
     else
-        QTest::mouseClick(window->BtnQuit, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(window, "BtnQuit"), Qt::LeftButton);
     if (ends) {
         QVERIFY(window->isVisible()); // the program would end here; let the test go on
         window->close();
@@ -249,19 +276,19 @@ void TestUpdateWindow::linksOpenInDefaultBrowser()
         browser.clear();
         return launches;
     };
-    QTest::mouseClick(window.btnHomepage, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(&window, "btnHomepage"), Qt::LeftButton);
     QCOMPARE(launched(), QList<QStringList>{{home}});
-    QTest::mouseClick(window.imgUpdatePic, Qt::LeftButton);
+    QTest::mouseClick(control<QLabel>(&window, "imgUpdatePic"), Qt::LeftButton);
     QCOMPARE(launched(), QList<QStringList>{{home}});
-    QTest::mouseClick(window.lblupdateNote, Qt::LeftButton);
+    QTest::mouseClick(control<QLabel>(&window, "lblupdateNote"), Qt::LeftButton);
     QCOMPARE(launched(), QList<QStringList>{{home}});
-    QTest::mouseClick(window.BtnBypass1, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(&window, "BtnBypass1"), Qt::LeftButton);
     QCOMPARE(launched(), QList<QStringList>{{QStringLiteral("http://mirror.one/get?a=1")}});
-    QTest::mouseClick(window.BtnBypass3, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(&window, "BtnBypass3"), Qt::LeftButton);
     QCOMPARE(launched(), QList<QStringList>{{QStringLiteral("http://mirror.three/")}});
     // A press that is released outside the picture is no click.
-    sendMouse(window.imgUpdatePic, QEvent::MouseButtonPress, {10, 10});
-    sendMouse(window.imgUpdatePic, QEvent::MouseButtonRelease, {300, 10});
+    sendMouse(control<QLabel>(&window, "imgUpdatePic"), QEvent::MouseButtonPress, {10, 10});
+    sendMouse(control<QLabel>(&window, "imgUpdatePic"), QEvent::MouseButtonRelease, {300, 10});
     QVERIFY(browser.launches(300).isEmpty());
 }
 
@@ -270,11 +297,13 @@ void TestUpdateWindow::noteTurnsBlueUnderThePointer()
     TFormupdate window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const auto noteColor = [&] { return window.lblupdateNote->palette().color(QPalette::WindowText); };
-    sendMouse(window.lblupdateNote, QEvent::MouseMove, {20, 20});
+    const auto noteColor = [&] {
+        return control<QLabel>(&window, "lblupdateNote")->palette().color(QPalette::WindowText);
+    };
+    sendMouse(control<QLabel>(&window, "lblupdateNote"), QEvent::MouseMove, {20, 20});
     QCOMPARE(noteColor(), QColor(0, 0, 255));
     // A move over another control that ignores moves is not the window's free area.
-    sendMouse(window.lblSchedule, QEvent::MouseMove, {5, 5});
+    sendMouse(control<QLabel>(&window, "lblSchedule"), QEvent::MouseMove, {5, 5});
     QCOMPARE(noteColor(), QColor(0, 0, 255));
     sendMouse(&window, QEvent::MouseMove, {405, 100}); // free area right of the note
     QCOMPARE(noteColor(), QColor(0, 0, 0));
