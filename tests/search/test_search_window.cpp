@@ -82,10 +82,7 @@ void TestSearchWindow::init()
     for (const char* name : {"search.pages", "search.nopagination", "search.lastlink", "search.stall"})
         m_site.setSwitch(QString::fromLatin1(name), QString());
     m_site.clearRequestLog();
-    m_boxes = std::make_unique<MessageBoxRecorder>();
-    m_window = std::make_unique<TFormmain>();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(openMainWindow(m_window, m_boxes));
 }
 
 void TestSearchWindow::cleanup()
