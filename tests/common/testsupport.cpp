@@ -283,6 +283,24 @@ SilentServer::SilentServer()
 {
 }
 
+int closedPort()
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);
+    return ntohs(address.sin_port);
+}
+
+QByteArray closedBaseUrl()
+{
+    return "http://127.0.0.1:" + QByteArray::number(closedPort());
+}
+
 bool waitHoldingEvents(const std::function<bool()>& done, int timeoutMs, int settleMs)
 {
     QElapsedTimer clock;

@@ -162,6 +162,10 @@ private:
     std::thread m_thread;
 };
 
+// A port on 127.0.0.1 on which nothing listens, and its address "http://127.0.0.1:<port>".
+int closedPort();
+QByteArray closedBaseUrl();
+
 // Waits, without handling this thread's events, until `done` holds (set by other threads), then
 // as long again as `settleMs`: answers queued to this thread meanwhile stay queued. False on timeout.
 bool waitHoldingEvents(const std::function<bool()>& done, int timeoutMs, int settleMs = 300);

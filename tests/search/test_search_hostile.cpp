@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QTcpServer>
 #include <QTest>
 
 #include <algorithm>
@@ -64,9 +63,7 @@ const QString doneCaption = QStringLiteral("搜 索 完 毕");
 void TestSearchHostile::initTestCase()
 {
     QVERIFY(m_site.start() > 0);
-    QTcpServer closed;
-    QVERIFY(closed.listen(QHostAddress::LocalHost));
-    qputenv("QUVO_PRODUCT_SERVER", "http://127.0.0.1:" + QByteArray::number(closed.serverPort()));
+    qputenv("QUVO_PRODUCT_SERVER", closedBaseUrl());
     MyGetWebThread::setTimeLimitsForTesting(shortLimits);
 }
 

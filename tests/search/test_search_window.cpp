@@ -68,10 +68,7 @@ const QByteArray movieUtf8Path = "/search/%E7%94%B5%E5%BD%B1/";
 
 void TestSearchWindow::initTestCase()
 {
-    SampleSite closed;
-    QVERIFY(closed.start() > 0);
-    m_deadAddress = closed.baseUrl();
-    closed.stop();
+    m_deadAddress = closedBaseUrl();
     QVERIFY(m_site.start() > 0);
     qputenv("QUVO_PRODUCT_SERVER", m_deadAddress);
 }
