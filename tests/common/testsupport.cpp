@@ -1,6 +1,8 @@
 #include "testsupport.h"
 
+#include "app/tformmain.h"
 #include "platform/registry.h"
+#include "samplesite.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,6 +16,14 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+bool openMainWindow(std::unique_ptr<TFormmain>& window, std::unique_ptr<MessageBoxRecorder>& boxes)
+{
+    boxes = std::make_unique<MessageBoxRecorder>();
+    window = std::make_unique<TFormmain>();
+    window->show();
+    return QTest::qWaitForWindowExposed(window.get());
+}
 
 MessageBoxRecorder::MessageBoxRecorder()
 {
@@ -273,6 +283,24 @@ SilentServer::SilentServer()
 {
 }
 
+int closedPort()
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);
+    return ntohs(address.sin_port);
+}
+
+QByteArray closedBaseUrl()
+{
+    return "http://127.0.0.1:" + QByteArray::number(closedPort());
+}
+
 bool waitHoldingEvents(const std::function<bool()>& done, int timeoutMs, int settleMs)
 {
     QElapsedTimer clock;
@@ -284,4 +312,100 @@ bool waitHoldingEvents(const std::function<bool()>& done, int timeoutMs, int set
     }
     QThread::msleep(settleMs);
     return true;
+}
+
+namespace {
+
+// The replies whose framing is broken. The first one's body ends a result row, so a page cut short
+// must still give none.
+void lyingLength(RawServer& server, int socket)
+{
+    server.send(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000000\r\n\r\n"
+                        "<html>cut short</a></td></tr>\n");
+}
+
+void brokenChunk(RawServer& server, int socket)
+{
+    server.send(socket, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                        "12\r\nrow</a></td></tr>\n\r\nzz\r\nnot a chunk size\r\n");
+}
+
+void endlessHeaders(RawServer& server, int socket)
+{
+    if (!server.send(socket, "HTTP/1.1 200 OK\r\n"))
+        return;
+    const QByteArray line = "X-Filler: " + QByteArray(1000, 'h') + "\r\n";
+    for (int i = 0; i < 200000 && server.send(socket, line); ++i) {
+    }
+}
+
+void notHttp(RawServer& server, int socket)
+{
+    QByteArray noise(64 * 1024, '\0');
+    for (qsizetype i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 131 + 7) & 0xFF);
+    server.send(socket, noise);
+}
+
+RawServer::Reply brokenReply(HostileKind kind)
+{
+    switch (kind) {
+    case HostileKind::LyingLength:
+        return lyingLength;
+    case HostileKind::BrokenChunk:
+        return brokenChunk;
+    case HostileKind::EndlessHeaders:
+        return endlessHeaders;
+    default:
+        return notHttp;
+    }
+}
+
+} // namespace
+
+void addHostileRows(const char* what, const char* oversized, int megabytes)
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<HostileKind>("server");
+    QTest::addRow("%d MB %s", megabytes, what)
+        << QStringLiteral("%1:%2").arg(QLatin1String(oversized)).arg(qint64(megabytes) * 1024 * 1024)
+        << HostileKind::SampleSite;
+    QTest::addRow("endless %s, fast", what) << QStringLiteral("endless:65536:0") << HostileKind::SampleSite;
+    QTest::addRow("endless %s, slow", what) << QStringLiteral("endless:1024:50") << HostileKind::SampleSite;
+    QTest::newRow("length longer than the body") << QString() << HostileKind::LyingLength;
+    QTest::newRow("broken chunk") << QString() << HostileKind::BrokenChunk;
+    QTest::newRow("endless header block") << QString() << HostileKind::EndlessHeaders;
+    QTest::newRow("not HTTP at all") << QString() << HostileKind::NotHttp;
+    QTest::newRow("accepts and never answers") << QString() << HostileKind::Silent;
+}
+
+HostileServer::HostileServer(SampleSite& site, const QString& siteSwitch, const char* addressVariable)
+{
+    QFETCH(QString, mode);
+    QFETCH(HostileKind, server);
+    if (server == HostileKind::SampleSite) {
+        site.setSwitch(siteSwitch, mode);
+        return;
+    }
+    if (server == HostileKind::Silent)
+        m_silent = std::make_unique<SilentServer>();
+    else
+        m_raw = std::make_unique<RawServer>(brokenReply(server));
+    qputenv(addressVariable, baseUrl());
+}
+
+QByteArray HostileServer::baseUrl() const
+{
+    return m_raw ? m_raw->baseUrl() : m_silent ? m_silent->baseUrl() : QByteArray();
+}
+
+int HostileServer::connections() const
+{
+    return m_raw ? m_raw->connections() : m_silent ? m_silent->connections() : 0;
+}
+
+void HostileServer::stop()
+{
+    m_raw.reset();
+    m_silent.reset();
 }

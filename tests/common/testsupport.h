@@ -2,17 +2,24 @@
 
 #include "platform/messageboxes.h"
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
+#include <QMetaType>
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <atomic>
+#include <cstdio>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <thread>
+
+class SampleSite;
+class TFormmain;
 
 // A window's control as a user finds it: by its object name. A missing one ends the run, since
 // every later step of the test would act on nothing.
@@ -46,6 +53,10 @@ private:
     QList<MessageBoxes::Request> m_requests;
     std::deque<MessageBoxes::Answer> m_answers;
 };
+
+// Opens the main window as a user meets it: its message boxes answered and recorded from before it
+// is made, then shown. False when it never came on screen.
+bool openMainWindow(std::unique_ptr<TFormmain>& window, std::unique_ptr<MessageBoxRecorder>& boxes);
 
 // A registry stand-in in a temporary folder of the test's own; restored on destruction.
 class TemporaryRegistry final {
@@ -151,6 +162,10 @@ private:
     std::thread m_thread;
 };
 
+// A port on 127.0.0.1 on which nothing listens, and its address "http://127.0.0.1:<port>".
+int closedPort();
+QByteArray closedBaseUrl();
+
 // Waits, without handling this thread's events, until `done` holds (set by other threads), then
 // as long again as `settleMs`: answers queued to this thread meanwhile stay queued. False on timeout.
 bool waitHoldingEvents(const std::function<bool()>& done, int timeoutMs, int settleMs = 300);
@@ -168,3 +183,41 @@ private:
     std::atomic<int> m_hangUps = 0;
     RawServer m_raw; // after the counter its thread writes
 };
+
+// The server of a hostile case: the sample site (under a switch the test sets), a reply whose HTTP
+// framing is broken, or a server that accepts and never answers.
+enum class HostileKind { SampleSite, LyingLength, BrokenChunk, EndlessHeaders, NotHttp, Silent };
+Q_DECLARE_METATYPE(HostileKind)
+
+// A hostile case table: the columns "mode" (a switch of the sample site) and "server" (HostileKind);
+// the sample site's rows, an oversized body of `megabytes` MB (its switch `oversized:<bytes>`) and
+// an endless one, fast and slow, with `what` naming the body in the rows' names; then one row for
+// each server that breaks HTTP, which every fetch of the program meets alike.
+void addHostileRows(const char* what, const char* oversized, int megabytes);
+
+// The server of the current row of a hostile case table, with the program pointed at it: the sample
+// site set to the row's mode under its switch `siteSwitch`, or a server of the row's kind whose
+// address goes into the environment variable `addressVariable`.
+class HostileServer final {
+public:
+    HostileServer(SampleSite& site, const QString& siteSwitch, const char* addressVariable);
+    bool isSampleSite() const { return !m_raw && !m_silent; }
+    QByteArray baseUrl() const;
+    int connections() const;
+    void stop(); // a reply still being written ends, and the address refuses connections
+
+private:
+    std::unique_ptr<RawServer> m_raw;
+    std::unique_ptr<SilentServer> m_silent;
+};
+
+// Prints a hostile case's figures into the test's log ("HOSTILE <what> <case> longest gap …") and
+// checks its bounds: the longest gap of the user-interface thread, and the memory growth wherever
+// the peak means something.
+#define VERIFY_HOSTILE_BOUNDS(monitor, what, name, maxGrowthKiB)                                                       \
+    do {                                                                                                               \
+        std::printf("HOSTILE %s %-40s %s\n", what, name, qPrintable((monitor).summary()));                             \
+        QVERIFY2((monitor).longestGapMs() < maxUiGapMs, qPrintable((monitor).summary()));                              \
+        if (peakMemoryIsMeaningful)                                                                                    \
+            QVERIFY2((monitor).peakGrowthKiB() < (maxGrowthKiB), qPrintable((monitor).summary()));                     \
+    } while (false)

@@ -12,10 +12,8 @@
 #include "testsupport.h"
 
 #include <QPointer>
-#include <QTcpServer>
 #include <QTest>
 
-#include <cstdio>
 #include <memory>
 
 class TestConfigHostile : public QObject {
@@ -48,16 +46,6 @@ bool fetchAndWait(TFormmain* main, StallMonitor& monitor)
     QTest::qWait(50); // the queued answer
     monitor.stop();
     return ended;
-}
-
-void lyingLength(RawServer& server, int socket)
-{
-    server.send(socket, "HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n0123456789abcdef");
-}
-
-void notHttp(RawServer& server, int socket)
-{
-    server.send(socket, QByteArray(8192, '\x07'));
 }
 
 } // namespace
@@ -93,39 +81,17 @@ void TestConfigHostile::cleanup()
 
 void TestConfigHostile::badDocumentsApplyNothing_data()
 {
-    QTest::addColumn<QString>("mode"); // the sample site's settings switch, or a raw reply
-    QTest::addColumn<int>("raw");      // 0: sample site; 1, 2: raw replies; 3: silent server
-    QTest::newRow("100 MB document") << QStringLiteral("huge:%1").arg(100 * 1024 * 1024) << 0;
-    QTest::newRow("endless document, fast") << QStringLiteral("endless:65536:0") << 0;
-    QTest::newRow("endless document, slow") << QStringLiteral("endless:512:50") << 0;
-    QTest::newRow("length longer than the body") << QString() << 1;
-    QTest::newRow("not HTTP at all") << QString() << 2;
-    QTest::newRow("accepts and never answers") << QString() << 3;
+    addHostileRows("document", "huge", 100);
 }
 
 void TestConfigHostile::badDocumentsApplyNothing()
 {
-    QFETCH(QString, mode);
-    QFETCH(int, raw);
-    std::unique_ptr<RawServer> rawServer;
-    QTcpServer silent;
-    if (raw == 1 || raw == 2) {
-        rawServer = std::make_unique<RawServer>(raw == 1 ? lyingLength : notHttp);
-        qputenv("QUVO_PRODUCT_SERVER", rawServer->baseUrl());
-    } else if (raw == 3) {
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
-        qputenv("QUVO_PRODUCT_SERVER", "http://127.0.0.1:" + QByteArray::number(silent.serverPort()));
-    } else {
-        m_site.setSwitch(QStringLiteral("settings"), mode);
-    }
+    HostileServer hostile(m_site, QStringLiteral("settings"), "QUVO_PRODUCT_SERVER");
     m_site.setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
 
     StallMonitor monitor;
     QVERIFY(fetchAndWait(m_main.get(), monitor));
-    std::printf("HOSTILE settings %-40s %s\n", QTest::currentDataTag(), qPrintable(monitor.summary()));
-    QVERIFY2(monitor.longestGapMs() < maxUiGapMs, qPrintable(monitor.summary()));
-    if (peakMemoryIsMeaningful)
-        QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
+    VERIFY_HOSTILE_BOUNDS(monitor, "settings", QTest::currentDataTag(), maxGrowthKiB);
 
     const RemoteConfiguration& config = RemoteConfig();
     for (const QByteArray* field : {&config.Version, &config.FrcUp, &config.BulletinWord, &config.AdverDef,
@@ -134,8 +100,8 @@ void TestConfigHostile::badDocumentsApplyNothing()
     QCOMPARE(m_main->EdtSearch->text(), QStringLiteral("typed"));
     QCOMPARE(m_main->statusPanelText(2), QString()); // the version check did not run
     QVERIFY(!m_main->pnlAdver->isVisible());
-    if (rawServer)
-        QVERIFY(rawServer->connections() >= 1);
+    if (!hostile.isSampleSite())
+        QVERIFY(hostile.connections() >= 1);
 }
 
 void TestConfigHostile::documentJustUnderTheLimitIsApplied()
@@ -149,10 +115,7 @@ void TestConfigHostile::documentJustUnderTheLimitIsApplied()
              qPrintable(QString::number(bodySize)));
     StallMonitor monitor;
     QVERIFY(fetchAndWait(m_main.get(), monitor));
-    std::printf("HOSTILE settings %-40s %s\n", "document just under the limit", qPrintable(monitor.summary()));
-    QVERIFY2(monitor.longestGapMs() < maxUiGapMs, qPrintable(monitor.summary()));
-    if (peakMemoryIsMeaningful)
-        QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
+    VERIFY_HOSTILE_BOUNDS(monitor, "settings", "document just under the limit", maxGrowthKiB);
     QCOMPARE(RemoteConfig().Version, QByteArray("1.0.1.0"));
     QCOMPARE(m_main->EdtSearch->text(), QStringLiteral("applied"));
     QCOMPARE(m_main->statusPanelText(2), QStringLiteral("当前版本:1.0.1.0    您的版本已是最新!"));

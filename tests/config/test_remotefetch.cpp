@@ -258,11 +258,8 @@ void TestRemoteFetch::failures()
     QFETCH(QString, box);
     m_main->Tmrchkupdate.stop();
     m_site.setSwitch(QStringLiteral("settings"), mode);
-    if (mode == QLatin1String("down")) {
-        QTcpServer closed; // a port nobody listens on once this is gone
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        qputenv("QUVO_PRODUCT_SERVER", "http://127.0.0.1:" + QByteArray::number(closed.serverPort()));
-    }
+    if (mode == QLatin1String("down"))
+        qputenv("QUVO_PRODUCT_SERVER", closedBaseUrl());
     // A document that cannot be read is not shown, but logged.
     QLoggingCategory::setFilterRules(QStringLiteral("quvo.config.info=true"));
     if (mode == QLatin1String("garbage"))

@@ -13,11 +13,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QTcpServer>
 #include <QTest>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 
 class TestSearchHostile : public QObject {
@@ -60,49 +58,12 @@ const QString idleCaption = QStringLiteral("搜     索");
 const QString moreCaption = QStringLiteral("加 载 更 多");
 const QString doneCaption = QStringLiteral("搜 索 完 毕");
 
-void report(const char* name, const StallMonitor& monitor)
-{
-    std::printf("HOSTILE search %-40s %s\n", name, qPrintable(monitor.summary()));
-}
-
-// Raw replies whose framing is broken.
-void lyingLength(RawServer& server, int socket)
-{
-    server.send(socket, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000000\r\n\r\n"
-                        "<html>cut short</a></td></tr>\n");
-}
-
-void badChunk(RawServer& server, int socket)
-{
-    server.send(socket, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
-                        "12\r\nrow</a></td></tr>\n\r\nzz\r\nnot a chunk size\r\n");
-}
-
-void endlessHeaders(RawServer& server, int socket)
-{
-    if (!server.send(socket, "HTTP/1.1 200 OK\r\n"))
-        return;
-    const QByteArray line = "X-Filler: " + QByteArray(1000, 'h') + "\r\n";
-    for (int i = 0; i < 200000 && server.send(socket, line); ++i) {
-    }
-}
-
-void notHttp(RawServer& server, int socket)
-{
-    QByteArray noise(64 * 1024, '\0');
-    for (qsizetype i = 0; i < noise.size(); ++i)
-        noise[i] = char((i * 131 + 7) & 0xFF);
-    server.send(socket, noise);
-}
-
 } // namespace
 
 void TestSearchHostile::initTestCase()
 {
     QVERIFY(m_site.start() > 0);
-    QTcpServer closed;
-    QVERIFY(closed.listen(QHostAddress::LocalHost));
-    qputenv("QUVO_PRODUCT_SERVER", "http://127.0.0.1:" + QByteArray::number(closed.serverPort()));
+    qputenv("QUVO_PRODUCT_SERVER", closedBaseUrl());
     MyGetWebThread::setTimeLimitsForTesting(shortLimits);
 }
 
@@ -115,10 +76,7 @@ void TestSearchHostile::init()
 {
     qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
     m_site.clearRequestLog();
-    m_boxes = std::make_unique<MessageBoxRecorder>();
-    m_window = std::make_unique<TFormmain>();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(openMainWindow(m_window, m_boxes));
 }
 
 void TestSearchHostile::cleanup()
@@ -165,35 +123,12 @@ void TestSearchHostile::checkNextSearchWorks(const QString& keyword)
 
 void TestSearchHostile::refusedPages_data()
 {
-    QTest::addColumn<QString>("body"); // the sample site's search.body switch, or a raw reply
-    QTest::addColumn<int>("raw");      // 0: sample site; 1..4: raw replies; 5: silent server
-    const QString fiftyMegabytes = QStringLiteral("pad:%1").arg(50 * 1024 * 1024);
-    QTest::newRow("50 MB page") << fiftyMegabytes << 0;
-    QTest::newRow("endless page, fast") << QStringLiteral("endless:65536:0") << 0;
-    QTest::newRow("endless page, slow") << QStringLiteral("endless:1024:50") << 0;
-    QTest::newRow("length longer than the body") << QString() << 1;
-    QTest::newRow("broken chunk") << QString() << 2;
-    QTest::newRow("endless header block") << QString() << 3;
-    QTest::newRow("not HTTP at all") << QString() << 4;
-    QTest::newRow("accepts and never answers") << QString() << 5;
+    addHostileRows("page", "pad", 50);
 }
 
 void TestSearchHostile::refusedPages()
 {
-    QFETCH(QString, body);
-    QFETCH(int, raw);
-    const RawServer::Reply replies[] = {lyingLength, badChunk, endlessHeaders, notHttp};
-    std::unique_ptr<RawServer> rawServer;
-    QTcpServer silent;
-    if (raw >= 1 && raw <= 4) {
-        rawServer = std::make_unique<RawServer>(replies[raw - 1]);
-        qputenv("QUVO_SEARCH_SITE", rawServer->baseUrl());
-    } else if (raw == 5) {
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
-        qputenv("QUVO_SEARCH_SITE", "http://127.0.0.1:" + QByteArray::number(silent.serverPort()));
-    } else {
-        m_site.setSwitch(QStringLiteral("search.body"), body);
-    }
+    HostileServer hostile(m_site, QStringLiteral("search.body"), "QUVO_SEARCH_SITE");
 
     StallMonitor monitor;
     search(QStringLiteral("hostile"));
@@ -201,18 +136,15 @@ void TestSearchHostile::refusedPages()
     // The shortened limits end every case within a few seconds.
     QVERIFY(waitUntilIdle(shortLimits.totalTimeoutMs + 5000));
     monitor.stop();
-    report(QTest::currentDataTag(), monitor);
-    QVERIFY2(monitor.longestGapMs() < maxUiGapMs, qPrintable(monitor.summary()));
-    if (peakMemoryIsMeaningful)
-        QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
+    VERIFY_HOSTILE_BOUNDS(monitor, "search", QTest::currentDataTag(), maxGrowthKiB);
 
     // A failed first page: no row, no message, the idle caption, page 1 again next time.
     QCOMPARE(m_window->rowCount(), 0);
     QCOMPARE(m_boxes->count(), 0);
     QCOMPARE(caption(), idleCaption);
-    if (rawServer)
-        QVERIFY(rawServer->connections() >= 1);
-    rawServer.reset();
+    if (!hostile.isSampleSite())
+        QVERIFY(hostile.connections() >= 1);
+    hostile.stop();
     checkNextSearchWorks(QStringLiteral("hostile"));
 }
 
@@ -249,10 +181,7 @@ void TestSearchHostile::oddPagesGiveOnlyTheirRows()
     search(QStringLiteral("电影")); // page 1 again after the clear
     QVERIFY(waitUntilIdle(15000));
     monitor.stop();
-    report(QTest::currentDataTag(), monitor);
-    QVERIFY2(monitor.longestGapMs() < maxUiGapMs, qPrintable(monitor.summary()));
-    if (peakMemoryIsMeaningful)
-        QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
+    VERIFY_HOSTILE_BOUNDS(monitor, "search", QTest::currentDataTag(), maxGrowthKiB);
     QCOMPARE(m_boxes->count(), 1); // only the clear's question
 
     // The page count of the first page carries over when a page has none of its own.
@@ -302,10 +231,7 @@ void TestSearchHostile::pageOfRunOnRowsAtTheSizeLimit()
     search(QStringLiteral("runon"));
     QVERIFY(waitUntilIdle(rowCount * 10 + 15000));
     monitor.stop();
-    report("run-on rows at the size limit", monitor);
-    QVERIFY2(monitor.longestGapMs() < maxUiGapMs, qPrintable(monitor.summary()));
-    if (peakMemoryIsMeaningful)
-        QVERIFY2(monitor.peakGrowthKiB() < maxGrowthKiB, qPrintable(monitor.summary()));
+    VERIFY_HOSTILE_BOUNDS(monitor, "search", "run-on rows at the size limit", maxGrowthKiB);
 
     const QList<ResultRow> got = rows();
     QCOMPARE(got.size(), rowCount);

@@ -68,10 +68,7 @@ const QByteArray movieUtf8Path = "/search/%E7%94%B5%E5%BD%B1/";
 
 void TestSearchWindow::initTestCase()
 {
-    SampleSite closed;
-    QVERIFY(closed.start() > 0);
-    m_deadAddress = closed.baseUrl();
-    closed.stop();
+    m_deadAddress = closedBaseUrl();
     QVERIFY(m_site.start() > 0);
     qputenv("QUVO_PRODUCT_SERVER", m_deadAddress);
 }
@@ -82,10 +79,7 @@ void TestSearchWindow::init()
     for (const char* name : {"search.pages", "search.nopagination", "search.lastlink", "search.stall"})
         m_site.setSwitch(QString::fromLatin1(name), QString());
     m_site.clearRequestLog();
-    m_boxes = std::make_unique<MessageBoxRecorder>();
-    m_window = std::make_unique<TFormmain>();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(openMainWindow(m_window, m_boxes));
 }
 
 void TestSearchWindow::cleanup()

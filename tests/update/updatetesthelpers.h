@@ -3,6 +3,7 @@
 #include "update/downloadoptions.h"
 
 #include "localhttpserver.h"
+#include "testsupport.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -95,17 +96,3 @@ struct ClosingServer {
     }
     QByteArray url() const { return "http://127.0.0.1:" + QByteArray::number(port) + "/update/qorvex.rar"; }
 };
-
-// A port on which nothing listens.
-inline int closedPort()
-{
-    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(probe);
-    return ntohs(address.sin_port);
-}
