@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/globalhotkey.h"
 #include "platform/messageboxes.h"
+#include "ui_tformmain.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -21,10 +22,10 @@
 #include <algorithm>
 #include <optional>
 
-TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
+TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::TFormmain>())
 {
     Q_INIT_RESOURCE(shell);
-    setupUi(this);
+    m_ui->setupUi(this);
     setWindowTitle(Sites::mainWindowCaption());
     resize(1024, 656);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -36,12 +37,14 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
     createWeiboPicture();
     setButtonPictures();
     setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
-    aplctnvntsAdver = new RightClickBarrier(pnlAdver, this);
+    aplctnvntsAdver = new RightClickBarrier(m_ui->pnlAdver, this);
     watchPointerForWeibo();
     centralWidget()->installEventFilter(this); // the advertisement strip follows the window's height
-    EdtSearch->setFocus();                     // the keyword box is where the user starts typing
+    m_ui->EdtSearch->setFocus();               // the keyword box is where the user starts typing
 
+    Tmrchkupdate.setObjectName(QStringLiteral("Tmrchkupdate"));
     Tmrchkupdate.setInterval(1000);
+    TmrShowtime.setObjectName(QStringLiteral("TmrShowtime"));
     TmrShowtime.setInterval(50000);
     TmrShowtime.start(); // runs from creation
     connectHandlers();
@@ -50,7 +53,7 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent)
     m_hotKey = new GlobalHotKey(this);
     connect(m_hotKey, &GlobalHotKey::activated, this, &TFormmain::toggleVisibilityByHotKey);
     m_hotKey->registerAltF1();
-    BtnMusic->setToolTip(QStringLiteral("听一段放松的音乐!\r\n建议不要同时打开多个窗口，以免窗口太多显得混乱!"));
+    m_ui->BtnMusic->setToolTip(QStringLiteral("听一段放松的音乐!\r\n建议不要同时打开多个窗口，以免窗口太多显得混乱!"));
     Tmrchkupdate.start();
 }
 
@@ -59,23 +62,23 @@ TFormmain::~TFormmain() = default;
 void TFormmain::createListMenu()
 {
     pm1 = new QMenu(this);
-    N4 = actCloudPlay;
+    N4 = m_ui->actCloudPlay;
     pm1->addAction(N4);
-    pm1->addAction(ThunderDown);
-    pm1->addAction(mniPopCopyAdd);
-    pm1->addAction(PopCopyCaption);
-    pm1->addAction(N1);
+    pm1->addAction(m_ui->ThunderDown);
+    pm1->addAction(m_ui->mniPopCopyAdd);
+    pm1->addAction(m_ui->PopCopyCaption);
+    pm1->addAction(m_ui->N1);
 }
 
 void TFormmain::createStatusBar()
 {
     const int widths[3] = {250, 420, 0};
     for (int i = 0; i < 3; ++i) {
-        statPanels[i] = new QLabel(stat1);
+        statPanels[i] = new QLabel(m_ui->stat1);
         statPanels[i]->setObjectName(QStringLiteral("statPanel%1").arg(i));
         if (widths[i] > 0)
             statPanels[i]->setFixedWidth(widths[i]);
-        stat1->addWidget(statPanels[i], widths[i] > 0 ? 0 : 1);
+        m_ui->stat1->addWidget(statPanels[i], widths[i] > 0 ? 0 : 1);
     }
     statPanels[2]->setAlignment(Qt::AlignCenter);
     statPanels[0]->setText(QStringLiteral("快速隐藏:按ALT+F1可隐藏与显示本窗体"));
@@ -99,34 +102,34 @@ void TFormmain::createWeiboPicture()
 void TFormmain::connectHandlers()
 {
     // search: setupSearch()
-    EdtSearch->installEventFilter(this);
-    connect(lv1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { pm1->popup(lv1->viewport()->mapToGlobal(at)); });
+    m_ui->EdtSearch->installEventFilter(this);
+    connect(m_ui->lv1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { pm1->popup(m_ui->lv1->viewport()->mapToGlobal(at)); });
 
     // play and hand-off
-    lv1->viewport()->installEventFilter(this);
-    connect(actCloudPlay, &QAction::triggered, this, &TFormmain::actCloudPlayExecute);
-    connect(btnCloudPlay, &QToolButton::clicked, this, &TFormmain::btnCloudPlayClick);
-    connect(ThunderDown, &QAction::triggered, this, &TFormmain::ThunderDownClick);
-    connect(mniPopCopyAdd, &QAction::triggered, this, &TFormmain::mniPopCopyAddClick);
-    connect(PopCopyCaption, &QAction::triggered, this, &TFormmain::PopCopyCaptionClick);
-    connect(btnXunleiDown, &QPushButton::clicked, ThunderDown, &QAction::trigger);
-    connect(btnCopyAdd, &QPushButton::clicked, mniPopCopyAdd, &QAction::trigger);
-    connect(btnCopyCap, &QPushButton::clicked, PopCopyCaption, &QAction::trigger);
+    m_ui->lv1->viewport()->installEventFilter(this);
+    connect(m_ui->actCloudPlay, &QAction::triggered, this, &TFormmain::actCloudPlayExecute);
+    connect(m_ui->btnCloudPlay, &QToolButton::clicked, this, &TFormmain::btnCloudPlayClick);
+    connect(m_ui->ThunderDown, &QAction::triggered, this, &TFormmain::ThunderDownClick);
+    connect(m_ui->mniPopCopyAdd, &QAction::triggered, this, &TFormmain::mniPopCopyAddClick);
+    connect(m_ui->PopCopyCaption, &QAction::triggered, this, &TFormmain::PopCopyCaptionClick);
+    connect(m_ui->btnXunleiDown, &QPushButton::clicked, m_ui->ThunderDown, &QAction::trigger);
+    connect(m_ui->btnCopyAdd, &QPushButton::clicked, m_ui->mniPopCopyAdd, &QAction::trigger);
+    connect(m_ui->btnCopyCap, &QPushButton::clicked, m_ui->PopCopyCaption, &QAction::trigger);
 
     // portals
-    connect(btnTv, &QToolButton::clicked, this, &TFormmain::btnTvClick);
-    connect(BtnMusic, &QToolButton::clicked, this, &TFormmain::BtnMusicClick);
-    connect(btn6, &QToolButton::clicked, this, &TFormmain::btn6Click);
+    connect(m_ui->btnTv, &QToolButton::clicked, this, &TFormmain::btnTvClick);
+    connect(m_ui->BtnMusic, &QToolButton::clicked, this, &TFormmain::BtnMusicClick);
+    connect(m_ui->btn6, &QToolButton::clicked, this, &TFormmain::btn6Click);
 
     // shell
-    connect(btn3, &QToolButton::clicked, this, &TFormmain::btn3Click);
-    connect(BtnFeedback, &QToolButton::clicked, this, &TFormmain::BtnFeedbackClick);
-    connect(btnweibo, &QToolButton::clicked, this, &TFormmain::btnweiboClick);
-    connect(btnAdClose, &QPushButton::clicked, this, &TFormmain::btnAdCloseClick);
+    connect(m_ui->btn3, &QToolButton::clicked, this, &TFormmain::btn3Click);
+    connect(m_ui->BtnFeedback, &QToolButton::clicked, this, &TFormmain::BtnFeedbackClick);
+    connect(m_ui->btnweibo, &QToolButton::clicked, this, &TFormmain::btnweiboClick);
+    connect(m_ui->btnAdClose, &QPushButton::clicked, this, &TFormmain::btnAdCloseClick);
     connect(&TmrShowtime, &QTimer::timeout, this, &TFormmain::TmrShowtimeTimer);
-    connect(btnActQuit, &QToolButton::clicked, actActQuit, &QAction::trigger);
-    connect(actActQuit, &QAction::triggered, this, &TFormmain::actActQuitExecute);
+    connect(m_ui->btnActQuit, &QToolButton::clicked, m_ui->actActQuit, &QAction::trigger);
+    connect(m_ui->actActQuit, &QAction::triggered, this, &TFormmain::actActQuitExecute);
     // Alt+F4 is the window manager's; without one (or where it passes the key on) the window
     // still asks before it closes.
     auto* altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
@@ -142,9 +145,9 @@ void TFormmain::setStatusPanelText(int panel, const QString& text)
         statPanels[panel]->setText(text);
 }
 
-QString TFormmain::statusPanelText(int panel) const
+void TFormmain::countUse(const QByteArray& path)
 {
-    return panel >= 0 && panel < 3 ? statPanels[panel]->text() : QString();
+    wbAllNum.navigate(path);
 }
 
 bool TFormmain::eventFilter(QObject* watched, QEvent* event)
@@ -153,13 +156,13 @@ bool TFormmain::eventFilter(QObject* watched, QEvent* event)
         fitAdvertisementStrip();
     if (event->type() == QEvent::MouseMove)
         weiboPointerMoved(watched, event);
-    if (watched == EdtSearch && event->type() == QEvent::KeyPress) {
+    if (watched == m_ui->EdtSearch && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         EdtSearchKeyPress(enter ? 13 : key->key());
         return enter; // Enter is consumed by the search
     }
-    if (watched == lv1->viewport())
+    if (watched == m_ui->lv1->viewport())
         lv1ViewportEvent(event); // never consumes: the list selects the row first
     return QMainWindow::eventFilter(watched, event);
 }
@@ -209,7 +212,8 @@ void TFormmain::bringToFront()
 
 void TFormmain::setButtonPictures()
 {
-    QToolButton* const buttons[] = {btnCloudPlay, btnTv, btn6, BtnMusic, btn3, BtnFeedback, btnweibo, btnActQuit};
+    QToolButton* const buttons[] = {m_ui->btnCloudPlay, m_ui->btnTv,       m_ui->btn6,     m_ui->BtnMusic,
+                                    m_ui->btn3,         m_ui->BtnFeedback, m_ui->btnweibo, m_ui->btnActQuit};
     for (QToolButton* button : buttons) {
         button->setIcon(QIcon(QStringLiteral(":/shell/%1.png").arg(button->objectName())));
         QFont font = button->font();
@@ -237,10 +241,11 @@ void TFormmain::startShowAnimation()
 void TFormmain::watchPointerForWeibo()
 {
     // Pointer moves without a pressed button only arrive with tracking on.
-    QWidget* const watched[] = {btnweibo, BtnFeedback, btnActQuit, pnltop, pnl2, lv1, lv1->viewport()};
+    QWidget* const watched[] = {m_ui->btnweibo, m_ui->BtnFeedback, m_ui->btnActQuit,     m_ui->pnltop,
+                                m_ui->pnl2,     m_ui->lv1,         m_ui->lv1->viewport()};
     for (QWidget* widget : watched) {
         widget->setMouseTracking(true);
-        if (widget != lv1->viewport()) // already watched for the list's clicks
+        if (widget != m_ui->lv1->viewport()) // already watched for the list's clicks
             widget->installEventFilter(this);
     }
 }
@@ -254,10 +259,10 @@ void TFormmain::weiboPointerMoved(QObject* watched, QEvent* event)
     // listed control itself count.
     if (widget->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
         return;
-    if (widget == btnweibo)
+    if (widget == m_ui->btnweibo)
         pnlweibo->show();
-    else if (widget == BtnFeedback || widget == btnActQuit || widget == pnltop || widget == pnl2 || widget == lv1 ||
-             widget == lv1->viewport())
+    else if (widget == m_ui->BtnFeedback || widget == m_ui->btnActQuit || widget == m_ui->pnltop ||
+             widget == m_ui->pnl2 || widget == m_ui->lv1 || widget == m_ui->lv1->viewport())
         pnlweibo->hide();
 }
 
@@ -313,11 +318,11 @@ void TFormmain::ShowAdvertisement()
         // The window keeps the minimum height it has without the strip (the strip fits itself into
         // what the window has); the strip's own height is the laid-out one until one is given.
         centralWidget()->setMinimumHeight(centralWidget()->minimumSizeHint().height());
-        m_adverHeight = pnlAdver->maximumHeight();
+        m_adverHeight = m_ui->pnlAdver->maximumHeight();
     }
-    pnlAdver->show();
+    m_ui->pnlAdver->show();
     fitAdvertisementStrip();
-    wbAdver->navigate(CodePage::fromGbk(config.AdWebAdr));
+    m_ui->wbAdver->navigate(CodePage::fromGbk(config.AdWebAdr));
 
     if (RemoteConfiguration::isSet(config.AdpnlHeight)) {
         const std::optional<int> height = decimalValue(config.AdpnlHeight);
@@ -341,24 +346,24 @@ void TFormmain::ShowAdvertisement()
 
 void TFormmain::fitAdvertisementStrip()
 {
-    if (m_adverHeight < 0 || pnlAdver->isHidden())
+    if (m_adverHeight < 0 || m_ui->pnlAdver->isHidden())
         return;
     // The strip and the result list share what the fixed panels above and below leave; the list
     // keeps at least kMinListHeight of it.
     constexpr int kMinListHeight = 100;
-    const int shared = centralWidget()->height() - pnltop->minimumHeight() - pnlButtonPnl->minimumHeight();
-    pnlAdver->setFixedHeight(std::clamp(shared - kMinListHeight, 0, m_adverHeight));
+    const int shared = centralWidget()->height() - m_ui->pnltop->minimumHeight() - m_ui->pnlButtonPnl->minimumHeight();
+    m_ui->pnlAdver->setFixedHeight(std::clamp(shared - kMinListHeight, 0, m_adverHeight));
 }
 
 void TFormmain::TmrShowtimeTimer()
 {
-    wbAdver->navigate(QStringLiteral("about:blank"));
-    pnlAdver->hide();
+    m_ui->wbAdver->navigate(QStringLiteral("about:blank"));
+    m_ui->pnlAdver->hide();
     TmrShowtime.stop();
 }
 
 void TFormmain::btnAdCloseClick()
 {
     // The page stays loaded and the display timer keeps running.
-    pnlAdver->hide();
+    m_ui->pnlAdver->hide();
 }

@@ -2,13 +2,19 @@
 
 #include "platform/counterbrowser.h"
 #include "search/resultrow.h"
-#include "ui_tformmain.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
+namespace Ui {
+class TFormmain;
+}
+
+class QAction;
+class QFrame;
 class QLabel;
 class QMenu;
 struct RemoteConfigurationHooks;
@@ -17,39 +23,26 @@ class GlobalHotKey;
 class RightClickBarrier;
 class ResultModel;
 class SearchSession;
+class TFormSelCloud;
 
 // The main window: search row, result list, button bar, advertisement strip, status bar.
 // Its handlers are defined beside the subsystem they belong to (search/, play/, portals/, config/);
 // the shell's own ones are in app/tformmain.cpp.
-class TFormmain final : public QMainWindow, public Ui::TFormmain {
+class TFormmain final : public QMainWindow {
     Q_OBJECT
 public:
     explicit TFormmain(QWidget* parent = nullptr);
     ~TFormmain() override;
 
-    // --- controls created in code ---
-    QMenu* pm1 = nullptr;
-    QAction* N4 = nullptr; // the menu item of actCloudPlay
-    QLabel* statPanels[3] = {};
-    QFrame* pnlweibo = nullptr;
-    QLabel* imgweibo = nullptr;
-    QTimer Tmrchkupdate; // settings document, once, 1000 ms after creation
-    QTimer TmrShowtime;  // advertisement display time, 50000 ms
-    CounterBrowser wbAllNum{QStringLiteral("wbAllNum")};
-    CounterBrowser wbTjStNum{QStringLiteral("wbTjStNum")};
-
-    // Status bar panel text (0..2).
+    // Shows a text in one of the status bar's panels (0..2).
     void setStatusPanelText(int panel, const QString& text);
-    QString statusPanelText(int panel) const;
-
-    // --- result list access for other subsystems (search/) ---
-    int rowCount() const;
+    // The row selected in the result list; nothing when none is.
     std::optional<ResultRow> selectedRow() const;
-    ResultRow rowAt(int index) const;
-    void addResultRow(const ResultRow& row); // places it in the current sort order
     // The settings document's word for the keyword box: taken only while the user has neither
     // edited the box nor searched since start, so it never replaces what the user typed.
     void presetKeywordBox(const QString& word);
+    // Counts a use of the program on the product server (a page of the use counter).
+    void countUse(const QByteArray& path);
 
     // --- shell (app/) ---
     void btn3Click();
@@ -62,9 +55,6 @@ public:
     void toggleVisibilityByHotKey();
     // Shown (also after Alt+F1), raised and activated: a later start of the program asks for it.
     void bringToFront();
-    // Keeps right clicks away from the advertisement strip, its page and its close button.
-    RightClickBarrier* aplctnvntsAdver = nullptr;
-    QVariantAnimation* showAnimation() const { return m_showAnimation; }
 
     // --- search (search/) ---
     void btnSearchClick();
@@ -100,6 +90,21 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    std::unique_ptr<Ui::TFormmain> m_ui;
+
+    // --- controls created in code ---
+    QMenu* pm1 = nullptr;
+    QAction* N4 = nullptr; // the menu item of actCloudPlay
+    QLabel* statPanels[3] = {};
+    QFrame* pnlweibo = nullptr;
+    QLabel* imgweibo = nullptr;
+    QTimer Tmrchkupdate{this}; // settings document, once, 1000 ms after creation
+    QTimer TmrShowtime{this};  // advertisement display time, 50000 ms
+    CounterBrowser wbAllNum{QStringLiteral("wbAllNum")};
+    CounterBrowser wbTjStNum{QStringLiteral("wbTjStNum")};
+    // Keeps right clicks away from the advertisement strip, its page and its close button.
+    RightClickBarrier* aplctnvntsAdver = nullptr;
+
     void createStatusBar();
     void createListMenu();
     void createWeiboPicture();
@@ -107,12 +112,15 @@ private:
     void setupSearch();
 
     // search (search/)
+    void addResultRow(const ResultRow& row); // places it in the current sort order
     SearchSession* m_search = nullptr;
     ResultModel* m_results = nullptr; // the rows of lv1
     bool m_keywordBoxTouched = false; // the user has edited the keyword box or searched
 
     // play and hand-off (play/)
     void runPlayCommand();
+    // A line selection window playing the row selected in this window's list.
+    TFormSelCloud* newLineWindow();
     // Clicks on the list's viewport; the release that ends a double click is not another click.
     void lv1ViewportEvent(QEvent* event);
     bool m_lv1ReleaseEndsDblClick = false;

@@ -22,7 +22,7 @@ RemoteConfigurationHooks TFormmain::remoteConfigurationHooks()
     };
     hooks.update.countUse = [self](const QByteArray& path) {
         if (self)
-            self->wbAllNum.navigate(path);
+            self->countUse(path);
     };
     hooks.presetKeywordBox = [self](const QString& word) {
         if (self)

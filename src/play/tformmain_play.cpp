@@ -6,6 +6,7 @@
 #include "play/cloudplaystate.h"
 #include "play/handoff.h"
 #include "play/tformselcloud.h"
+#include "ui_tformmain.h"
 
 #include <QClipboard>
 #include <QCursor>
@@ -13,18 +14,6 @@
 #include <QMouseEvent>
 
 namespace {
-// A line selection window playing from this window's list.
-TFormSelCloud* newLineWindow(TFormmain* main)
-{
-    return new TFormSelCloud(
-        [main]() -> std::optional<QByteArray> {
-            if (const std::optional<ResultRow> row = main->selectedRow())
-                return row->address;
-            return std::nullopt;
-        },
-        main);
-}
-
 // Both copy commands: one field of the selected row goes to the clipboard as text and the list's
 // hint says so; with no row selected only the message is shown.
 void copyRowField(QWidget* owner, QWidget* list, const std::optional<ResultRow>& row, QByteArray ResultRow::*field,
@@ -38,6 +27,17 @@ void copyRowField(QWidget* owner, QWidget* list, const std::optional<ResultRow>&
     list->setToolTip(copiedHint);
 }
 } // namespace
+
+TFormSelCloud* TFormmain::newLineWindow()
+{
+    return new TFormSelCloud(
+        [this]() -> std::optional<QByteArray> {
+            if (const std::optional<ResultRow> row = selectedRow())
+                return row->address;
+            return std::nullopt;
+        },
+        [this](const QByteArray& path) { countUse(path); }, this);
+}
 
 void TFormmain::lv1ViewportEvent(QEvent* event)
 {
@@ -88,7 +88,7 @@ void TFormmain::runPlayCommand()
         HandOff::openPlayAddress(playAddress);
         return;
     }
-    auto* window = newLineWindow(this);
+    auto* window = newLineWindow();
     const QPoint cursor = QCursor::pos();
     window->move(cursor.x() - 232, cursor.y() - 122);
     window->show();
@@ -96,7 +96,7 @@ void TFormmain::runPlayCommand()
 
 void TFormmain::btnCloudPlayClick()
 {
-    auto* window = newLineWindow(this);
+    auto* window = newLineWindow();
     window->move(frameGeometry().center() - window->rect().center());
     window->exec();
 }
@@ -118,12 +118,12 @@ void TFormmain::ThunderDownClick()
 
 void TFormmain::mniPopCopyAddClick()
 {
-    copyRowField(this, lv1, selectedRow(), &ResultRow::address, QStringLiteral("请先选中要复制的电影!"),
+    copyRowField(this, m_ui->lv1, selectedRow(), &ResultRow::address, QStringLiteral("请先选中要复制的电影!"),
                  QStringLiteral("复制地址成功"));
 }
 
 void TFormmain::PopCopyCaptionClick()
 {
-    copyRowField(this, lv1, selectedRow(), &ResultRow::title, QStringLiteral("请先选择要复制的电影名!"),
+    copyRowField(this, m_ui->lv1, selectedRow(), &ResultRow::title, QStringLiteral("请先选择要复制的电影名!"),
                  QStringLiteral("复制标题成功"));
 }

@@ -1,6 +1,5 @@
 #include "play/tformselcloud.h"
 
-#include "app/tformmain.h"
 #include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
 #include "platform/messageboxes.h"
@@ -22,8 +21,9 @@ static void loadPictures()
     Q_UNUSED(loaded);
 }
 
-TFormSelCloud::TFormSelCloud(SelectedAddress selectedAddress, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFormSelCloud>()), m_selectedAddress(std::move(selectedAddress))
+TFormSelCloud::TFormSelCloud(SelectedAddress selectedAddress, CountUse countUse, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TFormSelCloud>()), m_selectedAddress(std::move(selectedAddress)),
+      m_countUse(std::move(countUse))
 {
     loadPictures();
     m_ui->setupUi(this);
@@ -103,7 +103,8 @@ void TFormSelCloud::chooseLine(int line)
         return;
     }
     HandOff::openPlayAddress(CloudPlay().chooseLine(line, RemoteConfig(), m_windowRowAddress));
-    Formmain->wbAllNum.navigate(CloudPlayState::counterPage(line));
+    if (m_countUse)
+        m_countUse(CloudPlayState::counterPage(line));
     close();
 }
 

@@ -21,8 +21,10 @@ public:
     // The address of the row selected in the list the window plays from, asked at creation and
     // again when a line is chosen; nothing when no row is selected.
     using SelectedAddress = std::function<std::optional<QByteArray>()>;
+    // Counts a play on a line: the counter page's path on the product server.
+    using CountUse = std::function<void(const QByteArray& path)>;
 
-    explicit TFormSelCloud(SelectedAddress selectedAddress, QWidget* parent = nullptr);
+    TFormSelCloud(SelectedAddress selectedAddress, CountUse countUse, QWidget* parent = nullptr);
     ~TFormSelCloud() override;
 
     // The address of the row selected in the list at creation; empty when none was.
@@ -42,6 +44,7 @@ protected:
 private:
     std::unique_ptr<Ui::TFormSelCloud> m_ui;
     SelectedAddress m_selectedAddress;
+    CountUse m_countUse;
     QButtonGroup m_rgClick;
     QByteArray m_windowRowAddress;
 };

@@ -1,27 +1,18 @@
-// The main window's result list as other subsystems see it: rows, the selected row, adding a row.
+// The main window's result list: the selected row, adding a row, the order of two rows.
 #include "app/tformmain.h"
 
 #include "search/resultmodel.h"
 #include "search/rowcompare.h"
+#include "ui_tformmain.h"
 
 #include <QItemSelectionModel>
 
-int TFormmain::rowCount() const
-{
-    return m_results->rowCount();
-}
-
-ResultRow TFormmain::rowAt(int index) const
-{
-    return m_results->row(index);
-}
-
 std::optional<ResultRow> TFormmain::selectedRow() const
 {
-    const QModelIndexList selected = lv1->selectionModel()->selectedRows();
+    const QModelIndexList selected = m_ui->lv1->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return std::nullopt;
-    return rowAt(selected.first().row());
+    return m_results->row(selected.first().row());
 }
 
 void TFormmain::addResultRow(const ResultRow& row)

@@ -8,6 +8,7 @@
 #include "search/resultmodel.h"
 #include "search/searchsession.h"
 #include "search/tgbbig5convert.h"
+#include "ui_tformmain.h"
 
 #include <QHeaderView>
 
@@ -35,30 +36,30 @@ void TFormmain::setupSearch()
     m_results = new ResultModel(this);
     m_results->setHeaderData(ResultModel::TitleColumn, Qt::Horizontal, QStringLiteral("    电    影    名     "));
     m_results->setHeaderData(ResultModel::SizeColumn, Qt::Horizontal, QStringLiteral("   大    小"));
-    lv1->setModel(m_results);
-    QHeaderView* header = lv1->horizontalHeader();
+    m_ui->lv1->setModel(m_results);
+    QHeaderView* header = m_ui->lv1->horizontalHeader();
     header->setMinimumSectionSize(100);
     header->setSectionResizeMode(ResultModel::TitleColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(ResultModel::SizeColumn, QHeaderView::Fixed);
-    lv1->setColumnWidth(ResultModel::SizeColumn, 100);
+    m_ui->lv1->setColumnWidth(ResultModel::SizeColumn, 100);
     header->setSectionsClickable(true);
-    lv1->verticalHeader()->setDefaultSectionSize(20);
-    lv1->setStyleSheet(QStringLiteral("QTableView { background: white; color: green; font-size: 13px; }"));
+    m_ui->lv1->verticalHeader()->setDefaultSectionSize(20);
+    m_ui->lv1->setStyleSheet(QStringLiteral("QTableView { background: white; color: green; font-size: 13px; }"));
 
     m_search = new SearchSession(this);
     connect(m_search, &SearchSession::rowReady, this, &TFormmain::addResultRow);
     connect(m_search, &SearchSession::captionChanged, this,
-            [this](SearchSession::Caption caption) { BtnSearch->setText(captionText(caption)); });
+            [this](SearchSession::Caption caption) { m_ui->BtnSearch->setText(captionText(caption)); });
     connect(m_search, &SearchSession::counterTextChanged, this,
             [this](const QString& text) { m_results->setHeaderData(ResultModel::TitleColumn, Qt::Horizontal, text); });
 
-    connect(BtnSearch, &QPushButton::clicked, this, &TFormmain::btnSearchClick);
-    connect(EdtSearch, &QLineEdit::textChanged, this, &TFormmain::EdtSearchChange);
-    connect(EdtSearch, &QLineEdit::textEdited, this, [this] { m_keywordBoxTouched = true; });
-    connect(chkChkJFzh, &QCheckBox::clicked, this, &TFormmain::chkChkJFzhClick);
+    connect(m_ui->BtnSearch, &QPushButton::clicked, this, &TFormmain::btnSearchClick);
+    connect(m_ui->EdtSearch, &QLineEdit::textChanged, this, &TFormmain::EdtSearchChange);
+    connect(m_ui->EdtSearch, &QLineEdit::textEdited, this, [this] { m_keywordBoxTouched = true; });
+    connect(m_ui->chkChkJFzh, &QCheckBox::clicked, this, &TFormmain::chkChkJFzhClick);
     connect(header, &QHeaderView::sectionClicked, this, &TFormmain::lv1ColumnClick);
-    connect(btnClear, &QPushButton::clicked, N1, &QAction::trigger);
-    connect(N1, &QAction::triggered, this, &TFormmain::N1Click);
+    connect(m_ui->btnClear, &QPushButton::clicked, m_ui->N1, &QAction::trigger);
+    connect(m_ui->N1, &QAction::triggered, this, &TFormmain::N1Click);
 }
 
 void TFormmain::btnSearchClick()
@@ -66,10 +67,11 @@ void TFormmain::btnSearchClick()
     m_keywordBoxTouched = true;
     if (m_search->busy())
         return;
-    if (chkChkJFzh->isChecked())
-        EdtSearch->setText(CodePage::fromGbk(TGBBIG5Convert::ToTraditional(CodePage::toGbk(EdtSearch->text()))));
+    if (m_ui->chkChkJFzh->isChecked())
+        m_ui->EdtSearch->setText(
+            CodePage::fromGbk(TGBBIG5Convert::ToTraditional(CodePage::toGbk(m_ui->EdtSearch->text()))));
     m_search->setSiteRoot(Sites::searchSite());
-    switch (m_search->search(CodePage::toGbk(EdtSearch->text()))) {
+    switch (m_search->search(CodePage::toGbk(m_ui->EdtSearch->text()))) {
     case SearchSession::Outcome::EmptyKeyword:
         MessageBoxes::inform(this, QStringLiteral("其实俺也知道你是个好银,可是,尼玛关键词不填,你让我搜神马?"));
         break;
@@ -90,21 +92,21 @@ void TFormmain::EdtSearchKeyPress(int key)
 
 void TFormmain::EdtSearchChange()
 {
-    m_search->keywordBoxChanged(CodePage::toGbk(EdtSearch->text()));
+    m_search->keywordBoxChanged(CodePage::toGbk(m_ui->EdtSearch->text()));
 }
 
 void TFormmain::presetKeywordBox(const QString& word)
 {
     if (!m_keywordBoxTouched)
-        EdtSearch->setText(word);
+        m_ui->EdtSearch->setText(word);
 }
 
 void TFormmain::chkChkJFzhClick()
 {
-    const QByteArray text = CodePage::toGbk(EdtSearch->text());
+    const QByteArray text = CodePage::toGbk(m_ui->EdtSearch->text());
     const QByteArray converted =
-        chkChkJFzh->isChecked() ? TGBBIG5Convert::ToTraditional(text) : TGBBIG5Convert::ToSimplified(text);
-    EdtSearch->setText(CodePage::fromGbk(converted));
+        m_ui->chkChkJFzh->isChecked() ? TGBBIG5Convert::ToTraditional(text) : TGBBIG5Convert::ToSimplified(text);
+    m_ui->EdtSearch->setText(CodePage::fromGbk(converted));
 }
 
 void TFormmain::lv1ColumnClick(int column)

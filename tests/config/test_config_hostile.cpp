@@ -11,6 +11,8 @@
 #include "samplesite.h"
 #include "testsupport.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 
@@ -38,10 +40,11 @@ namespace {
 constexpr qint64 maxGrowthKiB = 32 * 1024;
 const HttpTimeLimits shortLimits{2000, 1, 3000};
 
-// Starts the fetch the timer would start and waits until it has ended and its answer was handled.
+// Starts the window's fetch of the settings document and waits until it has ended and its answer was handled.
 bool fetchAndWait(TFormmain* main, StallMonitor& monitor)
 {
-    QPointer<HttpCall> fetch = FetchRemoteConfiguration(main, main->remoteConfigurationHooks());
+    main->TmrchkupdateTimer(); // the settings timer's step, taken once per run
+    QPointer<HttpCall> fetch = main->findChild<HttpCall*>(QString(), Qt::FindDirectChildrenOnly);
     const bool ended = QTest::qWaitFor([&] { return fetch.isNull(); }, shortLimits.totalTimeoutMs + 5000);
     QTest::qWait(50); // the queued answer
     monitor.stop();
@@ -66,9 +69,8 @@ void TestConfigHostile::init()
     qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
     RemoteConfig() = RemoteConfiguration{};
     m_main = std::make_unique<TFormmain>();
-    m_main->Tmrchkupdate.stop();
     Formmain = m_main.get();
-    m_main->EdtSearch->setText(QStringLiteral("typed"));
+    control<QLineEdit>(m_main.get(), "EdtSearch")->setText(QStringLiteral("typed"));
 }
 
 void TestConfigHostile::cleanup()
@@ -97,9 +99,9 @@ void TestConfigHostile::badDocumentsApplyNothing()
     for (const QByteArray* field : {&config.Version, &config.FrcUp, &config.BulletinWord, &config.AdverDef,
                                     &config.CloudDef, &config.AttentionAdr})
         QVERIFY(field->isEmpty());
-    QCOMPARE(m_main->EdtSearch->text(), QStringLiteral("typed"));
-    QCOMPARE(m_main->statusPanelText(2), QString()); // the version check did not run
-    QVERIFY(!m_main->pnlAdver->isVisible());
+    QCOMPARE(control<QLineEdit>(m_main.get(), "EdtSearch")->text(), QStringLiteral("typed"));
+    QCOMPARE(control<QLabel>(m_main.get(), "statPanel2")->text(), QString()); // the version check did not run
+    QVERIFY(!control<QWidget>(m_main.get(), "pnlAdver")->isVisible());
     if (!hostile.isSampleSite())
         QVERIFY(hostile.connections() >= 1);
 }
@@ -117,8 +119,9 @@ void TestConfigHostile::documentJustUnderTheLimitIsApplied()
     QVERIFY(fetchAndWait(m_main.get(), monitor));
     VERIFY_HOSTILE_BOUNDS(monitor, "settings", "document just under the limit", maxGrowthKiB);
     QCOMPARE(RemoteConfig().Version, QByteArray("1.0.1.0"));
-    QCOMPARE(m_main->EdtSearch->text(), QStringLiteral("applied"));
-    QCOMPARE(m_main->statusPanelText(2), QStringLiteral("当前版本:1.0.1.0    您的版本已是最新!"));
+    QCOMPARE(control<QLineEdit>(m_main.get(), "EdtSearch")->text(), QStringLiteral("applied"));
+    QCOMPARE(control<QLabel>(m_main.get(), "statPanel2")->text(),
+             QStringLiteral("当前版本:1.0.1.0    您的版本已是最新!"));
 }
 
 QTEST_MAIN(TestConfigHostile)

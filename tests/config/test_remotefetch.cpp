@@ -7,12 +7,14 @@
 #include "config/fetchremoteconfiguration.h"
 #include "config/remoteconfiguration.h"
 #include "platform/httpcall.h"
+#include "platform/webview.h"
 #include "samplesite.h"
 #include "testsupport.h"
 #include "update/tformupdate.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QPushButton>
@@ -48,10 +50,22 @@ private:
 };
 
 namespace {
-// Starts the fetch the timer starts.
+// Runs the settings timer's step at once (the window takes it once per run, so the timer does not
+// fetch again) and returns the request it started, which belongs to the window.
 HttpCall* startFetch(TFormmain* main)
 {
-    return FetchRemoteConfiguration(main, main->remoteConfigurationHooks());
+    main->TmrchkupdateTimer();
+    return main->findChild<HttpCall*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+QString versionStatus(const TFormmain* main)
+{
+    return control<QLabel>(main, "statPanel2")->text();
+}
+
+QString keywordBox(const TFormmain* main)
+{
+    return control<QLineEdit>(main, "EdtSearch")->text();
 }
 
 // Starts a fetch and waits until it has been read and applied (or dropped).
@@ -77,7 +91,7 @@ void TestRemoteFetch::init()
     RemoteConfig() = RemoteConfiguration{};
     m_main = std::make_unique<TFormmain>();
     Formmain = m_main.get();
-    m_main->EdtSearch->setText(QStringLiteral("typed"));
+    control<QLineEdit>(m_main.get(), "EdtSearch")->setText(QStringLiteral("typed"));
     m_site.clearRequestLog();
 }
 
@@ -96,16 +110,14 @@ void TestRemoteFetch::timerFetchesOnceAfterOneSecond()
 {
     QTest::qWait(700);
     QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/entcry.txt")), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(m_main->statusPanelText(2), QStringLiteral("当前版本:1.0.1.0    您的版本已是最新!"),
+    QTRY_COMPARE_WITH_TIMEOUT(versionStatus(m_main.get()), QStringLiteral("当前版本:1.0.1.0    您的版本已是最新!"),
                               5000);
-    QVERIFY(!m_main->Tmrchkupdate.isActive());
     QTest::qWait(1500);
     QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/entcry.txt")), 1);
 }
 
 void TestRemoteFetch::documentIsAppliedInOrder()
 {
-    m_main->Tmrchkupdate.stop();
     setSwitch("settings.Version", QStringLiteral("1.0.2.0"));
     setSwitch("settings.BulletinWord", QStringLiteral("速度与激情 ABC"));
     setSwitch("settings.AdverDef", QStringLiteral("1"));
@@ -124,15 +136,15 @@ void TestRemoteFetch::documentIsAppliedInOrder()
                           control<QPushButton>(Formupdate, "BtnBypass2")->isVisible(),
                           control<QPushButton>(Formupdate, "BtnBypass3")->isVisible()}),
              (QList<bool>{true, false, true}));
-    QCOMPARE(m_main->statusPanelText(2), QStringLiteral("当前版本:1.0.1.0    服务器有新版本咯!!!"));
+    QCOMPARE(versionStatus(m_main.get()), QStringLiteral("当前版本:1.0.1.0    服务器有新版本咯!!!"));
     // The word and the strip wait for the update window.
     QTest::qWait(100);
-    QCOMPARE(m_main->EdtSearch->text(), QStringLiteral("typed"));
-    QVERIFY(m_main->pnlAdver->isHidden());
+    QCOMPARE(keywordBox(m_main.get()), QStringLiteral("typed"));
+    QVERIFY(control<QWidget>(m_main.get(), "pnlAdver")->isHidden());
 
     Formupdate->close();
-    QCOMPARE(m_main->EdtSearch->text(), QStringLiteral("速度与激情 abc"));
-    QVERIFY(!m_main->pnlAdver->isHidden());
+    QCOMPARE(keywordBox(m_main.get()), QStringLiteral("速度与激情 abc"));
+    QVERIFY(!control<QWidget>(m_main.get(), "pnlAdver")->isHidden());
 }
 
 void TestRemoteFetch::remainingStepsFollowTheUpdateWindow_data()
@@ -170,7 +182,7 @@ void TestRemoteFetch::remainingStepsFollowTheUpdateWindow()
     QFETCH(QString, leave);
     QFETCH(QStringList, stepsBefore);
     QFETCH(QStringList, stepsAfter);
-    m_main->Tmrchkupdate.stop();
+    m_main.reset(); // the record is applied with hooks of the test's own, without the window's fetch
     RemoteConfig().Version = version;
     RemoteConfig().FrcUp = frcUp;
     RemoteConfig().BulletinWord = "w";
@@ -215,27 +227,26 @@ void TestRemoteFetch::bulletinWord()
 {
     QFETCH(QString, word);
     QFETCH(QString, box);
-    m_main->Tmrchkupdate.stop();
     setSwitch("settings.BulletinWord", word);
     QVERIFY(fetchAndWait(m_main.get()));
     QCOMPARE(RemoteConfig().Version, QByteArray("1.0.1.0"));
-    QCOMPARE(m_main->EdtSearch->text(), box);
+    QCOMPARE(keywordBox(m_main.get()), box);
 }
 
 // The strip shows the document's page in the embedded browser, at the document's height, and
 // stays (display time "0") until it is closed.
 void TestRemoteFetch::advertisementFromTheDocument()
 {
-    m_main->Tmrchkupdate.stop();
     m_main->show();
     setSwitch("settings.AdverDef", QStringLiteral("1"));
     setSwitch("settings.AdShowtime", QStringLiteral("0"));
-    QVERIFY(m_main->pnlAdver->isHidden());
+    QVERIFY(control<QWidget>(m_main.get(), "pnlAdver")->isHidden());
     QVERIFY(fetchAndWait(m_main.get()));
-    QVERIFY(!m_main->pnlAdver->isHidden());
-    QCOMPARE(m_main->wbAdver->currentAddress(), QString::fromUtf8(m_site.baseUrl() + "/ad/strip.html"));
-    QTRY_COMPARE(m_main->pnlAdver->height(), 22);
-    QVERIFY(!m_main->TmrShowtime.isActive());
+    QVERIFY(!control<QWidget>(m_main.get(), "pnlAdver")->isHidden());
+    QCOMPARE(control<WebView>(m_main.get(), "wbAdver")->currentAddress(),
+             QString::fromUtf8(m_site.baseUrl() + "/ad/strip.html"));
+    QTRY_COMPARE(control<QWidget>(m_main.get(), "pnlAdver")->height(), 22);
+    QVERIFY(!control<QTimer>(m_main.get(), "TmrShowtime")->isActive());
     QTRY_COMPARE_WITH_TIMEOUT(m_site.countRequests(QStringLiteral("GET /ad/strip.html")), 1, 20000);
 }
 
@@ -256,7 +267,6 @@ void TestRemoteFetch::failures()
     QFETCH(QString, mode);
     QFETCH(QString, status);
     QFETCH(QString, box);
-    m_main->Tmrchkupdate.stop();
     m_site.setSwitch(QStringLiteral("settings"), mode);
     if (mode == QLatin1String("down"))
         qputenv("QUVO_PRODUCT_SERVER", closedBaseUrl());
@@ -266,8 +276,8 @@ void TestRemoteFetch::failures()
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^settings document not read")));
     QVERIFY(fetchAndWait(m_main.get()));
     QLoggingCategory::setFilterRules(QString());
-    QCOMPARE(m_main->statusPanelText(2), status);
-    QCOMPARE(m_main->EdtSearch->text(), box);
+    QCOMPARE(versionStatus(m_main.get()), status);
+    QCOMPARE(keywordBox(m_main.get()), box);
     const RemoteConfiguration& config = RemoteConfig();
     for (const QByteArray* field : {&config.Version, &config.FrcUp, &config.updateline1, &config.AttentionAdr})
         QVERIFY(field->isEmpty());
@@ -275,7 +285,6 @@ void TestRemoteFetch::failures()
 
 void TestRemoteFetch::silentServerLeavesTheWindowResponsive()
 {
-    m_main->Tmrchkupdate.stop();
     QTcpServer silent; // accepts connections (the system does) and never answers
     QVERIFY(silent.listen(QHostAddress::LocalHost));
     qputenv("QUVO_PRODUCT_SERVER", "http://127.0.0.1:" + QByteArray::number(silent.serverPort()));
@@ -291,7 +300,7 @@ void TestRemoteFetch::silentServerLeavesTheWindowResponsive()
     QTest::qWait(1500);
     QVERIFY(fetch && fetch->isRunning());
     QVERIFY2(ticks >= 60, qPrintable(QString::number(ticks)));
-    QCOMPARE(m_main->statusPanelText(2), QString());
+    QCOMPARE(versionStatus(m_main.get()), QString());
 
     // Closing the window gives up the request without waiting for its time limits.
     clock.restart();

@@ -3,6 +3,7 @@
 #include "app/tformmain.h"
 #include "platform/codepage.h"
 #include "samplesite.h"
+#include "search/resultmodel.h"
 #include "testsupport.h"
 
 #include <QAction>
@@ -40,6 +41,10 @@ private:
     QLineEdit* box() const { return m_window->findChild<QLineEdit*>(QStringLiteral("EdtSearch")); }
     QPushButton* button() const { return m_window->findChild<QPushButton*>(QStringLiteral("BtnSearch")); }
     QTableView* list() const { return m_window->findChild<QTableView*>(QStringLiteral("lv1")); }
+    // The list's rows as the list holds them (title, size, address, key), in their shown order.
+    ResultModel* rows() const { return qobject_cast<ResultModel*>(list()->model()); }
+    int rowCount() const { return list()->model()->rowCount(); }
+    QByteArray selectedAddress() const;
     void search(const QString& keyword); // types into the box and presses Enter
     void clickSearch() { QTest::mouseClick(button(), Qt::LeftButton); }
     void clear() { m_window->findChild<QAction*>(QStringLiteral("N1"))->trigger(); }
@@ -106,6 +111,12 @@ QStringList TestSearchWindow::searchRequests() const
     return m_site.requestLog().filter(QStringLiteral("GET /search/"));
 }
 
+QByteArray TestSearchWindow::selectedAddress() const
+{
+    const QModelIndexList selected = list()->selectionModel()->selectedRows();
+    return selected.size() == 1 ? rows()->row(selected.first().row()).address : QByteArray();
+}
+
 void TestSearchWindow::clickHeader(int column)
 {
     QHeaderView* header = list()->horizontalHeader();
@@ -117,15 +128,15 @@ void TestSearchWindow::enterSearchesAndPagesThrough()
 {
     search(QStringLiteral("电影"));
     QCOMPARE(caption(), busyCaption);
-    QTRY_VERIFY(m_window->rowCount() > 0);
-    QVERIFY(m_window->rowCount() < 25); // rows come in one by one
+    QTRY_VERIFY(rowCount() > 0);
+    QVERIFY(rowCount() < 25); // rows come in one by one
     waitUntilIdle();
     QCOMPARE(searchRequests(), QStringList{QStringLiteral("GET ") + QString::fromLatin1(movieUtf8Path) + "1"});
-    QCOMPARE(m_window->rowCount(), 25);
+    QCOMPARE(rowCount(), 25);
     QCOMPARE(list()->model()->rowCount(), 25);
     QCOMPARE(titleHeader(), counterPrefix + QStringLiteral("25个结果"));
     QCOMPARE(caption(), moreCaption);
-    const ResultRow first = m_window->rowAt(0);
+    const ResultRow first = rows()->row(0);
     QCOMPARE(shown(0, 0), CodePage::fromGbk(first.title));
     QCOMPARE(shown(0, 1), CodePage::fromGbk(first.size));
     QCOMPARE(first.informationKey.size(), 40);
@@ -135,7 +146,7 @@ void TestSearchWindow::enterSearchesAndPagesThrough()
         clickSearch();
         waitUntilIdle();
     }
-    QCOMPARE(m_window->rowCount(), 100);
+    QCOMPARE(rowCount(), 100);
     QCOMPARE(titleHeader(), counterPrefix + QStringLiteral("100个结果"));
     QCOMPARE(caption(), doneCaption);
     QCOMPARE(m_boxes->count(), 0);
@@ -160,7 +171,7 @@ void TestSearchWindow::emptyKeywordAndBlankKeyword()
     search(QStringLiteral("   "));
     waitUntilIdle();
     QCOMPARE(searchRequests(), QStringList{QStringLiteral("GET /search/+++/1")});
-    QCOMPARE(m_window->rowCount(), 25);
+    QCOMPARE(rowCount(), 25);
     QCOMPARE(m_boxes->count(), 1);
 }
 
@@ -179,7 +190,7 @@ void TestSearchWindow::changedKeywordStartsAtPageOneAndKeepsRows()
     QTest::keyClick(box(), Qt::Key_Return);
     waitUntilIdle();
     QCOMPARE(searchRequests().last(), QStringLiteral("GET /search/%E7%94%B5%E5%BD%B123/1"));
-    QCOMPARE(m_window->rowCount(), 75);
+    QCOMPARE(rowCount(), 75);
     QCOMPARE(titleHeader(), counterPrefix + QStringLiteral("75个结果"));
     clickSearch();
     waitUntilIdle();
@@ -207,7 +218,7 @@ void TestSearchWindow::nonNumericPageCountStillGivesRows()
     m_site.setSwitch(QStringLiteral("search.lastlink"), QStringLiteral("末页"));
     search(QStringLiteral("kungfu"));
     waitUntilIdle();
-    QCOMPARE(m_window->rowCount(), 25);
+    QCOMPARE(rowCount(), 25);
     QCOMPARE(caption(), moreCaption);
     clickSearch();
     waitUntilIdle();
@@ -234,7 +245,7 @@ void TestSearchWindow::failedFetchGivesThePageBack()
     QCOMPARE(caption(), busyCaption);
     waitUntilIdle();
     QCOMPARE(caption(), moreCaption);
-    QCOMPARE(m_window->rowCount(), 25);
+    QCOMPARE(rowCount(), 25);
     qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
     clickSearch();
     waitUntilIdle();
@@ -254,14 +265,14 @@ void TestSearchWindow::clickWhileFetchingIsIgnoredAndCaptionStaysBusy()
     QCOMPARE(caption(), busyCaption);
     QTest::qWait(100);
     m_site.setSwitch(QStringLiteral("search.stall"), QString());
-    QTRY_VERIFY(m_window->rowCount() > 0);
+    QTRY_VERIFY(rowCount() > 0);
     QTest::keyClick(box(), Qt::Key_S); // and while its rows come in
     QCOMPARE(caption(), busyCaption);
     waitUntilIdle();
     // When it ends, the button says that a click searches the edited keyword.
     QCOMPARE(caption(), idleCaption);
     QCOMPARE(searchRequests(), QStringList{QStringLiteral("GET /search/slow/1")});
-    QCOMPARE(m_window->rowCount(), 25);
+    QCOMPARE(rowCount(), 25);
     QCOMPARE(m_boxes->count(), 0);
     // The page belonged to the keyword fetched, so the edited one is new and starts at its page 1.
     QTest::keyClick(box(), Qt::Key_Return);
@@ -301,13 +312,13 @@ void TestSearchWindow::clearWithCancelAndWithOk()
     m_boxes->answerNext(MessageBoxes::Answer::Cancel);
     clear();
     QCOMPARE(m_boxes->count(), 2);
-    QCOMPARE(m_window->rowCount(), 50);
+    QCOMPARE(rowCount(), 50);
     QCOMPARE(caption(), moreCaption);
     QCOMPARE(titleHeader(), counterPrefix + QStringLiteral("50个结果"));
 
     clear();
     QCOMPARE(m_boxes->count(), 3);
-    QCOMPARE(m_window->rowCount(), 0);
+    QCOMPARE(rowCount(), 0);
     QCOMPARE(list()->model()->rowCount(), 0);
     QCOMPARE(titleHeader(), restart);
     QCOMPARE(caption(), idleCaption);
@@ -319,7 +330,7 @@ void TestSearchWindow::clearWithCancelAndWithOk()
     waitUntilIdle();
     QCOMPARE(searchRequests().last(), QStringLiteral("GET ") + QString::fromLatin1(movieUtf8Path) + "1");
     QCOMPARE(headers.first(), counterPrefix + QStringLiteral("1个结果"));
-    QCOMPARE(m_window->rowCount(), 25);
+    QCOMPARE(rowCount(), 25);
     clickSearch();
     waitUntilIdle();
     QCOMPARE(searchRequests().last(), QStringLiteral("GET ") + QString::fromLatin1(movieUtf8Path) + "2");
@@ -333,11 +344,11 @@ void TestSearchWindow::sortingByEachHeaderKeepsTheSelection()
         {"ALPHA", "n/a", "a5", "k5"},     {"gamma", "512 B", "a6", "k6"},
     };
     for (const ResultRow& row : arrivals)
-        m_window->addResultRow(row);
+        rows()->addRow(row);
     auto column = [&](int which) {
         QList<QByteArray> values;
-        for (int i = 0; i < m_window->rowCount(); ++i) {
-            const ResultRow row = m_window->rowAt(i);
+        for (int i = 0; i < rowCount(); ++i) {
+            const ResultRow row = rows()->row(i);
             values << (which == 0 ? row.title : which == 1 ? row.size : row.address);
         }
         return values;
@@ -347,17 +358,17 @@ void TestSearchWindow::sortingByEachHeaderKeepsTheSelection()
 
     QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
                       list()->visualRect(list()->model()->index(0, 0)).center());
-    QCOMPARE(m_window->selectedRow()->address, QByteArray("a1")); // "beta"
+    QCOMPARE(selectedAddress(), QByteArray("a1")); // "beta"
     clickHeader(0);
     // Titles equal but for letter case keep their arrival order; Chinese (GBK bytes) after ASCII.
     QCOMPARE(column(2), (QList<QByteArray>{"a2", "a3", "a5", "a1", "a6", "a4"}));
-    QCOMPARE(m_window->selectedRow()->address, QByteArray("a1"));
+    QCOMPARE(selectedAddress(), QByteArray("a1"));
     QCOMPARE(list()->selectionModel()->selectedRows().size(), 1);
     QCOMPARE(list()->selectionModel()->selectedRows().first().row(), 3);
 
     clickHeader(0);
     QCOMPARE(column(2), (QList<QByteArray>{"a4", "a6", "a1", "a2", "a3", "a5"}));
-    QCOMPARE(m_window->selectedRow()->address, QByteArray("a1"));
+    QCOMPARE(selectedAddress(), QByteArray("a1"));
 
     // The other column continues the toggling: ascending now. Sizes by magnitude, unreadable last.
     clickHeader(1);
@@ -366,10 +377,10 @@ void TestSearchWindow::sortingByEachHeaderKeepsTheSelection()
     QCOMPARE(column(1), (QList<QByteArray>{"n/a", "10.2 GB", "1.5 GB", "700 MB", "9.5 MB", "512 B"}));
 
     // New rows take their place in the current order; the selection stays on its row.
-    m_window->addResultRow({"new", "800 MB", "a7", "k7"});
-    m_window->addResultRow({"new2", "10.2 GB", "a8", "k8"});
+    rows()->addRow({"new", "800 MB", "a7", "k7"});
+    rows()->addRow({"new2", "10.2 GB", "a8", "k8"});
     QCOMPARE(column(2), (QList<QByteArray>{"a5", "a3", "a8", "a2", "a7", "a1", "a4", "a6"}));
-    QCOMPARE(m_window->selectedRow()->address, QByteArray("a1"));
+    QCOMPARE(selectedAddress(), QByteArray("a1"));
     // The shown text follows the stored bytes.
     QCOMPARE(shown(6, 0), QStringLiteral("电影"));
     QCOMPARE(shown(0, 1), QStringLiteral("n/a"));

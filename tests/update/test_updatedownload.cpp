@@ -5,6 +5,7 @@
 #include "app/tformmain.h"
 #include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
+#include "platform/httpcall.h"
 #include "samplesite.h"
 #include "testsupport.h"
 #include "update/downloadjob.h"
@@ -95,6 +96,7 @@ void TestUpdateDownload::initTestCase()
 {
     QVERIFY(m_site.start() > 0);
     qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
+    m_site.setSwitch(QStringLiteral("settings"), QStringLiteral("none"));
     DownloadSeams::setOptionsForTesting(quickOptions());
 }
 
@@ -115,7 +117,11 @@ void TestUpdateDownload::init()
     m_endCount = 0;
     setEndProgramHandlerForTesting([this] { ++m_endCount; });
     m_main = std::make_unique<TFormmain>();
-    m_main->Tmrchkupdate.stop();
+    // The window's one fetch of the settings document (the site has none) is run now, so that it
+    // is not among the requests a test sees.
+    m_main->TmrchkupdateTimer();
+    QTRY_VERIFY(!m_main->findChild<HttpCall*>(QString(), Qt::FindDirectChildrenOnly));
+    m_site.clearRequestLog();
     Formmain = m_main.get();
     m_window = std::make_unique<TFormupdate>(m_main.get());
 }
