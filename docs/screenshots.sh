@@ -7,7 +7,7 @@ source "$(dirname "$0")/../scripts/lib.sh"
 if [ -z "${QUVO_SHOTS_OWN_DISPLAY:-}" ]; then
     quvo_build "$QUVO_ROOT/build" -DQUVO_TOOLS=ON >/dev/null
     export QUVO_SHOTS_OWN_DISPLAY=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+    exec xvfb-run -a -s "-noreset -screen 0 1280x1024x24" "$0" "$@"
 fi
 
 work=$(mktemp -d)

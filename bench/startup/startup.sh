@@ -16,7 +16,7 @@ settle_ms=2000 # memory is read this long after the window appears (covers the s
 if [ -z "${QUVO_BENCH_OWN_DISPLAY:-}" ]; then
     quvo_build "$QUVO_ROOT/build" -DQUVO_BENCH=ON >/dev/null
     export QUVO_BENCH_OWN_DISPLAY=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+    exec xvfb-run -a -s "-noreset -screen 0 1280x1024x24" "$0" "$@"
 fi
 
 bench_bin="$QUVO_ROOT/build/bench/startup"

@@ -9,7 +9,7 @@
 set -euo pipefail
 
 if [ "${1:-}" != "--on-display" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" --on-display "$@"
+    exec xvfb-run -a -s "-noreset -screen 0 1280x1024x24" bash "$0" --on-display "$@"
 fi
 shift
 quvo="$1"

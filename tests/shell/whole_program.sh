@@ -8,13 +8,15 @@ quvo=$(readlink -f "$1")
 site_program=$(readlink -f "$2")
 
 # Key presses go to the whole display: never share one with tests running beside this one.
+# -noreset (here and in every xvfb-run of the project): the server must not reset when the test
+# kills the program, its last client, or the next start may find it refusing connections.
 if [ -z "${QUVO_SHELL_TEST_OWN_DISPLAY:-}" ]; then
     export QUVO_SHELL_TEST_OWN_DISPLAY=1
     # The X server's own messages, shown when the test fails.
     export QUVO_SHELL_TEST_XVFB_LOG="${TMPDIR:-/tmp}/quvo-shell-xvfb.$$.log"
     trap 'rm -f "$QUVO_SHELL_TEST_XVFB_LOG"' EXIT
     status=0
-    xvfb-run -a -e "$QUVO_SHELL_TEST_XVFB_LOG" -s "-screen 0 1280x1024x24" "$0" "$@" || status=$?
+    xvfb-run -a -e "$QUVO_SHELL_TEST_XVFB_LOG" -s "-noreset -screen 0 1280x1024x24" "$0" "$@" || status=$?
     exit "$status"
 fi
 
@@ -39,6 +41,8 @@ fail() {
     cat "$work/quvo.log" >&2 || true
     echo "X server messages:" >&2
     cat "$QUVO_SHELL_TEST_XVFB_LOG" >&2 || true
+    echo "X server on $DISPLAY: $(pgrep -a Xvfb | grep -F -- "$DISPLAY " || echo 'not running')" >&2
+    xdpyinfo >/dev/null 2>&1 && echo "it answers now" >&2 || echo "it does not answer now" >&2
     exit 1
 }
 step() { echo "--- $*"; }
