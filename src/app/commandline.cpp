@@ -52,6 +52,55 @@ QString chineseError(const QCommandLineParser& parser)
     return error;
 }
 
+// The options QGuiApplication and QApplication take out of the arguments themselves, spelled with
+// one dash or two; those of the first list take the next argument (or "=value") as their value.
+const QStringList kQtOptionsWithValue{QStringLiteral("platform"),
+                                      QStringLiteral("platformpluginpath"),
+                                      QStringLiteral("platformtheme"),
+                                      QStringLiteral("plugin"),
+                                      QStringLiteral("qwindowgeometry"),
+                                      QStringLiteral("geometry"),
+                                      QStringLiteral("qwindowtitle"),
+                                      QStringLiteral("title"),
+                                      QStringLiteral("qwindowicon"),
+                                      QStringLiteral("icon"),
+                                      QStringLiteral("session"),
+                                      QStringLiteral("style"),
+                                      QStringLiteral("stylesheet"),
+                                      QStringLiteral("display"),
+                                      QStringLiteral("name"),
+                                      QStringLiteral("qmljsdebugger"),
+                                      QStringLiteral("dialogs"),
+                                      QStringLiteral("fontengine"),
+                                      QStringLiteral("darkmode")};
+const QStringList kQtFlags{QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
+                           QStringLiteral("dograb"),  QStringLiteral("sync"),        QStringLiteral("testability"),
+                           QStringLiteral("nativeui")};
+
+// The arguments without Qt's own options and their values.
+QStringList withoutQtOptions(const QStringList& arguments)
+{
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (i == 0 || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("--")) {
+            kept << argument;
+            continue;
+        }
+        const QString option = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        const QString name = option.section(QLatin1Char('='), 0, 0);
+        if (kQtFlags.contains(option))
+            continue;
+        if (kQtOptionsWithValue.contains(name)) {
+            if (!option.contains(QLatin1Char('=')))
+                ++i; // its value
+            continue;
+        }
+        kept << argument;
+    }
+    return kept;
+}
+
 } // namespace
 
 CommandLine::CommandLine(int argc, char* argv[], QString usage, QString description)
@@ -105,7 +154,7 @@ int CommandLine::refuse(const QString& message) const
 std::optional<int> CommandLine::parse()
 {
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (!m_parser.parse(m_arguments))
+    if (!m_parser.parse(m_qtOptionsAllowed ? withoutQtOptions(m_arguments) : m_arguments))
         return refuse(chineseError(m_parser));
     if (m_parser.isSet(kHelp)) {
         print(stdout, helpText());
@@ -132,6 +181,8 @@ std::optional<int> ParseProgramCommandLine(int argc, char* argv[])
                        "  QT_LOGGING_RULES      设为 \"quvo.*=true\" 时，各部分未告知用户的失败写到标准错误输出\n"
                        "  XDG_CONFIG_HOME       记录文件 qorvex/registry.ini 所在的目录（默认 ~/.config）\n"
                        "  XDG_RUNTIME_DIR       单实例锁所在的目录\n"
-                       "  QTWEBENGINE_DISABLE_SANDBOX  以 root 身份运行时须设为 1，内嵌网页才能显示\n"));
+                       "  QTWEBENGINE_DISABLE_SANDBOX  以 root 身份运行时须设为 1，内嵌网页才能显示\n"
+                       "\nQt 的标准选项（如 -session、-platform、-style、-reverse）交给 Qt 处理。\n"));
+    commandLine.leaveQtOptionsToQt();
     return commandLine.parse();
 }

@@ -22,6 +22,9 @@ public:
     void setNotes(const QString& notes) { m_notes = notes; }
     // Positional arguments are refused unless allowed.
     void allowPositionalArguments() { m_positionalAllowed = true; }
+    // Qt's standard options of a GUI application (-session <id>, -platform <name>, -style, -reverse
+    // ...) pass untouched: the application object reads them from the same arguments.
+    void leaveQtOptionsToQt() { m_qtOptionsAllowed = true; }
 
     // Parses. Returns the exit status when the program is to end now: 0 after printing the help or
     // the version, 2 after telling what is wrong; nothing when it is to go on.
@@ -41,6 +44,7 @@ private:
     QString m_description;
     QString m_notes;
     bool m_positionalAllowed = false;
+    bool m_qtOptionsAllowed = false;
     QList<QCommandLineOption> m_options;
     QCommandLineParser m_parser;
 };

@@ -19,16 +19,10 @@ QString BrowserProgramFromCommand(const QString& command)
     return command.mid(first + 1, second - first - 1);
 }
 
-void OpenInDefaultBrowser(const QString& address)
+void OpenInDefaultBrowser(const QString& address, AddressPolicy::Kind kind)
 {
     bool found = false;
     const QString command =
         Registry::readString(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(), &found);
-    if (found) {
-        Launcher::openAddress(BrowserProgramFromCommand(command), address);
-        return;
-    }
-    // A browser reads "www.qorvex.com" as a web address; xdg-open would look for a file of that
-    // name and open nothing, so a bare address gets "http://" on this path.
-    Launcher::openAddress(BrowserProgramFromCommand(kDefaultCommand), address, Launcher::BareAddress::AsWebAddress);
+    Launcher::openAddress(BrowserProgramFromCommand(found ? command : kDefaultCommand), address, kind);
 }

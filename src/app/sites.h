@@ -23,6 +23,4 @@ QString mainWindowCaption(); // caption of the main window
 QString microblogAddress();  // the product's microblog page
 QString contactAddress();    // the product's contact e-mail address
 
-inline constexpr const char* builtInVersion = "1.0.1.0";
-
 } // namespace Sites

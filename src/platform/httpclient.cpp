@@ -10,7 +10,8 @@ struct TransferState {
     const HttpRequest* request = nullptr;
     HttpResponse* response = nullptr;
     bool aborted = false;
-    long blockStatus = 0; // status line of the header block being read
+    long blockStatus = 0;       // status line of the header block being read
+    bool inHeaderBlock = false; // between a status line and the blank line that ends its block
 };
 
 void ensureGlobalInit()
@@ -38,12 +39,16 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
     return bytes;
 }
 
+// libcurl hands over every line of every header block (redirect hops, 100-continue, the final
+// reply) and also the trailer lines after a chunked body. Only a block that begins with a status
+// line ends in a call of onHeaders: a trailer, or a line of white space after the body, must not
+// start the reply again once its body was written.
 size_t onHeader(char* data, size_t size, size_t count, void* user)
 {
     auto* state = static_cast<TransferState*>(user);
     const size_t bytes = size * count;
-    QByteArray line(data, qsizetype(bytes));
-    line = line.trimmed();
+    const QByteArray raw(data, qsizetype(bytes));
+    const QByteArray line = raw.trimmed();
     if (line.startsWith("HTTP/")) {
         // A new response begins (redirect hop or 100-continue): forget the previous headers.
         state->response->headers.clear();
@@ -51,16 +56,26 @@ size_t onHeader(char* data, size_t size, size_t count, void* user)
         state->response->contentType.clear();
         const QList<QByteArray> parts = line.split(' ');
         state->blockStatus = parts.size() > 1 ? parts[1].toLong() : 0;
+        state->inHeaderBlock = true;
         return bytes;
     }
-    if (line.isEmpty()) {
+    if (!state->inHeaderBlock)
+        return bytes; // a trailer
+    if (raw == "\r\n" || raw == "\n") {
         // End of a header block. Only a final reply is handed to the caller.
+        state->inHeaderBlock = false;
         const bool finalReply = state->blockStatus >= 200;
         if (finalReply && state->request->onHeaders &&
             !state->request->onHeaders(state->blockStatus, state->response->headers)) {
             state->aborted = true;
             return 0;
         }
+        return bytes;
+    }
+    if (raw.startsWith(' ') || raw.startsWith('\t')) {
+        // An obsolete folded line continues the previous header's value.
+        if (!line.isEmpty() && !state->response->headers.isEmpty())
+            state->response->headers.last().second += ' ' + line;
         return bytes;
     }
     const qsizetype colon = line.indexOf(':');

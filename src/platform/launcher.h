@@ -1,33 +1,26 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "platform/addresspolicy.h"
 
-// Every start of another program goes through here (the browser, xdg-open, Thunder). The program
-// is started detached, never through a shell, so each argument reaches it as exactly one argument.
-// What is handed over often comes from the network (a result page, the settings document), so an
-// argument that could be read as something else is refused: nothing is started, nothing is shown,
-// and the refusal is logged under quvo.launch.
+#include <QString>
+
+// Every start of another program goes through here (the browser, the system's opener, Thunder).
+// The program is started detached, never through a shell, with exactly one argument. What is handed
+// over often comes from the network, so the argument must pass AddressPolicy first: a refused one
+// starts nothing, shows nothing, and the refusal is logged under quvo.launch.
 //
 // The program itself is not checked beyond being named: it comes from the user's own registry (the
-// browser command, Thunder's install path) and is a local path by nature.
+// browser command, Thunder's install path) or is the system's opener.
 namespace Launcher {
 
-// What a bare address (one without any scheme, such as "www.qorvex.com") is handed over as.
-enum class BareAddress {
-    AsGiven,     // a browser reads it as a web address itself
-    AsWebAddress // "http://" is put before it (xdg-open would look for a file of that name)
-};
+// Starts the program with the address as its only argument, as AddressPolicy::acceptedAddress
+// hands it over ("http://" before a bare host name). False, and nothing started, when the program
+// is empty, the address is refused, or the start fails.
+bool openAddress(const QString& program, const QString& address, AddressPolicy::Kind kind = AddressPolicy::Kind::Web);
 
-// Starts the program with the given arguments; false, and nothing started, when the program is
-// empty, the start fails, or an argument could be taken for an option or for more than one
-// argument: it starts with "-" (after any white space) or holds a control character.
-bool startDetached(const QString& program, const QStringList& arguments);
-
-// Starts the program with one address as its only argument; false, and nothing started, when the
-// program is empty, the start fails, the address is refused as an argument (above), or it names a
-// local file: a "file:" scheme, or text that starts (after any white space) with "/", "\", "~",
-// "." or a drive letter such as "C:".
-bool openAddress(const QString& program, const QString& address, BareAddress bare = BareAddress::AsGiven);
+// Starts the program (Thunder) with an information key as its only argument. False, and nothing
+// started, when the program is empty, the key is refused (AddressPolicy::keyRefusal), or the start
+// fails.
+bool startWithKey(const QString& program, const QString& informationKey);
 
 } // namespace Launcher

@@ -1,13 +1,20 @@
 #include "platform/singleinstance.h"
 
+#include "platform/logging.h"
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace {
@@ -44,15 +51,42 @@ QString sessionTag()
     return tag;
 }
 
+// True when the folder is one only this user can use: a real folder (not a link), this user's
+// own, closed to everybody else. Made (mode 0700) when it does not exist; one of the user's own
+// with a wider mode is closed.
+bool ensurePrivateFolder(const QString& folder)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+        return false;
+    return (info.st_mode & 077) == 0 || ::chmod(path.constData(), 0700) == 0;
+#else
+    return QDir().mkpath(folder);
+#endif
+}
+
 QString runtimeFolder()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) {
-        // No usable runtime folder: one of our own in the shared temporary folder, per user.
-        folder = QDir::tempPath() + QStringLiteral("/quvo-runtime-") + userTag();
+    // Qt's runtime folder is checked by Qt itself (the user's own, mode 0700).
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty() && QDir().mkpath(runtime))
+        return runtime;
+    // No usable runtime folder: one of our own in the shared temporary folder, per user. Another
+    // user may have made that name first; then a folder in the user's own cache.
+    const QStringList candidates{QDir::tempPath() + QStringLiteral("/quvo-runtime-") + userTag(),
+                                 QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                                     QStringLiteral("/quvo-runtime")};
+    for (const QString& folder : candidates) {
+        QDir().mkpath(QFileInfo(folder).path());
+        if (ensurePrivateFolder(folder))
+            return folder;
+        qCInfo(lcShell) << "not a private folder of this user's own, not used for the instance lock:" << folder;
     }
-    QDir().mkpath(folder);
-    return folder;
+    return {}; // no lock can be made: the program starts without one
 }
 } // namespace
 
@@ -86,6 +120,8 @@ bool SingleInstance::claim()
 {
     if (m_lock)
         return true;
+    if (m_folder.isEmpty())
+        return true; // no private folder for a lock: start, like any lock that cannot be made
     auto lock = std::make_unique<QLockFile>(lockFilePath());
     // A live owner keeps its lock however old it is; only a dead owner's lock is taken over.
     lock->setStaleLockTime(0);
@@ -126,6 +162,8 @@ void SingleInstance::onNewConnection()
 
 bool SingleInstance::notifyFirstInstance(int timeoutMs) const
 {
+    if (m_folder.isEmpty())
+        return false;
     QLocalSocket socket;
     socket.connectToServer(socketPath());
     if (!socket.waitForConnected(timeoutMs))

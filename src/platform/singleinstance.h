@@ -29,7 +29,9 @@ public:
     // false when no first instance answered.
     bool notifyFirstInstance(int timeoutMs = 2000) const;
 
-    // Where the lock file and the socket live.
+    // Where the lock file and the socket live: the user's runtime folder, else a private folder of
+    // the user's own (made mode 0700; one another user made, or a link, is never used); empty
+    // names when there is none, and then there is no lock.
     QString lockFilePath() const;
     QString socketPath() const;
 

@@ -35,16 +35,22 @@ WebEngine* WebEngineLoader::load(const QString& path)
     return engine;
 }
 
+WebEngine* WebEngineLoader::loadFirst(const QStringList& files)
+{
+    for (const QString& file : files) {
+        if (!QFileInfo(file).isFile())
+            continue;
+        // A file that is there but does not load (another build's, a broken copy) must not hide
+        // the installed module behind it.
+        if (WebEngine* engine = load(file))
+            return engine;
+    }
+    qCInfo(lcWeb) << "no browser module found that loads; pages stay empty. Looked for" << files;
+    return nullptr;
+}
+
 WebEngine* WebEngineLoader::engine()
 {
-    static WebEngine* const loaded = []() -> WebEngine* {
-        const QStringList files = candidates();
-        for (const QString& file : files) {
-            if (QFileInfo(file).isFile())
-                return load(file);
-        }
-        qCInfo(lcWeb) << "no browser module found; pages stay empty. Looked for" << files;
-        return nullptr;
-    }();
+    static WebEngine* const loaded = loadFirst(candidates());
     return loaded;
 }

@@ -17,6 +17,9 @@ public:
     // The files tried by engine(), in order.
     static QStringList candidates();
 
+    // The module from the first of the files that loads; null, and logged, when none does.
+    static WebEngine* loadFirst(const QStringList& files);
+
     // Loads the module from one file; null, and logged, when it is missing or not the module.
     static WebEngine* load(const QString& path);
 };

@@ -1,5 +1,6 @@
 #include "platform/webview.h"
 
+#include "platform/addresspolicy.h"
 #include "platform/logging.h"
 #include "platform/webengine.h"
 #include "platform/webengineloader.h"
@@ -68,10 +69,22 @@ void WebView::navigate(const QString& address)
     m_address = address;
     ++m_navigations;
     // A view that was never created is blank already; clearing it must not start the engine.
-    if (!m_view && address == QLatin1String("about:blank"))
+    const bool blank = address == QLatin1String("about:blank");
+    if (!m_view && blank)
         return;
+    // The addresses come from the settings document: a page of the web only, never a local file
+    // (QUrl::fromUserInput would make "/etc/passwd" a file address). A refused one shows nothing.
+    std::optional<QString> accepted =
+        blank ? std::optional<QString>(address) : AddressPolicy::acceptedAddress(address, AddressPolicy::Kind::Web);
+    if (!accepted) {
+        qCInfo(lcWeb) << "refused to show" << address << "-"
+                      << AddressPolicy::refusal(address, AddressPolicy::Kind::Web);
+        if (!m_view)
+            return;
+        accepted = QStringLiteral("about:blank");
+    }
     if (ensureView())
-        m_engine->load(m_view, QUrl::fromUserInput(address));
+        m_engine->load(m_view, QUrl::fromUserInput(*accepted));
 }
 
 void WebView::setRightClickBlocked(bool blocked)

@@ -14,8 +14,8 @@ class WebView final : public QWidget {
 public:
     explicit WebView(QWidget* parent = nullptr);
 
-    // Loads an address; returns at once. "about:blank" clears the view (and creates no engine
-    // when none exists yet).
+    // Loads a web address (http, https, or a bare host name); returns at once. "about:blank" clears
+    // the view (and creates no engine when none exists yet); any other address clears it too.
     void navigate(const QString& address);
     // The last address given to navigate() (empty before the first).
     const QString& currentAddress() const { return m_address; }

@@ -9,7 +9,7 @@ namespace HandOff {
 
 void openPlayAddress(const QByteArray& playAddress)
 {
-    OpenInDefaultBrowser(CodePage::fromGbk(playAddress));
+    OpenInDefaultBrowser(CodePage::fromGbk(playAddress), AddressPolicy::Kind::Play);
 }
 
 QString thunderPath()
@@ -21,7 +21,7 @@ QString thunderPath()
 
 bool startThunder(const QString& path, const QByteArray& informationKey)
 {
-    return Launcher::startDetached(path, {CodePage::fromGbk(informationKey)});
+    return Launcher::startWithKey(path, CodePage::fromGbk(informationKey));
 }
 
 } // namespace HandOff

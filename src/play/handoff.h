@@ -5,7 +5,8 @@
 
 // Handing a result row to outside programs: the default web browser (play address) and Thunder
 // (information key). Whatever came from the web page reaches the program as exactly one argument,
-// never through a shell; the launcher refuses what could be read as an option or a local file.
+// never through a shell; the launcher refuses an address of another scheme than a play address may
+// carry, and a key that is a path.
 namespace HandOff {
 
 // Opens a play address (program text) in the default web browser.

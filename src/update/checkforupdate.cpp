@@ -1,6 +1,6 @@
 #include "update/checkforupdate.h"
 
-#include "app/sites.h"
+#include "app/buildinfo.h"
 #include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
@@ -20,7 +20,7 @@ void call(const std::function<void(const QString&)>& hook, const QString& text)
 QDialog* CheckForUpdate(const UpdateCheckHooks& hooks)
 {
     const QByteArray& version = RemoteConfig().Version;
-    const QByteArray builtIn(Sites::builtInVersion);
+    const QByteArray builtIn(BuildInfo::version);
     if (version.isEmpty()) {
         qCInfo(lcUpdate) << "the settings document announces no version";
         call(hooks.showVersionStatus, QStringLiteral("提示：无法连接服务器!!"));

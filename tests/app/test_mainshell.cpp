@@ -192,7 +192,7 @@ void TestMainShell::browserCommandParsing()
 }
 
 // Without a browser command the address goes to xdg-open (found on PATH); a bare host such as the
-// home page's gets a scheme there, or xdg-open would take it for a file name. Addresses with a
+// home page's gets a scheme, or xdg-open would take it for a file name. Play addresses with a
 // scheme of their own keep it.
 void TestMainShell::noBrowserCommandUsesXdgOpen()
 {
@@ -207,7 +207,7 @@ void TestMainShell::noBrowserCommandUsesXdgOpen()
                               QStringLiteral("ed2k://|file|a.rar|1|ABC|/")};
     OpenInDefaultBrowser(QStringLiteral("www.qorvex.com"));
     for (const QString& address : kept)
-        OpenInDefaultBrowser(address);
+        OpenInDefaultBrowser(address, AddressPolicy::Kind::Play);
     QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 1 + kept.size(), 5000);
     qputenv("PATH", path);
 
@@ -227,7 +227,7 @@ void TestMainShell::linkButtonsWithoutSettings()
     QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 3, 5000);
     const QList<QStringList> launches = m_browser->launches();
     // Each recorder start appends on its own; the order between them is not the point here.
-    QVERIFY(launches.contains(QStringList{QStringLiteral("www.qorvex.com")}));
+    QVERIFY(launches.contains(QStringList{QStringLiteral("http://www.qorvex.com")})); // a scheme on every path
     QVERIFY(launches.contains(QStringList{QStringLiteral("http://www.qorvex.com/建议反馈/")}));
     QVERIFY(launches.contains(QStringList{Sites::microblogAddress()}));
 
@@ -261,6 +261,12 @@ void TestMainShell::switchedPages_data()
         << QByteArray("1") << QByteArray("--renderer-cmd-prefix=xterm") << false << QString() << true;
     QTest::newRow("microblog address is a local file")
         << QByteArray("1") << QByteArray("file:///etc/passwd") << true << QString() << true;
+    QTest::newRow("feedback address is a relative path")
+        << QByteArray("1") << QByteArray("Documents/secret.html") << false << QString() << true;
+    QTest::newRow("feedback address shows a local file's source")
+        << QByteArray("1") << QByteArray("view-source:file:///etc/passwd") << false << QString() << true;
+    QTest::newRow("microblog address is a bare host name") << QByteArray("1") << QByteArray("weibo.com/qorvex") << true
+                                                           << QStringLiteral("http://weibo.com/qorvex") << true;
 }
 
 void TestMainShell::switchedPages()

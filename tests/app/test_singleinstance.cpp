@@ -2,6 +2,7 @@
 #include "platform/singleinstance.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -15,6 +16,9 @@
 #include <atomic>
 #include <latch>
 #include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QString kName = QStringLiteral("TheStandard");
@@ -40,6 +44,7 @@ private Q_SLOTS:
     void lockOfADeadProcessIsTakenOver();
     void simultaneousStartsGiveOneInstance();
     void eachDesktopSessionHasItsOwnInstance();
+    void folderAnotherUserMadeIsNotUsed();
 
 private:
     std::unique_ptr<QTemporaryDir> m_runtime;
@@ -134,6 +139,58 @@ void TestSingleInstance::eachDesktopSessionHasItsOwnInstance()
     SingleInstance second(kName);
     QVERIFY(second.claim());
     QCOMPARE(QFileInfo(second.lockFilePath()).path(), m_runtime->path()); // whatever the display holds
+}
+
+// Without a runtime folder the lock goes to a folder of the user's own in the temporary folder.
+// Another local user can make that name first (or a link of that name): it is never used.
+void TestSingleInstance::folderAnotherUserMadeIsNotUsed()
+{
+    if (::getuid() != 0)
+        QSKIP("needs root to make folders of another user");
+    QTemporaryDir temp;
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    const auto restore = qScopeGuard([&] {
+        qputenv("TMPDIR", tmpdir);
+        qunsetenv("XDG_CACHE_HOME");
+    });
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", temp.path().toUtf8());
+    qputenv("XDG_CACHE_HOME", temp.filePath(QStringLiteral("cache")).toUtf8());
+    const QString ours = temp.filePath(QStringLiteral("quvo-runtime-0"));
+    const auto foreignFolder = [](const QString& path) {
+        return QDir().mkpath(path) && ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0 &&
+               ::chmod(QFile::encodeName(path).constData(), 0777) == 0;
+    };
+    QVERIFY(foreignFolder(temp.filePath(QStringLiteral("runtime-root")))); // Qt's own fallback refuses it
+
+    // Another user's folder: the lock goes to the cache instead, closed to others.
+    QVERIFY(foreignFolder(ours));
+    {
+        SingleInstance instance(kName);
+        QVERIFY(instance.claim());
+        const QFileInfo folder(QFileInfo(instance.lockFilePath()).path());
+        QCOMPARE(folder.filePath(), temp.filePath(QStringLiteral("cache/quvo-runtime")));
+        QCOMPARE(folder.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther | QFile::ReadGroup |
+                                         QFile::WriteGroup | QFile::ExeGroup),
+                 QFile::Permissions());
+        QVERIFY(QDir(ours).isEmpty());
+    }
+    // A link of that name, to a folder of the user's own: not followed either.
+    QVERIFY(QDir(ours).removeRecursively());
+    QVERIFY(QDir().mkpath(temp.filePath(QStringLiteral("elsewhere"))));
+    QVERIFY(QFile::link(temp.filePath(QStringLiteral("elsewhere")), ours));
+    {
+        SingleInstance instance(kName);
+        QVERIFY(instance.claim());
+        QVERIFY(!instance.lockFilePath().startsWith(ours));
+    }
+    // The user's own folder, left open: closed and used.
+    QVERIFY(QFile::remove(ours));
+    QVERIFY(QDir().mkpath(ours) && ::chmod(QFile::encodeName(ours).constData(), 0777) == 0);
+    SingleInstance instance(kName);
+    QVERIFY(instance.claim());
+    QCOMPARE(QFileInfo(instance.lockFilePath()).path(), ours);
+    QCOMPARE(QFileInfo(ours).permissions() & QFile::WriteOther, QFile::Permissions());
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

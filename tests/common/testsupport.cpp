@@ -261,6 +261,7 @@ void RawServer::serve()
                 break;
             head.append(buffer, n);
         }
+        m_head = head;
         if (!m_stop)
             m_reply(*this, socket);
         ::close(socket);

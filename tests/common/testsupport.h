@@ -150,11 +150,14 @@ public:
     bool send(int socket, const QByteArray& bytes);
     bool stopping() const { return m_stop; }
     int connections() const { return m_connections; }
+    // For replies: the head of the request being answered.
+    const QByteArray& requestHead() const { return m_head; }
 
 private:
     void serve();
 
     Reply m_reply;
+    QByteArray m_head;
     int m_listen = -1;
     int m_port = 0;
     std::atomic<bool> m_stop = false;

@@ -2,6 +2,7 @@
 // framed. The window keeps ticking (the longest gap of a 10 ms timer stays under 100 ms), memory
 // stays bounded, and nothing is applied: the record stays empty, the keyword box and the version
 // panel untouched. A document just under the size limit is still read and applied.
+#include "app/buildinfo.h"
 #include "app/tformmain.h"
 #include "app/windowrefs.h"
 #include "config/fetchremoteconfiguration.h"
@@ -118,10 +119,10 @@ void TestConfigHostile::documentJustUnderTheLimitIsApplied()
     StallMonitor monitor;
     QVERIFY(fetchAndWait(m_main.get(), monitor));
     VERIFY_HOSTILE_BOUNDS(monitor, "settings", "document just under the limit", maxGrowthKiB);
-    QCOMPARE(RemoteConfig().Version, QByteArray("1.0.1.0"));
+    QCOMPARE(RemoteConfig().Version, QByteArray(BuildInfo::version));
     QCOMPARE(control<QLineEdit>(m_main.get(), "EdtSearch")->text(), QStringLiteral("applied"));
     QCOMPARE(control<QLabel>(m_main.get(), "statPanel2")->text(),
-             QStringLiteral("当前版本:1.0.1.0    您的版本已是最新!"));
+             QStringLiteral("当前版本:%1    您的版本已是最新!").arg(QLatin1String(BuildInfo::version)));
 }
 
 QTEST_MAIN(TestConfigHostile)

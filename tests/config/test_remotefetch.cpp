@@ -1,6 +1,7 @@
 // The settings document end to end against the sample site: fetched one second after the main
 // window's creation, read, applied in order (the update window does not hold up the event loop);
 // failures silent; a silent server freezes nothing.
+#include "app/buildinfo.h"
 #include "app/lifecycle.h"
 #include "app/tformmain.h"
 #include "app/windowrefs.h"
@@ -101,7 +102,7 @@ void TestRemoteFetch::cleanup()
     RemoteConfig() = RemoteConfiguration{};
     setSwitch("settings", {});
     setSwitch("settings.BulletinWord", QStringLiteral("0"));
-    setSwitch("settings.Version", QStringLiteral("1.0.1.0"));
+    setSwitch("settings.Version", QString::fromLatin1(BuildInfo::version));
     setSwitch("settings.AdverDef", QStringLiteral("0"));
     setSwitch("settings.AdShowtime", QStringLiteral("50000"));
 }
@@ -110,7 +111,8 @@ void TestRemoteFetch::timerFetchesOnceAfterOneSecond()
 {
     QTest::qWait(700);
     QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/entcry.txt")), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(versionStatus(m_main.get()), QStringLiteral("当前版本:1.0.1.0    您的版本已是最新!"),
+    QTRY_COMPARE_WITH_TIMEOUT(versionStatus(m_main.get()),
+                              QStringLiteral("当前版本:%1    您的版本已是最新!").arg(QLatin1String(BuildInfo::version)),
                               5000);
     QTest::qWait(1500);
     QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/entcry.txt")), 1);
@@ -136,7 +138,8 @@ void TestRemoteFetch::documentIsAppliedInOrder()
                           control<QPushButton>(Formupdate, "BtnBypass2")->isVisible(),
                           control<QPushButton>(Formupdate, "BtnBypass3")->isVisible()}),
              (QList<bool>{true, false, true}));
-    QCOMPARE(versionStatus(m_main.get()), QStringLiteral("当前版本:1.0.1.0    服务器有新版本咯!!!"));
+    QCOMPARE(versionStatus(m_main.get()),
+             QStringLiteral("当前版本:%1    服务器有新版本咯!!!").arg(QLatin1String(BuildInfo::version)));
     // The word and the strip wait for the update window.
     QTest::qWait(100);
     QCOMPARE(keywordBox(m_main.get()), QStringLiteral("typed"));
@@ -154,11 +157,12 @@ void TestRemoteFetch::remainingStepsFollowTheUpdateWindow_data()
     QTest::addColumn<QString>("leave"); // how the update window is left: "", "quit", "close box"
     QTest::addColumn<QStringList>("stepsBefore");
     QTest::addColumn<QStringList>("stepsAfter");
-    const QString newer = QStringLiteral("status:当前版本:1.0.1.0    服务器有新版本咯!!!");
+    const QString newer =
+        QStringLiteral("status:当前版本:%1    服务器有新版本咯!!!").arg(QLatin1String(BuildInfo::version));
     const QStringList wordAndStrip{QStringLiteral("word:w"), QStringLiteral("advert")};
     QTest::newRow("current version: at once")
-        << QByteArray("1.0.1.0") << QByteArray("0") << QString()
-        << QStringList{QStringLiteral("status:当前版本:1.0.1.0    您的版本已是最新!"),
+        << QByteArray(BuildInfo::version) << QByteArray("0") << QString()
+        << QStringList{QStringLiteral("status:当前版本:%1    您的版本已是最新!").arg(QLatin1String(BuildInfo::version)),
                        QStringLiteral("count:/update/StNum.php"), QStringLiteral("word:w"), QStringLiteral("advert")}
         << QStringList{};
     QTest::newRow("no version: at once") << QByteArray() << QByteArray() << QString()
@@ -229,7 +233,7 @@ void TestRemoteFetch::bulletinWord()
     QFETCH(QString, box);
     setSwitch("settings.BulletinWord", word);
     QVERIFY(fetchAndWait(m_main.get()));
-    QCOMPARE(RemoteConfig().Version, QByteArray("1.0.1.0"));
+    QCOMPARE(RemoteConfig().Version, QByteArray(BuildInfo::version));
     QCOMPARE(keywordBox(m_main.get()), box);
 }
 

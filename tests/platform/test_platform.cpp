@@ -1,6 +1,7 @@
 // The platform adapters: code page boundary, HTTP client and its asynchronous calls, counter pages,
 // registry stand-in, launcher, Qt's texts, the browser module's loading.
 #include "localhttpserver.h"
+#include "platform/addresspolicy.h"
 #include "platform/codepage.h"
 #include "platform/counterbrowser.h"
 #include "platform/httpcall.h"
@@ -341,29 +342,66 @@ void TestPlatform::registryStandIn()
 
 void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
 {
+    using AddressPolicy::Kind;
     RecordingLauncher launcher;
     const QString program = launcher.program();
-    // Refused as any argument: an option (white space before it too), a control character anywhere.
-    for (QStringView argument : {u"--renderer-cmd-prefix=sh", u" \u3000-x", u"a\nb", u"a\tb", u"a\x7f", u"x\u0085"}) {
-        QVERIFY2(!Launcher::startDetached(program, {argument.toString()}), qPrintable(argument.toString()));
-        QVERIFY2(!Launcher::openAddress(program, argument.toString()), qPrintable(argument.toString()));
+    // Refused as any address: an option, a control character, a scheme that is not of the web, a
+    // path of any kind (a relative one too, which a browser would open from its working folder).
+    for (QStringView address : {u"--renderer-cmd-prefix=sh",
+                                u" \u3000-x",
+                                u"http://x/a\nb",
+                                u"a\tb",
+                                u"http://x\x7f",
+                                u"x\u0085",
+                                u"",
+                                u"file:///etc/passwd",
+                                u"FILE:/x",
+                                u"view-source:file:///etc/passwd",
+                                u"jar:file:/x.zip!/a",
+                                u"zip:/x",
+                                u"javascript:alert(1)",
+                                u"data:text/html,x",
+                                u"smb://h/x",
+                                u" /etc/passwd",
+                                u"~/.profile",
+                                u"./a.desktop",
+                                u"Documents/secret.html",
+                                u"C:\\x.exe",
+                                u"\\\\h\\x",
+                                u"-x.com",
+                                u"a..b/x",
+                                u"host:80x/"}) {
+        QVERIFY2(!Launcher::openAddress(program, address.toString(), Kind::Play), qPrintable(address.toString()));
+        QVERIFY2(!AddressPolicy::acceptedAddress(address.toString(), Kind::Web), qPrintable(address.toString()));
     }
-    // Refused as an address: whatever names a local file.
-    for (QStringView address :
-         {u"file:///etc/passwd", u"FILE:/x", u" /etc/passwd", u"~/.profile", u"./a.desktop", u"C:\\x.exe", u"\\\\h\\x"})
-        QVERIFY2(!Launcher::openAddress(program, address.toString(), Launcher::BareAddress::AsWebAddress),
-                 qPrintable(address.toString()));
-    QVERIFY(!Launcher::startDetached(QString(), {QStringLiteral("x")}));
+    // Schemes of play addresses are not pages.
+    for (QStringView address : {u"magnet:?xt=urn:btih:AB", u"thunder://QUFodHRw", u"ed2k://|file|a|1|H|/"})
+        QVERIFY2(!Launcher::openAddress(program, address.toString(), Kind::Web), qPrintable(address.toString()));
+    // Thunder's argument is a key: never a path, an address or an option.
+    for (QStringView key : {u"/home/u/.ssh/id_rsa", u"~/x.torrent", u"file:///etc/passwd", u"C:x", u"a\\b", u".x",
+                            u"-x", u" -x", u"", u"a\nb"})
+        QVERIFY2(!Launcher::startWithKey(program, key.toString()), qPrintable(key.toString()));
+    QVERIFY(!Launcher::openAddress(QString(), QStringLiteral("http://x/")));
 
-    // What passes reaches the program whole, as exactly one argument.
+    // What passes reaches the program whole, as exactly one argument; a bare host name as a web address.
     const QString quoted = QStringLiteral("http://127.0.0.1/a b?c=\"1\" --evil 'd'");
+    const QString key = QStringLiteral("a\" --evil \"b c");
     QVERIFY(Launcher::openAddress(program, quoted));
-    QVERIFY(Launcher::startDetached(program, {QStringLiteral("a\" --evil \"b c")}));
-    QTRY_COMPARE_WITH_TIMEOUT(launcher.launches(0).size(), 2, 5000);
+    QVERIFY(Launcher::startWithKey(program, key));
+    QVERIFY(Launcher::openAddress(program, QStringLiteral(" www.qorvex.com/建议反馈/ ")));
+    QVERIFY(Launcher::openAddress(program, QStringLiteral("localhost:8080/x")));
+    QVERIFY(Launcher::openAddress(program, QStringLiteral("HTTPS://x.cn")));
+    QVERIFY(Launcher::openAddress(program, QStringLiteral("magnet:?xt=urn:btih:AB"), Kind::Play));
+    QTRY_COMPARE_WITH_TIMEOUT(launcher.launches(0).size(), 6, 5000);
     QTest::qWait(200); // room for a start that should not have happened
     QList<QStringList> launches = launcher.launches();
     std::sort(launches.begin(), launches.end());
-    QCOMPARE(launches, (QList<QStringList>{{QStringLiteral("a\" --evil \"b c")}, {quoted}}));
+    QCOMPARE(launches, (QList<QStringList>{{QStringLiteral("HTTPS://x.cn")},
+                                           {key},
+                                           {quoted},
+                                           {QStringLiteral("http://localhost:8080/x")},
+                                           {QStringLiteral("http://www.qorvex.com/建议反馈/")},
+                                           {QStringLiteral("magnet:?xt=urn:btih:AB")}}));
 }
 
 // Runs under LANG=C (tests/platform/CMakeLists.txt): the buttons are Chinese whatever the locale.
@@ -399,6 +437,11 @@ void TestPlatform::brokenBrowserModuleLeavesPagesEmpty()
     QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("no browser module at.*absent")));
     QVERIFY(!WebEngineLoader::load(dir.filePath(QStringLiteral("absent/libquvo-web.so"))));
 
+    // A broken file before the real module does not hide it.
+    const QString module = qEnvironmentVariable("QUVO_WEB_MODULE");
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("cannot load the browser module")));
+    QVERIFY(WebEngineLoader::loadFirst({broken, module}));
+
     // The program's pages with that file as the module: empty, counted, and no load ever ends.
     qputenv("QUVO_WEB_MODULE", broken.toLocal8Bit());
     QCOMPARE(WebEngineLoader::candidates(), QStringList{broken});
@@ -408,7 +451,11 @@ void TestPlatform::brokenBrowserModuleLeavesPagesEmpty()
     QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("cannot load the browser module")));
     page.navigate(QStringLiteral("http://127.0.0.1:9/page.htm"));
     page.navigate(QStringLiteral("http://127.0.0.1:9/other.htm")); // the module is tried once per run
-    QCOMPARE(page.navigationCount(), 2);
+    // A local path is never a page, whatever becomes of it in QUrl::fromUserInput.
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("refused to show.*/etc/passwd")));
+    page.navigate(QStringLiteral("/etc/passwd"));
+    page.navigate(QStringLiteral("http://127.0.0.1:9/other.htm"));
+    QCOMPARE(page.navigationCount(), 4);
     QCOMPARE(page.currentAddress(), QStringLiteral("http://127.0.0.1:9/other.htm"));
     QVERIFY(!page.engineView());
     QVERIFY(page.findChildren<QWidget*>().isEmpty());

@@ -269,19 +269,22 @@ void TestPlay::launchesAreOneArgumentEach()
     addRow(QStringLiteral("a"), hostile, "a\" --evil \"b");
     addRow(QStringLiteral("b"), "http://x/\nrm", "line\nbreak");
     addRow(QStringLiteral("c"), "--remote-debugging-port=9", "-evil");
-    addRow(QStringLiteral("d"), "file:///etc/passwd");
-    // Refused first (a line break; an option or a local file once a remote line leaves the base
-    // empty): only the last start may reach each recording program.
+    addRow(QStringLiteral("d"), "file:///etc/passwd", "file:///etc/passwd");
+    addRow(QStringLiteral("e"), "Documents/secret.html", "/home/u/.ssh/id_rsa");
+    addRow(QStringLiteral("f"), "view-source:file:///etc/passwd", "~/x.torrent");
+    // Refused first (a line break; an option, a local file, a relative path or another scheme once
+    // a remote line leaves the base empty; a key that is a path): only the last start may reach
+    // each recording program.
     RemoteConfig().CloudDef = "1";
-    for (int row : {3, 2}) {
+    for (int row : {5, 4, 3, 2}) {
         list()->selectRow(row);
         action("actCloudPlay")->trigger();
         QTest::mouseClick(control<QLabel>(FormSelCloud, "lbl4"), Qt::LeftButton);
     }
     CloudPlay().rememberLine(1);
-    for (int row : {2, 1, 0}) {
+    for (int row : {5, 4, 3, 2, 1, 0}) {
         list()->selectRow(row);
-        if (row != 2)
+        if (row < 2)
             action("actCloudPlay")->trigger();
         action("ThunderDown")->trigger();
     }

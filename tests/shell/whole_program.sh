@@ -71,11 +71,11 @@ wait_for() {
 is_shown() { [ -n "$(visible_window "$1")" ]; }
 is_not_shown() { [ -z "$(visible_window "$1")" ]; }
 has_ended() { ! kill -0 "$1" 2>/dev/null; }
-our_processes() { pgrep -fx "$quvo" | wc -l; }
+our_processes() { pgrep -f -- "^$quvo( |\$)" | wc -l; }
 
-# start_quvo: starts the program in the background; its pid is in $started.
+# start_quvo [arguments...]: starts the program in the background; its pid is in $started.
 start_quvo() {
-    "$quvo" >>"$work/quvo.log" 2>&1 &
+    "$quvo" "$@" >>"$work/quvo.log" 2>&1 &
     started=$!
     pids+=("$started")
 }
@@ -96,6 +96,12 @@ start_later_instance() {
 
 record() { cat "$XDG_CONFIG_HOME/qorvex/registry.ini" 2>/dev/null || true; }
 
+step "an unknown option is refused; Qt's own options are left to Qt"
+status=0
+"$quvo" --bogus 2>"$work/refused.txt" || status=$?
+[ "$status" -eq 2 ] || fail "an unknown option ended with status $status"
+grep -q '未知选项：--bogus' "$work/refused.txt" || fail "no Chinese error for an unknown option: $(cat "$work/refused.txt")"
+
 step "first run, three starts at the same moment: one declaration, one process"
 start_quvo; a=$started
 start_quvo; b=$started
@@ -103,7 +109,7 @@ start_quvo; c=$started
 wait_for 30 is_shown "$declaration_caption" || fail "no declaration window"
 one_left() { [ "$(our_processes)" -eq 1 ]; }
 wait_for 10 one_left || fail "$(our_processes) instances after starting three at once"
-first=$(pgrep -fx "$quvo")
+first=$(pgrep -f -- "^$quvo( |\$)")
 for pid in "$a" "$b" "$c"; do
     [ "$pid" = "$first" ] && continue
     wait "$pid" || fail "a refused start ended with status $?"
@@ -134,8 +140,8 @@ kill -9 "$first"
 wait "$first" 2>/dev/null || true
 compgen -G "$XDG_RUNTIME_DIR/TheStandard-*.lock" >/dev/null || fail "no lock file left by the killed instance"
 
-step "second run: straight to the main window"
-start_quvo
+step "second run, restarted by a session manager: straight to the main window"
+start_quvo -session 1a2b3c
 second=$started
 saw_declaration=0
 for ((i = 0; i < 150; i++)); do

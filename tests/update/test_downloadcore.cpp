@@ -43,6 +43,8 @@ private Q_SLOTS:
     void faults();
     void repliesThatDoNotMatchTheRangeFail_data();
     void repliesThatDoNotMatchTheRangeFail();
+    void chunkedTrailersLeaveTheBodyAlone_data();
+    void chunkedTrailersLeaveTheBodyAlone();
     void staleTargetIsWrittenOver();
     void jobsThatCannotStartLeaveNothing();
     void completionRunsOnceWhenWorkersFinishTogether();
@@ -427,6 +429,47 @@ void TestDownloadCore::repliesThatDoNotMatchTheRangeFail()
     QCOMPARE(outcome.successes, 0);
     QCOMPARE(outcome.failures, 1);
     QCOMPARE(filesIn(m_dir->path()), QStringList{});
+}
+
+void TestDownloadCore::chunkedTrailersLeaveTheBodyAlone_data()
+{
+    QTest::addColumn<int>("workers");
+    QTest::addColumn<bool>("sizeKnown");
+    QTest::newRow("one connection, size unknown") << 1 << false;
+    QTest::newRow("several ranges") << 4 << true;
+}
+
+// After a chunked body the header callback sees its trailer lines, one of white space among them:
+// the reply must not start again over a body already written.
+void TestDownloadCore::chunkedTrailersLeaveTheBodyAlone()
+{
+    QFETCH(int, workers);
+    QFETCH(bool, sizeKnown);
+    const qint64 size = 100003;
+    RawServer server([size](RawServer& raw, int socket) {
+        static const QRegularExpression range(QStringLiteral("Range: bytes=(\\d+)-(\\d+)"));
+        const QRegularExpressionMatch match = range.match(QString::fromLatin1(raw.requestHead()));
+        const qint64 first = match.hasMatch() ? match.captured(1).toLongLong() : 0;
+        const qint64 last = match.hasMatch() ? match.captured(2).toLongLong() : size - 1;
+        QByteArray reply = match.hasMatch()
+                               ? "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + QByteArray::number(first) +
+                                     '-' + QByteArray::number(last) + '/' + QByteArray::number(size) + "\r\n"
+                               : QByteArray("HTTP/1.1 200 OK\r\n");
+        reply += "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
+        const QByteArray body = UpdateArchive::bytes(first, last - first + 1);
+        for (qsizetype at = 0; at < body.size(); at += 40000) {
+            const QByteArray chunk = body.mid(at, 40000);
+            reply += QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n";
+        }
+        raw.send(socket, reply + "0\r\nX-Checksum: none\r\n \r\n\r\n");
+    });
+    const QString target = m_dir->filePath(QStringLiteral("a.rar"));
+    DownloadJob job;
+    const Outcome outcome = run(job, server.baseUrl() + "/a.rar", target, workers, sizeKnown ? size : -1);
+    QCOMPARE(outcome.successes, 1);
+    QCOMPARE(outcome.fallBacks, 0);
+    QCOMPARE(server.connections(), workers);
+    QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
 }
 
 void TestDownloadCore::staleTargetIsWrittenOver()

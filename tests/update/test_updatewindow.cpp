@@ -1,4 +1,5 @@
 // The version check and the update window: outcomes, layout, links, leaving.
+#include "app/buildinfo.h"
 #include "app/lifecycle.h"
 #include "app/tformmain.h"
 #include "app/windowrefs.h"
@@ -81,13 +82,14 @@ void TestUpdateWindow::versionOutcomes_data()
     QTest::addColumn<QString>("status");
     QTest::addColumn<bool>("windowOpens");
     QTest::addColumn<bool>("counted");
-    const QString newer = QStringLiteral("当前版本:1.0.1.0    服务器有新版本咯!!!");
-    QTest::newRow("same") << QByteArray("1.0.1.0") << QStringLiteral("当前版本:1.0.1.0    您的版本已是最新!") << false
-                          << true;
+    const QString newer = QStringLiteral("当前版本:%1    服务器有新版本咯!!!").arg(QLatin1String(BuildInfo::version));
+    QTest::newRow("same") << QByteArray(BuildInfo::version)
+                          << QStringLiteral("当前版本:%1    您的版本已是最新!").arg(QLatin1String(BuildInfo::version))
+                          << false << true;
     QTest::newRow("higher") << QByteArray("1.0.1.1") << newer << true << false;
     QTest::newRow("lower counts as new") << QByteArray("1.0.0.9") << newer << true << false;
-    QTest::newRow("space before") << QByteArray(" 1.0.1.0") << newer << true << false;
-    QTest::newRow("trailing line break") << QByteArray("1.0.1.0\r\n") << newer << true << false;
+    QTest::newRow("space before") << " " + QByteArray(BuildInfo::version) << newer << true << false;
+    QTest::newRow("trailing line break") << QByteArray(BuildInfo::version) + "\r\n" << newer << true << false;
     QTest::newRow("none announced") << QByteArray() << QStringLiteral("提示：无法连接服务器!!") << false << false;
 }
 

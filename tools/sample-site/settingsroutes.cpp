@@ -1,6 +1,7 @@
 #include "hostilebody.h"
 #include "samplesite.h"
 
+#include "app/buildinfo.h"
 #include "config/configcipher.h"
 #include "config/configdocument.h"
 #include "config/configkey.h"
@@ -52,6 +53,7 @@ QByteArray plainDocument(const SampleSite& site)
             text += start + value + end + QLatin1Char('\n');
     }
     text.replace(QStringLiteral("{site}"), QString::fromLatin1(site.baseUrl()));
+    text.replace(QStringLiteral("{version}"), QString::fromLatin1(BuildInfo::version));
     const qsizetype filler = site.switchValue(QStringLiteral("settings.filler")).toLongLong();
     return CodePage::toGbk(text) + fillerText(qMax<qsizetype>(filler, 0));
 }

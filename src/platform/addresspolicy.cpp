@@ -1,0 +1,132 @@
+#include "platform/addresspolicy.h"
+
+#include <QStringList>
+
+namespace AddressPolicy {
+
+namespace {
+
+bool isControl(QChar c)
+{
+    const char16_t code = c.unicode();
+    return code < 0x20 || (code >= 0x7F && code <= 0x9F);
+}
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool holdsControl(QStringView text)
+{
+    for (const QChar c : text) {
+        if (isControl(c))
+            return true;
+    }
+    return false;
+}
+
+// The scheme the text starts with (letter *(letter / digit / "+" / "-" / ".") ":"), lower-cased,
+// or empty. "localhost:8080" and "host.name:80/x" are a host with a port, not a scheme.
+QString schemeOf(QStringView text)
+{
+    if (text.isEmpty() || !isAsciiLetter(text.front()))
+        return {};
+    qsizetype colon = 1;
+    while (colon < text.size() && (isAsciiLetter(text[colon]) || isAsciiDigit(text[colon]) || text[colon] == u'+' ||
+                                   text[colon] == u'-' || text[colon] == u'.'))
+        ++colon;
+    if (colon == text.size() || text[colon] != u':')
+        return {};
+    qsizetype port = colon + 1;
+    while (port < text.size() && isAsciiDigit(text[port]))
+        ++port;
+    const bool hostAndPort =
+        port > colon + 1 && (port == text.size() || text[port] == u'/' || text[port] == u'?' || text[port] == u'#');
+    return hostAndPort ? QString() : text.first(colon).toString().toLower();
+}
+
+// True when the text starts with a host name: labels of letters, digits and "-" (not first or
+// last), at least two of them or "localhost", then an optional port and the end, "/", "?" or "#".
+bool startsWithHost(QStringView text)
+{
+    qsizetype end = 0;
+    while (end < text.size() && text[end] != u'/' && text[end] != u'?' && text[end] != u'#' && text[end] != u':')
+        ++end;
+    const QStringView host = text.first(end);
+    const QList<QStringView> labels = host.split(u'.');
+    if (labels.size() < 2 && host.compare(u"localhost", Qt::CaseInsensitive) != 0)
+        return false;
+    for (QStringView label : labels) {
+        if (label.isEmpty() || label.front() == u'-' || label.back() == u'-')
+            return false;
+        for (const QChar c : label) {
+            if (!c.isLetterOrNumber() && c != u'-')
+                return false;
+        }
+    }
+    if (end < text.size() && text[end] == u':') { // a port: digits up to the path
+        qsizetype digit = end + 1;
+        while (digit < text.size() && isAsciiDigit(text[digit]))
+            ++digit;
+        if (digit == end + 1 ||
+            (digit < text.size() && text[digit] != u'/' && text[digit] != u'?' && text[digit] != u'#'))
+            return false;
+    }
+    return true;
+}
+
+bool allowedScheme(const QString& scheme, Kind kind)
+{
+    static const QStringList web{QStringLiteral("http"), QStringLiteral("https")};
+    static const QStringList play{QStringLiteral("magnet"), QStringLiteral("thunder"), QStringLiteral("ed2k")};
+    return web.contains(scheme) || (kind == Kind::Play && play.contains(scheme));
+}
+
+} // namespace
+
+const char* refusal(const QString& address, Kind kind)
+{
+    const QString text = address.trimmed();
+    if (text.isEmpty())
+        return "empty";
+    if (holdsControl(text))
+        return "control character";
+    if (text.startsWith(u'-'))
+        return "option";
+    const QString scheme = schemeOf(text);
+    if (!scheme.isEmpty())
+        return allowedScheme(scheme, kind) ? nullptr : "scheme not allowed";
+    return startsWithHost(text) ? nullptr : "neither an address nor a host name";
+}
+
+std::optional<QString> acceptedAddress(const QString& address, Kind kind)
+{
+    if (refusal(address, kind))
+        return std::nullopt;
+    const QString text = address.trimmed();
+    return schemeOf(text).isEmpty() ? QStringLiteral("http://") + text : text;
+}
+
+const char* keyRefusal(const QString& informationKey)
+{
+    if (informationKey.isEmpty())
+        return "empty key";
+    if (holdsControl(informationKey))
+        return "control character";
+    for (const QChar c : {u'/', u'\\', u':'}) {
+        if (informationKey.contains(c))
+            return "path or address";
+    }
+    const QChar first = informationKey.front();
+    if (first == u'~' || first == u'.' || first == u'-' || first.isSpace())
+        return "path or option";
+    return nullptr;
+}
+
+} // namespace AddressPolicy
