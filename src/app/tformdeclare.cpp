@@ -1,10 +1,10 @@
 #include "app/tformdeclare.h"
 
-#include "app/lifecycle.h"
 #include "app/mainwindowopener.h"
-#include "app/sites.h"
 #include "platform/messageboxes.h"
 #include "platform/registry.h"
+#include "services/lifecycle.h"
+#include "services/sites.h"
 #include "ui_tformdeclare.h"
 
 #include <QCloseEvent>

@@ -1,14 +1,14 @@
 #include "app/tformmain.h"
 
-#include "app/defaultbrowser.h"
-#include "app/lifecycle.h"
 #include "app/qrcodepicture.h"
 #include "app/rightclickbarrier.h"
-#include "app/sites.h"
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
 #include "platform/globalhotkey.h"
 #include "platform/messageboxes.h"
+#include "services/defaultbrowser.h"
+#include "services/lifecycle.h"
+#include "services/sites.h"
 #include "ui_tformmain.h"
 
 #include <QCloseEvent>

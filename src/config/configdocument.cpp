@@ -1,7 +1,7 @@
 #include "config/configdocument.h"
 
 #include "config/configcipher.h"
-#include "search/textbetween.h"
+#include "services/textbetween.h"
 
 #define CONFIG_TAG(name)                                                                                               \
     ConfigTag                                                                                                          \

@@ -1,12 +1,12 @@
 #include "config/fetchremoteconfiguration.h"
 
-#include "app/sites.h"
 #include "config/configdocument.h"
 #include "config/configkey.h"
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
 #include "platform/httpcall.h"
 #include "platform/logging.h"
+#include "services/sites.h"
 
 #include <QDialog>
 

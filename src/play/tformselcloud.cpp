@@ -1,10 +1,10 @@
 #include "play/tformselcloud.h"
 
-#include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
 #include "platform/messageboxes.h"
 #include "play/cloudplaystate.h"
 #include "play/handoff.h"
+#include "services/windowrefs.h"
 #include "ui_tformselcloud.h"
 
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 #include "portals/portalwindow.h"
 
-#include "app/sites.h"
 #include "platform/messageboxes.h"
 #include "platform/webview.h"
+#include "services/sites.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,11 +1,11 @@
 // The main window's portal buttons: TV, music, MV.
-#include "app/defaultbrowser.h"
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
 #include "portals/portalpages.h"
 #include "portals/tformmtv.h"
 #include "portals/tformmusic.h"
+#include "services/defaultbrowser.h"
+#include "services/windowrefs.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -2,12 +2,12 @@
 // session, and show what it reports: rows, the search button's caption, the counter text.
 #include "app/tformmain.h"
 
-#include "app/sites.h"
 #include "platform/codepage.h"
 #include "platform/messageboxes.h"
 #include "search/resultmodel.h"
 #include "search/searchsession.h"
 #include "search/tgbbig5convert.h"
+#include "services/sites.h"
 #include "ui_tformmain.h"
 
 #include <QHeaderView>

@@ -1,10 +1,10 @@
 #include "update/checkforupdate.h"
 
-#include "app/sites.h"
-#include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
 #include "platform/logging.h"
+#include "services/sites.h"
+#include "services/windowrefs.h"
 #ifndef QUVO_NO_SELF_UPDATE
 #include "update/tformupdate.h"
 #endif

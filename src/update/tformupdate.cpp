@@ -1,10 +1,10 @@
 #include "update/tformupdate.h"
 
-#include "app/defaultbrowser.h"
-#include "app/lifecycle.h"
-#include "app/sites.h"
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
+#include "services/defaultbrowser.h"
+#include "services/lifecycle.h"
+#include "services/sites.h"
 #include "ui_tformupdate.h"
 
 #include <QFileDialog>

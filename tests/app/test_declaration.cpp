@@ -1,11 +1,11 @@
 // The usage declaration window: acceptance record, countdown, agree/disagree, the text box.
-#include "app/lifecycle.h"
-#include "app/sites.h"
 #include "app/tformdeclare.h"
 #include "app/tformmain.h"
 #include "app/tmemo.h"
-#include "app/windowrefs.h"
 #include "platform/registry.h"
+#include "services/lifecycle.h"
+#include "services/sites.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 
 #include <QApplication>

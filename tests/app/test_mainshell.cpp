@@ -1,15 +1,15 @@
 // The main window's shell: default-browser opener, link buttons with their counter requests,
 // quit confirmation, advertisement strip, microblog picture, opening animation.
-#include "app/defaultbrowser.h"
-#include "app/lifecycle.h"
 #include "app/qrcodepicture.h"
-#include "app/sites.h"
 #include "app/tformmain.h"
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
 #include "platform/counterbrowser.h"
 #include "platform/webview.h"
 #include "samplesite.h"
+#include "services/defaultbrowser.h"
+#include "services/lifecycle.h"
+#include "services/sites.h"
 #include "testsupport.h"
 
 #include <QApplication>

@@ -3,12 +3,12 @@
 // stays bounded, and nothing is applied: the record stays empty, the keyword box and the version
 // panel untouched. A document just under the size limit is still read and applied.
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "config/fetchremoteconfiguration.h"
 #include "config/remoteconfiguration.h"
 #include "platform/httpcall.h"
 #include "platform/httpclient.h"
 #include "samplesite.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 
 #include <QLabel>

@@ -5,7 +5,7 @@
 #include "config/configkey.h"
 #include "config/eaeserror.h"
 #include "config/econverterror.h"
-#include "search/textbetween.h"
+#include "services/textbetween.h"
 
 #include <QProcess>
 #include <QTest>

@@ -1,13 +1,13 @@
 // Playing a result row on a cloud-play line and handing rows to Thunder and the clipboard, driven
 // through the real windows with a recording program as browser and as Thunder.
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
 #include "play/cloudplaystate.h"
 #include "play/tformselcloud.h"
 #include "samplesite.h"
 #include "search/resultmodel.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 
 #include <QCheckBox>

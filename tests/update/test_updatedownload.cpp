@@ -1,12 +1,12 @@
 // The update window's download: starting a job with every failure text, the save dialog, a size
 // request that keeps the window responsive, the outcome shown to the user, pause and resume, the
 // progress bar.
-#include "app/lifecycle.h"
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
 #include "platform/httpcall.h"
 #include "samplesite.h"
+#include "services/lifecycle.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 #include "update/downloadjob.h"
 #include "update/downloadseams.h"

@@ -1,9 +1,9 @@
 // The version check and the update window: outcomes, layout, links, leaving.
-#include "app/lifecycle.h"
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
 #include "samplesite.h"
+#include "services/lifecycle.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 #include "update/checkforupdate.h"
 #include "update/tformupdate.h"

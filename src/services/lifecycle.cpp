@@ -1,4 +1,4 @@
-#include "app/lifecycle.h"
+#include "services/lifecycle.h"
 
 #include <QCoreApplication>
 
