@@ -1,6 +1,7 @@
 // The main window's settings-document timer, and what applying the document may do to the window.
 #include "app/tformmain.h"
 
+#include "app/applyremoteconfiguration.h"
 #include "config/fetchremoteconfiguration.h"
 #include "platform/logging.h"
 
@@ -39,7 +40,7 @@ void TFormmain::TmrchkupdateTimer()
 {
     Tmrchkupdate.stop(); // once per run
     try {
-        FetchRemoteConfiguration(this, remoteConfigurationHooks());
+        FetchRemoteConfiguration(this, [hooks = remoteConfigurationHooks()] { ApplyRemoteConfiguration(hooks); });
     } catch (...) {
         qCInfo(lcConfig) << "the settings document could not be requested";
     }

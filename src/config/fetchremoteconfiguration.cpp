@@ -3,12 +3,9 @@
 #include "config/configdocument.h"
 #include "config/configkey.h"
 #include "config/remoteconfiguration.h"
-#include "platform/codepage.h"
 #include "platform/httpcall.h"
 #include "platform/logging.h"
 #include "services/sites.h"
-
-#include <QDialog>
 
 #include <exception>
 
@@ -35,20 +32,6 @@ QVariant readDocument(HttpResponse& response)
     return {};
 }
 
-// The keyword-box word and the advertisement: the steps after the version check.
-void applyAfterVersionCheck(const RemoteConfigurationHooks& hooks)
-{
-    try {
-        const QByteArray& word = RemoteConfig().BulletinWord;
-        if (word != "0" && hooks.presetKeywordBox)
-            hooks.presetKeywordBox(CodePage::fromGbk(word));
-        if (hooks.showAdvertisement)
-            hooks.showAdvertisement();
-    } catch (...) {
-        qCInfo(lcConfig) << "applying the settings document broke off";
-    }
-}
-
 } // namespace
 
 void setConfigDocumentTimeLimitsForTesting(std::optional<HttpTimeLimits> limits)
@@ -56,7 +39,7 @@ void setConfigDocumentTimeLimitsForTesting(std::optional<HttpTimeLimits> limits)
     testLimits = limits;
 }
 
-HttpCall* FetchRemoteConfiguration(QObject* owner, const RemoteConfigurationHooks& hooks)
+HttpCall* FetchRemoteConfiguration(QObject* owner, std::function<void()> read)
 {
     HttpRequest request;
     request.url = Sites::productServerUrl("/update/entcry.txt");
@@ -64,31 +47,15 @@ HttpCall* FetchRemoteConfiguration(QObject* owner, const RemoteConfigurationHook
     request.maxBodyBytes = maxConfigDocumentBytes;
     auto* call = new HttpCall(std::move(request), owner);
     call->setWorkerStep(readDocument);
-    QObject::connect(call, &HttpCall::finished, call, [call, hooks](const HttpResponse&, const QVariant& record) {
-        call->deleteLater();
-        if (!record.isValid())
-            return;
-        RemoteConfig() = record.value<RemoteConfiguration>();
-        ApplyRemoteConfiguration(hooks);
-    });
+    QObject::connect(call, &HttpCall::finished, call,
+                     [call, read = std::move(read)](const HttpResponse&, const QVariant& record) {
+                         call->deleteLater();
+                         if (!record.isValid())
+                             return;
+                         RemoteConfig() = record.value<RemoteConfiguration>();
+                         if (read)
+                             read();
+                     });
     call->start();
     return call;
-}
-
-void ApplyRemoteConfiguration(const RemoteConfigurationHooks& hooks)
-{
-    QDialog* window = nullptr;
-    try {
-        window = CheckForUpdate(hooks.update);
-    } catch (...) {
-        qCInfo(lcConfig) << "the version check broke off; the settings document is not applied further";
-        return;
-    }
-    if (!window) {
-        applyAfterVersionCheck(hooks);
-        return;
-    }
-    // The update window is modal but not waited for: the remaining steps follow its closing.
-    QObject::connect(
-        window, &QDialog::finished, window, [hooks] { applyAfterVersionCheck(hooks); }, Qt::SingleShotConnection);
 }

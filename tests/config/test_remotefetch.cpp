@@ -1,8 +1,8 @@
 // The settings document end to end against the sample site: fetched one second after the main
 // window's creation, read, applied in order (the update window does not hold up the event loop);
 // failures silent; a silent server freezes nothing.
+#include "app/applyremoteconfiguration.h"
 #include "app/tformmain.h"
-#include "config/fetchremoteconfiguration.h"
 #include "config/remoteconfiguration.h"
 #include "platform/httpcall.h"
 #include "platform/webview.h"

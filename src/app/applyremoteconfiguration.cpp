@@ -1,0 +1,43 @@
+#include "app/applyremoteconfiguration.h"
+
+#include "config/remoteconfiguration.h"
+#include "platform/codepage.h"
+#include "platform/logging.h"
+
+#include <QDialog>
+
+namespace {
+
+// The keyword-box word and the advertisement: the steps after the version check.
+void applyAfterVersionCheck(const RemoteConfigurationHooks& hooks)
+{
+    try {
+        const QByteArray& word = RemoteConfig().BulletinWord;
+        if (word != "0" && hooks.presetKeywordBox)
+            hooks.presetKeywordBox(CodePage::fromGbk(word));
+        if (hooks.showAdvertisement)
+            hooks.showAdvertisement();
+    } catch (...) {
+        qCInfo(lcConfig) << "applying the settings document broke off";
+    }
+}
+
+} // namespace
+
+void ApplyRemoteConfiguration(const RemoteConfigurationHooks& hooks)
+{
+    QDialog* window = nullptr;
+    try {
+        window = CheckForUpdate(hooks.update);
+    } catch (...) {
+        qCInfo(lcConfig) << "the version check broke off; the settings document is not applied further";
+        return;
+    }
+    if (!window) {
+        applyAfterVersionCheck(hooks);
+        return;
+    }
+    // The update window is modal but not waited for: the remaining steps follow its closing.
+    QObject::connect(
+        window, &QDialog::finished, window, [hooks] { applyAfterVersionCheck(hooks); }, Qt::SingleShotConnection);
+}
