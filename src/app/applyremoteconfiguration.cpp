@@ -1,7 +1,6 @@
 #include "app/applyremoteconfiguration.h"
 
-#include "config/remoteconfiguration.h"
-#include "platform/codepage.h"
+#include "config/settingsview.h"
 #include "platform/logging.h"
 
 #include <QDialog>
@@ -12,9 +11,9 @@ namespace {
 void applyAfterVersionCheck(const RemoteConfigurationHooks& hooks)
 {
     try {
-        const QByteArray& word = RemoteConfig().BulletinWord;
-        if (word != "0" && hooks.presetKeywordBox)
-            hooks.presetKeywordBox(CodePage::fromGbk(word));
+        const std::optional<QString> word = SettingsView().keywordBoxWord();
+        if (word && hooks.presetKeywordBox)
+            hooks.presetKeywordBox(*word);
         if (hooks.showAdvertisement)
             hooks.showAdvertisement();
     } catch (...) {

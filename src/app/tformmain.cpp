@@ -2,8 +2,6 @@
 
 #include "app/qrcodepicture.h"
 #include "app/rightclickbarrier.h"
-#include "config/remoteconfiguration.h"
-#include "platform/codepage.h"
 #include "platform/globalhotkey.h"
 #include "platform/messageboxes.h"
 #include "services/defaultbrowser.h"
@@ -20,7 +18,6 @@
 #include <QVariantAnimation>
 
 #include <algorithm>
-#include <optional>
 
 TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::TFormmain>())
 {
@@ -266,15 +263,13 @@ void TFormmain::weiboPointerMoved(QObject* watched, QEvent* event)
         pnlweibo->hide();
 }
 
-void TFormmain::openSwitchedPage(const QByteArray& switchValue, const QByteArray& address, const QString& builtIn,
+void TFormmain::openSwitchedPage(const SettingsView::Switched& page, const QString& builtIn,
                                  const QByteArray& counterPath)
 {
-    if (!RemoteConfiguration::isSet(switchValue))
-        OpenInDefaultBrowser(builtIn);
-    else if (RemoteConfiguration::isSet(address))
-        OpenInDefaultBrowser(CodePage::fromGbk(address));
-    else
+    const QString address = page.pageOr(builtIn);
+    if (address.isEmpty())
         return;
+    OpenInDefaultBrowser(address);
     wbAllNum.navigate(counterPath);
 }
 
@@ -286,33 +281,19 @@ void TFormmain::btn3Click()
 
 void TFormmain::BtnFeedbackClick()
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    openSwitchedPage(config.FeedbackDef, config.FeedAdr, Sites::productSiteAddress() + QStringLiteral("/建议反馈/"),
+    openSwitchedPage(SettingsView().feedbackPage(), Sites::productSiteAddress() + QStringLiteral("/建议反馈/"),
                      "/update/Feedbk.php");
 }
 
 void TFormmain::btnweiboClick()
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    openSwitchedPage(config.AttentionDef, config.AttentionAdr, Sites::microblogAddress(), "/update/WeiBo.php");
+    openSwitchedPage(SettingsView().microblogPage(), Sites::microblogAddress(), "/update/WeiBo.php");
 }
-
-namespace {
-// A non-negative decimal number; nothing for an empty or malformed text.
-std::optional<int> decimalValue(const QByteArray& text)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    if (!ok || value < 0)
-        return std::nullopt;
-    return value;
-}
-} // namespace
 
 void TFormmain::ShowAdvertisement()
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    if (!RemoteConfiguration::isSet(config.AdverDef))
+    const SettingsView settings;
+    if (!settings.advertisementOn())
         return;
     if (m_adverHeight < 0) {
         // The window keeps the minimum height it has without the strip (the strip fits itself into
@@ -322,26 +303,25 @@ void TFormmain::ShowAdvertisement()
     }
     m_ui->pnlAdver->show();
     fitAdvertisementStrip();
-    m_ui->wbAdver->navigate(CodePage::fromGbk(config.AdWebAdr));
+    m_ui->wbAdver->navigate(settings.advertisementPage());
 
-    if (RemoteConfiguration::isSet(config.AdpnlHeight)) {
-        const std::optional<int> height = decimalValue(config.AdpnlHeight);
-        if (!height)
+    if (const SettingsView::Decimal height = settings.advertisementHeight(); height.set) {
+        if (!height.value)
             return; // a malformed height ends the step
-        m_adverHeight = *height;
+        m_adverHeight = *height.value;
         fitAdvertisementStrip();
     }
 
     // Switching on a running timer leaves its period alone; only a new display time restarts it.
-    if (RemoteConfiguration::isSet(config.AdShowtime) && !TmrShowtime.isActive())
+    const SettingsView::Decimal showtime = settings.advertisementShowtime();
+    if (showtime.set && !TmrShowtime.isActive())
         TmrShowtime.start();
-    const std::optional<int> showtime = decimalValue(config.AdShowtime);
-    if (!showtime)
+    if (!showtime.value)
         return; // empty or malformed: the timer keeps the period it had
-    if (*showtime == 0)
+    if (*showtime.value == 0)
         TmrShowtime.stop(); // the strip stays until it is closed
     else
-        TmrShowtime.start(*showtime);
+        TmrShowtime.start(*showtime.value);
 }
 
 void TFormmain::fitAdvertisementStrip()

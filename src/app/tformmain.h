@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/settingsview.h"
 #include "platform/counterbrowser.h"
 #include "search/resultrow.h"
 
@@ -130,10 +131,9 @@ private:
     void startShowAnimation();
     void watchPointerForWeibo();
     void weiboPointerMoved(QObject* watched, QEvent* event);
-    // Opens the built-in page when the switch is not set, the configured address when it is (and
-    // nothing when that address is not set); a counter request follows every opened page.
-    void openSwitchedPage(const QByteArray& switchValue, const QByteArray& address, const QString& builtIn,
-                          const QByteArray& counterPath);
+    // Opens the switched page (the built-in one, the configured address, or nothing); a counter
+    // request follows every opened page.
+    void openSwitchedPage(const SettingsView::Switched& page, const QString& builtIn, const QByteArray& counterPath);
     QVariantAnimation* m_showAnimation = nullptr;
     // The advertisement strip takes its given height only as far as the result list keeps 100 px.
     void fitAdvertisementStrip();

@@ -1,6 +1,6 @@
 #include "play/tformselcloud.h"
 
-#include "config/remoteconfiguration.h"
+#include "config/settingsview.h"
 #include "platform/messageboxes.h"
 #include "play/cloudplaystate.h"
 #include "play/handoff.h"
@@ -102,7 +102,7 @@ void TFormSelCloud::chooseLine(int line)
         MessageBoxes::inform(this, QStringLiteral("您还没有在列表里选择需要播放的电影!"));
         return;
     }
-    HandOff::openPlayAddress(CloudPlay().chooseLine(line, RemoteConfig(), m_windowRowAddress));
+    HandOff::openPlayAddress(CloudPlay().chooseLine(line, SettingsView(), m_windowRowAddress));
     if (m_countUse)
         m_countUse(CloudPlayState::counterPage(line));
     close();

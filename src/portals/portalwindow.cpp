@@ -45,13 +45,11 @@ void PortalWindow::start()
     show();
 }
 
-PortalPages::Choice PortalWindow::openChosenPage(const QByteArray& switchValue, const QByteArray& address,
-                                                 const QString& builtInPage)
+SettingsView::Switched PortalWindow::openChosenPage(const SettingsView::Switched& page, const QString& builtInPage)
 {
-    PortalPages::Choice choice = PortalPages::choose(switchValue, address, builtInPage);
-    if (!choice.address.isEmpty())
-        m_controls.page->navigate(choice.address);
-    return choice;
+    if (const QString address = page.pageOr(builtInPage); !address.isEmpty())
+        m_controls.page->navigate(address);
+    return page;
 }
 
 bool PortalWindow::switchPage(const QString& question, const QString& address, bool counted)

@@ -1,6 +1,6 @@
 // The main window's portal buttons: TV, music, MV.
 #include "app/tformmain.h"
-#include "config/remoteconfiguration.h"
+#include "config/settingsview.h"
 #include "portals/portalpages.h"
 #include "portals/tformmtv.h"
 #include "portals/tformmusic.h"
@@ -22,13 +22,12 @@ void openPortal(TFormmain* main, PortalWindow* portal)
 void TFormmain::btnTvClick()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const RemoteConfiguration& config = RemoteConfig();
-    const PortalPages::Choice tv = PortalPages::choose(config.OnlineDef, config.OLTvAdr,
-                                                       PortalPages::fengyunMini(screen ? screen->size() : QSize()));
-    if (tv.address.isEmpty())
+    const SettingsView::Switched tv = SettingsView().tvPage();
+    const QString page = tv.pageOr(PortalPages::fengyunMini(screen ? screen->size() : QSize()));
+    if (page.isEmpty())
         return;
-    OpenInDefaultBrowser(tv.address);
-    if (tv.builtIn) // a configured TV page is not counted
+    OpenInDefaultBrowser(page);
+    if (tv.source == SettingsView::Switched::Source::BuiltIn) // a configured TV page is not counted
         wbAllNum.navigate(PortalPages::tvCounter);
 }
 

@@ -1,6 +1,6 @@
 #include "update/checkforupdate.h"
 
-#include "config/remoteconfiguration.h"
+#include "config/settingsview.h"
 #include "platform/codepage.h"
 #include "platform/logging.h"
 #include "services/sites.h"
@@ -19,7 +19,7 @@ void call(const std::function<void(const QString&)>& hook, const QString& text)
 
 QDialog* CheckForUpdate(const UpdateCheckHooks& hooks)
 {
-    const QByteArray& version = RemoteConfig().Version;
+    const QByteArray& version = SettingsView().announcedVersion();
     const QByteArray builtIn(Sites::builtInVersion);
     if (version.isEmpty()) {
         qCInfo(lcUpdate) << "the settings document announces no version";

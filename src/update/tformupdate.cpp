@@ -1,7 +1,6 @@
 #include "update/tformupdate.h"
 
-#include "config/remoteconfiguration.h"
-#include "platform/codepage.h"
+#include "config/settingsview.h"
 #include "services/defaultbrowser.h"
 #include "services/lifecycle.h"
 #include "services/sites.h"
@@ -83,12 +82,12 @@ QString TFormupdate::statusBarText()
 
 void TFormupdate::applyRemoteSettings()
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    if (config.FrcUp == "0")
+    const SettingsView settings;
+    if (settings.updateMarkedVoluntary())
         m_ui->BtnQuit->setText(QStringLiteral("下次再说!"));
-    m_ui->BtnBypass1->setVisible(RemoteConfiguration::isSet(config.updateline1));
-    m_ui->BtnBypass2->setVisible(RemoteConfiguration::isSet(config.updateline2));
-    m_ui->BtnBypass3->setVisible(RemoteConfiguration::isSet(config.updateline3));
+    m_ui->BtnBypass1->setVisible(settings.mirrorPage(1).has_value());
+    m_ui->BtnBypass2->setVisible(settings.mirrorPage(2).has_value());
+    m_ui->BtnBypass3->setVisible(settings.mirrorPage(3).has_value());
 }
 
 void TFormupdate::connectHandlers()
@@ -161,9 +160,8 @@ void TFormupdate::lblupdateNoteClick()
 
 void TFormupdate::openMirror(int number)
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    const QByteArray* lines[3] = {&config.updateline1, &config.updateline2, &config.updateline3};
-    OpenInDefaultBrowser(CodePage::fromGbk(*lines[number - 1]));
+    if (const std::optional<QString> page = SettingsView().mirrorPage(number))
+        OpenInDefaultBrowser(*page);
 }
 
 void TFormupdate::BtnBypass1Click()
@@ -184,7 +182,7 @@ void TFormupdate::BtnBypass3Click()
 void TFormupdate::BtnQuitClick()
 {
     dropSizeRequest();
-    const bool forced = RemoteConfiguration::isSet(RemoteConfig().FrcUp);
+    const bool forced = SettingsView().forcedUpdate();
     if (forced || m_downloadCompleted) {
         EndProgram();
         return;

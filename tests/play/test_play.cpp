@@ -2,6 +2,7 @@
 // through the real windows with a recording program as browser and as Thunder.
 #include "app/tformmain.h"
 #include "config/remoteconfiguration.h"
+#include "config/settingsview.h"
 #include "platform/codepage.h"
 #include "play/cloudplaystate.h"
 #include "play/tformselcloud.h"
@@ -163,11 +164,12 @@ void TestPlay::lineRules()
     config.CloudDef = "1";
     config.Cldline1 = "0";
     config.Cldline2 = "http://r2/?v=";
-    QCOMPARE(state.chooseLine(1, config, "A"), QByteArray("A"));
-    QCOMPARE(state.chooseLine(2, config, "A"), QByteArray("http://r2/?v=A"));
-    QCOMPARE(state.chooseLine(1, config, "A"), QByteArray("http://r2/?v=A"));
+    const SettingsView settings(config);
+    QCOMPARE(state.chooseLine(1, settings, "A"), QByteArray("A"));
+    QCOMPARE(state.chooseLine(2, settings, "A"), QByteArray("http://r2/?v=A"));
+    QCOMPARE(state.chooseLine(1, settings, "A"), QByteArray("http://r2/?v=A"));
     config.CloudDef = "0";
-    QCOMPARE(state.chooseLine(2, config, "A"), kLine2 + "A");
+    QCOMPARE(state.chooseLine(2, settings, "A"), kLine2 + "A");
     QCOMPARE(state.lineBase(1), kLine1);
 }
 
