@@ -1,6 +1,7 @@
 #include "app/applyremoteconfiguration.h"
 
 #include "config/settingsview.h"
+#include "platform/guard.h"
 #include "platform/logging.h"
 
 #include <QDialog>
@@ -10,15 +11,13 @@ namespace {
 // The keyword-box word and the advertisement: the steps after the version check.
 void applyAfterVersionCheck(const RemoteConfigurationHooks& hooks)
 {
-    try {
+    RunGuarded(lcConfig(), "applying the settings document", [&hooks] {
         const std::optional<QString> word = SettingsView().keywordBoxWord();
         if (word && hooks.presetKeywordBox)
             hooks.presetKeywordBox(*word);
         if (hooks.showAdvertisement)
             hooks.showAdvertisement();
-    } catch (...) {
-        qCInfo(lcConfig) << "applying the settings document broke off";
-    }
+    });
 }
 
 } // namespace
@@ -26,12 +25,9 @@ void applyAfterVersionCheck(const RemoteConfigurationHooks& hooks)
 void ApplyRemoteConfiguration(const RemoteConfigurationHooks& hooks)
 {
     QDialog* window = nullptr;
-    try {
-        window = CheckForUpdate(hooks.update);
-    } catch (...) {
-        qCInfo(lcConfig) << "the version check broke off; the settings document is not applied further";
+    if (!RunGuarded(lcConfig(), "the version check (the settings document is not applied further)",
+                    [&] { window = CheckForUpdate(hooks.update); }))
         return;
-    }
     if (!window) {
         applyAfterVersionCheck(hooks);
         return;

@@ -3,6 +3,7 @@
 
 #include "app/applyremoteconfiguration.h"
 #include "config/fetchremoteconfiguration.h"
+#include "platform/guard.h"
 #include "platform/logging.h"
 
 #include <QPointer>
@@ -39,9 +40,7 @@ RemoteConfigurationHooks TFormmain::remoteConfigurationHooks()
 void TFormmain::TmrchkupdateTimer()
 {
     Tmrchkupdate.stop(); // once per run
-    try {
+    RunGuarded(lcConfig(), "requesting the settings document", [this] {
         FetchRemoteConfiguration(this, [hooks = remoteConfigurationHooks()] { ApplyRemoteConfiguration(hooks); });
-    } catch (...) {
-        qCInfo(lcConfig) << "the settings document could not be requested";
-    }
+    });
 }

@@ -62,3 +62,12 @@ RemoteConfiguration ParseConfigDocument(const QByteArray& responseText, const QB
         record.*tag.field = TextBetween(plain, tag.start, tag.end);
     return record;
 }
+
+Expected<RemoteConfiguration> ReadConfigDocument(const QByteArray& responseText, const QByteArray& keyText)
+{
+    try {
+        return ParseConfigDocument(responseText, keyText);
+    } catch (const std::exception& failure) {
+        return Expected<RemoteConfiguration>::failure(QString::fromUtf8(failure.what()));
+    }
+}

@@ -5,13 +5,10 @@
 #include "config/remoteconfiguration.h"
 #include "platform/httpcall.h"
 #include "platform/logging.h"
+#include "platform/testhooks.h"
 #include "services/sites.h"
 
-#include <exception>
-
 namespace {
-
-std::optional<HttpTimeLimits> testLimits;
 
 // On the pool thread: the record read from the document, or nothing. A document of up to a megabyte
 // takes a while to decipher; the user-interface thread only takes the finished record.
@@ -19,31 +16,23 @@ QVariant readDocument(HttpResponse& response)
 {
     if (!response.transferOk)
         return {}; // the request path has logged why
-    try {
-        const QVariant record = QVariant::fromValue(ParseConfigDocument(response.body, JoinConfigKey()));
-        response.body.clear(); // read: not needed beyond this point
-        return record;
-    } catch (const std::exception& failure) {
+    const Expected<RemoteConfiguration> record = ReadConfigDocument(response.body, JoinConfigKey());
+    if (!record.ok()) {
         // Not a document this program can read: keep the built-in behaviour.
-        qCInfo(lcConfig) << "settings document not read (HTTP status" << response.status << "):" << failure.what();
-    } catch (...) {
-        qCInfo(lcConfig) << "settings document not read (HTTP status" << response.status << ")";
+        qCInfo(lcConfig) << "settings document not read (HTTP status" << response.status << "):" << record.error();
+        return {};
     }
-    return {};
+    response.body.clear(); // read: not needed beyond this point
+    return QVariant::fromValue(record.value());
 }
 
 } // namespace
-
-void setConfigDocumentTimeLimitsForTesting(std::optional<HttpTimeLimits> limits)
-{
-    testLimits = limits;
-}
 
 HttpCall* FetchRemoteConfiguration(QObject* owner, std::function<void()> read)
 {
     HttpRequest request;
     request.url = Sites::productServerUrl("/update/entcry.txt");
-    request.setTimeLimits(testLimits.value_or(configDocumentTimeLimits));
+    request.setTimeLimits(testHooks().configDocumentLimits.value_or(configDocumentTimeLimits));
     request.maxBodyBytes = maxConfigDocumentBytes;
     auto* call = new HttpCall(std::move(request), owner);
     call->setWorkerStep(readDocument);

@@ -12,8 +12,7 @@ class QObject;
 inline constexpr qint64 maxConfigDocumentBytes = 1024 * 1024;
 // Less than one byte a second for 15 s, or a minute in all, ends the fetch.
 inline constexpr HttpTimeLimits configDocumentTimeLimits{10000, 15, 60000};
-// Tests shorten the limits of every fetch started afterwards; nullopt restores the defaults.
-void setConfigDocumentTimeLimitsForTesting(std::optional<HttpTimeLimits> limits);
+// (tests shorten them through TestHooks::configDocumentLimits)
 
 // Starts the one fetch of the settings document of the run and returns at once. When the document
 // arrives it is read on the owner's thread; on success the record is filled as a whole and `read`

@@ -1,25 +1,14 @@
 #include "services/lifecycle.h"
 
-#include <QCoreApplication>
+#include "platform/testhooks.h"
 
-namespace {
-std::function<void()>& endHandler()
-{
-    static std::function<void()> handler;
-    return handler;
-}
-} // namespace
+#include <QCoreApplication>
 
 void EndProgram()
 {
-    if (endHandler()) {
-        endHandler()();
+    if (testHooks().endProgram) {
+        testHooks().endProgram();
         return;
     }
     QCoreApplication::exit(0);
-}
-
-void setEndProgramHandlerForTesting(std::function<void()> handler)
-{
-    endHandler() = std::move(handler);
 }

@@ -5,6 +5,7 @@
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
 #include "platform/counterbrowser.h"
+#include "platform/testhooks.h"
 #include "platform/webview.h"
 #include "samplesite.h"
 #include "services/defaultbrowser.h"
@@ -129,14 +130,14 @@ void TestMainShell::init()
     m_registry->set(kBrowserKey, QString(), QLatin1Char('"') + m_browser->program() + QStringLiteral("\" -- \"%1\""));
     RemoteConfig() = RemoteConfiguration{};
     m_ends = 0;
-    setEndProgramHandlerForTesting([this] { ++m_ends; });
+    testHooks().endProgram = [this] { ++m_ends; };
     CounterBrowser::waitForIdle(5000);
     m_site.clearRequestLog();
 }
 
 void TestMainShell::cleanup()
 {
-    setEndProgramHandlerForTesting({});
+    testHooks().endProgram = {};
     RemoteConfig() = RemoteConfiguration{};
     m_browser.reset();
     m_registry.reset();

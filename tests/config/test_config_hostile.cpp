@@ -7,6 +7,7 @@
 #include "config/remoteconfiguration.h"
 #include "platform/httpcall.h"
 #include "platform/httpclient.h"
+#include "platform/testhooks.h"
 #include "samplesite.h"
 #include "services/windowrefs.h"
 #include "testsupport.h"
@@ -56,12 +57,12 @@ bool fetchAndWait(TFormmain* main, StallMonitor& monitor)
 void TestConfigHostile::initTestCase()
 {
     QVERIFY(m_site.start() > 0);
-    setConfigDocumentTimeLimitsForTesting(shortLimits);
+    testHooks().configDocumentLimits = shortLimits;
 }
 
 void TestConfigHostile::cleanupTestCase()
 {
-    setConfigDocumentTimeLimitsForTesting(std::nullopt);
+    testHooks().configDocumentLimits = std::nullopt;
 }
 
 void TestConfigHostile::init()

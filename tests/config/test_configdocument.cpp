@@ -137,6 +137,12 @@ void TestConfigDocument::documentTextAroundTheDigits()
                              ParseConfigDocument(digits.left(20) + "\r\n" + digits.mid(20), JoinConfigKey()));
     QVERIFY_THROWS_EXCEPTION(EConvertError, ParseConfigDocument("<html>error</html>", JoinConfigKey()));
     QVERIFY_THROWS_EXCEPTION(EAESError, ParseConfigDocument(digits.chopped(2), JoinConfigKey()));
+    // At the boundary the same failures come back as values, with their text.
+    QCOMPARE(ReadConfigDocument(digits, JoinConfigKey()).value().Version, QByteArray("1.0.2.0"));
+    const Expected<RemoteConfiguration> wrong = ReadConfigDocument(digits.chopped(2), JoinConfigKey());
+    QVERIFY(!wrong.ok());
+    QCOMPARE(wrong.error(), QStringLiteral("Invalid buffer size for decryption"));
+    QVERIFY(!ReadConfigDocument("<html>error</html>", JoinConfigKey()).error().isEmpty());
 }
 
 void TestConfigDocument::zeroByteAndDoubleByteCharacters()

@@ -5,6 +5,7 @@
 #include "app/tformmain.h"
 #include "config/remoteconfiguration.h"
 #include "platform/httpcall.h"
+#include "platform/testhooks.h"
 #include "platform/webview.h"
 #include "samplesite.h"
 #include "services/lifecycle.h"
@@ -187,7 +188,7 @@ void TestRemoteFetch::remainingStepsFollowTheUpdateWindow()
     RemoteConfig().FrcUp = frcUp;
     RemoteConfig().BulletinWord = "w";
     int ends = 0;
-    setEndProgramHandlerForTesting([&] { ++ends; });
+    testHooks().endProgram = [&] { ++ends; };
     QStringList steps;
     RemoteConfigurationHooks hooks;
     hooks.update.showVersionStatus = [&](const QString& text) { steps << QStringLiteral("status:") + text; };
@@ -211,7 +212,7 @@ void TestRemoteFetch::remainingStepsFollowTheUpdateWindow()
         QCOMPARE(steps, stepsBefore + stepsAfter);
         QCOMPARE(ends, stepsAfter.isEmpty() ? 1 : 0);
     }
-    setEndProgramHandlerForTesting({});
+    testHooks().endProgram = {};
 }
 
 void TestRemoteFetch::bulletinWord_data()

@@ -3,9 +3,11 @@
 #include "localhttpserver.h"
 #include "platform/codepage.h"
 #include "platform/counterbrowser.h"
+#include "platform/guard.h"
 #include "platform/httpcall.h"
 #include "platform/httpclient.h"
 #include "platform/launcher.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "platform/qttranslations.h"
 #include "platform/registry.h"
@@ -26,6 +28,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 class TestPlatform : public QObject {
@@ -44,6 +47,7 @@ private Q_SLOTS:
     void launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles();
     void standardButtonsReadChinese();
     void brokenBrowserModuleLeavesPagesEmpty();
+    void guardEndsAStepAndLogsWhy();
 };
 
 void TestPlatform::gbkRoundTripAndUnmappable()
@@ -413,6 +417,19 @@ void TestPlatform::brokenBrowserModuleLeavesPagesEmpty()
     QVERIFY(!page.engineView());
     QVERIFY(page.findChildren<QWidget*>().isEmpty());
     QVERIFY(!loaded.wait(300));
+    QLoggingCategory::setFilterRules({});
+}
+
+void TestPlatform::guardEndsAStepAndLogsWhy()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("quvo.config.info=true"));
+    int reached = 0;
+    QVERIFY(RunGuarded(lcConfig(), "a step", [&] { ++reached; }));
+    QTest::ignoreMessage(QtInfoMsg, "a step broke off: bad value");
+    QVERIFY(!RunGuarded(lcConfig(), "a step", [&] { throw std::invalid_argument("bad value"); }));
+    QTest::ignoreMessage(QtInfoMsg, "a step broke off: a failure that is no std::exception");
+    QVERIFY(!RunGuarded(lcConfig(), "a step", [] { throw 42; }));
+    QCOMPARE(reached, 1);
     QLoggingCategory::setFilterRules({});
 }
 

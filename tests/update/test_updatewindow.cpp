@@ -1,6 +1,7 @@
 // The version check and the update window: outcomes, layout, links, leaving.
 #include "app/tformmain.h"
 #include "config/remoteconfiguration.h"
+#include "platform/testhooks.h"
 #include "samplesite.h"
 #include "services/lifecycle.h"
 #include "services/windowrefs.h"
@@ -63,7 +64,7 @@ void TestUpdateWindow::init()
 {
     RemoteConfig() = RemoteConfiguration{};
     m_endCount = 0;
-    setEndProgramHandlerForTesting([this] { ++m_endCount; });
+    testHooks().endProgram = [this] { ++m_endCount; };
     m_main = std::make_unique<TFormmain>();
     Formmain = m_main.get();
 }
@@ -71,7 +72,7 @@ void TestUpdateWindow::init()
 void TestUpdateWindow::cleanup()
 {
     m_main.reset();
-    setEndProgramHandlerForTesting({});
+    testHooks().endProgram = {};
     RemoteConfig() = RemoteConfiguration{};
 }
 
