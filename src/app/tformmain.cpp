@@ -4,7 +4,9 @@
 #include "app/rightclickbarrier.h"
 #include "platform/globalhotkey.h"
 #include "platform/messageboxes.h"
+#include "services/centreonscreen.h"
 #include "services/defaultbrowser.h"
+#include "services/eventhook.h"
 #include "services/lifecycle.h"
 #include "services/sites.h"
 #include "ui_tformmain.h"
@@ -13,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QScreen>
 #include <QShortcut>
 #include <QVariantAnimation>
 
@@ -25,8 +26,7 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_uniq
     m_ui->setupUi(this);
     setWindowTitle(Sites::mainWindowCaption());
     resize(1024, 656);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnPrimaryScreen(this);
 
     createListMenu();
     setupSearch();
@@ -36,8 +36,12 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_uniq
     setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
     aplctnvntsAdver = new RightClickBarrier(m_ui->pnlAdver, this);
     watchPointerForWeibo();
-    centralWidget()->installEventFilter(this); // the advertisement strip follows the window's height
-    m_ui->EdtSearch->setFocus();               // the keyword box is where the user starts typing
+    EventHook::install(centralWidget(), [this](QEvent* event) { // the strip follows the window's height
+        if (event->type() == QEvent::Resize)
+            fitAdvertisementStrip();
+        return false;
+    });
+    m_ui->EdtSearch->setFocus(); // the keyword box is where the user starts typing
 
     Tmrchkupdate.setObjectName(QStringLiteral("Tmrchkupdate"));
     Tmrchkupdate.setInterval(1000);
@@ -99,12 +103,22 @@ void TFormmain::createWeiboPicture()
 void TFormmain::connectHandlers()
 {
     // search: setupSearch()
-    m_ui->EdtSearch->installEventFilter(this);
+    EventHook::install(m_ui->EdtSearch, [this](QEvent* event) {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        EdtSearchKeyPress(enter ? 13 : key);
+        return enter; // Enter is consumed by the search
+    });
     connect(m_ui->lv1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { pm1->popup(m_ui->lv1->viewport()->mapToGlobal(at)); });
 
     // play and hand-off
-    m_ui->lv1->viewport()->installEventFilter(this);
+    EventHook::install(m_ui->lv1->viewport(), [this](QEvent* event) {
+        lv1ViewportEvent(event);
+        return false; // the list selects the row first
+    });
     connect(m_ui->actCloudPlay, &QAction::triggered, this, &TFormmain::actCloudPlayExecute);
     connect(m_ui->btnCloudPlay, &QToolButton::clicked, this, &TFormmain::btnCloudPlayClick);
     connect(m_ui->ThunderDown, &QAction::triggered, this, &TFormmain::ThunderDownClick);
@@ -145,23 +159,6 @@ void TFormmain::setStatusPanelText(int panel, const QString& text)
 void TFormmain::countUse(const QByteArray& path)
 {
     wbAllNum.navigate(path);
-}
-
-bool TFormmain::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == centralWidget() && event->type() == QEvent::Resize)
-        fitAdvertisementStrip();
-    if (event->type() == QEvent::MouseMove)
-        weiboPointerMoved(watched, event);
-    if (watched == m_ui->EdtSearch && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        EdtSearchKeyPress(enter ? 13 : key->key());
-        return enter; // Enter is consumed by the search
-    }
-    if (watched == m_ui->lv1->viewport())
-        lv1ViewportEvent(event); // never consumes: the list selects the row first
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormmain::showEvent(QShowEvent* event)
@@ -242,19 +239,19 @@ void TFormmain::watchPointerForWeibo()
                                 m_ui->pnl2,     m_ui->lv1,         m_ui->lv1->viewport()};
     for (QWidget* widget : watched) {
         widget->setMouseTracking(true);
-        if (widget != m_ui->lv1->viewport()) // already watched for the list's clicks
-            widget->installEventFilter(this);
+        EventHook::install(widget, [this, widget](QEvent* event) {
+            if (event->type() == QEvent::MouseMove)
+                weiboPointerMoved(widget, static_cast<QMouseEvent*>(event));
+            return false;
+        });
     }
 }
 
-void TFormmain::weiboPointerMoved(QObject* watched, QEvent* event)
+void TFormmain::weiboPointerMoved(QWidget* widget, const QMouseEvent* event)
 {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget)
-        return;
     // A move over a child control reaches its parent panel too; only moves right over the
     // listed control itself count.
-    if (widget->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
+    if (widget->childAt(event->position().toPoint()))
         return;
     if (widget == m_ui->btnweibo)
         pnlweibo->show();

@@ -18,6 +18,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QMouseEvent;
 struct RemoteConfigurationHooks;
 class QVariantAnimation;
 class GlobalHotKey;
@@ -87,7 +88,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -130,7 +130,7 @@ private:
     void setButtonPictures();
     void startShowAnimation();
     void watchPointerForWeibo();
-    void weiboPointerMoved(QObject* watched, QEvent* event);
+    void weiboPointerMoved(QWidget* widget, const QMouseEvent* event);
     // Opens the switched page (the built-in one, the configured address, or nothing); a counter
     // request follows every opened page.
     void openSwitchedPage(const SettingsView::Switched& page, const QString& builtIn, const QByteArray& counterPath);

@@ -4,11 +4,11 @@
 #include "platform/messageboxes.h"
 #include "play/cloudplaystate.h"
 #include "play/handoff.h"
+#include "services/eventhook.h"
 #include "services/windowrefs.h"
 #include "ui_tformselcloud.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 
 // The window's pictures live in a resource of the static UI library, which must be registered.
 // (Q_INIT_RESOURCE declares its function, so this stays outside any namespace.)
@@ -34,9 +34,17 @@ TFormSelCloud::TFormSelCloud(SelectedAddress selectedAddress, CountUse countUse,
     setFixedSize(456, 260);
     FormSelCloud = this;
 
-    for (QWidget* control : {m_ui->imgLine2, m_ui->lbl2, m_ui->lbl4, m_ui->imgLine1, m_ui->lbl1, m_ui->lbl3})
-        control->installEventFilter(this);
-    m_ui->BtnClose->installEventFilter(this);
+    // The pictures and labels of a line choose it (those beside the second picture choose line 1).
+    for (QWidget* control : {m_ui->imgLine2, m_ui->lbl2, m_ui->lbl4})
+        OnLeftClick(control, [this] { chooseLine(1); });
+    for (QWidget* control : {m_ui->imgLine1, m_ui->lbl1, m_ui->lbl3})
+        OnLeftClick(control, [this] { chooseLine(2); });
+    // Merely passing the pointer over the close button closes the window.
+    EventHook::install(m_ui->BtnClose, [this](QEvent* event) {
+        if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
+            BtnCloseClick();
+        return false;
+    });
     connect(m_ui->BtnClose, &QPushButton::clicked, this, &TFormSelCloud::BtnCloseClick);
     connect(m_ui->chkSelLoveLines1, &QCheckBox::toggled, this, [this] { chkSelLoveLinesClick(1); });
     connect(m_ui->chkSelLoveLines2, &QCheckBox::toggled, this, [this] { chkSelLoveLinesClick(2); });
@@ -74,26 +82,6 @@ void TFormSelCloud::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-bool TFormSelCloud::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_ui->BtnClose) {
-        // Merely passing the pointer over the close button closes the window.
-        if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
-            BtnCloseClick();
-        return false;
-    }
-    if (event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        auto* control = static_cast<QWidget*>(watched);
-        if (mouse->button() == Qt::LeftButton && control->rect().contains(mouse->position().toPoint())) {
-            const bool lineOne = watched == m_ui->imgLine2 || watched == m_ui->lbl2 || watched == m_ui->lbl4;
-            chooseLine(lineOne ? 1 : 2);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TFormSelCloud::chooseLine(int line)

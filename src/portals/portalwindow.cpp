@@ -2,12 +2,12 @@
 
 #include "platform/messageboxes.h"
 #include "platform/webview.h"
+#include "services/centreonscreen.h"
 #include "services/sites.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QScreen>
 #include <QWindow>
 
 PortalWindow::PortalWindow(Kind kind) : QWidget(nullptr), m_kind(std::move(kind))
@@ -24,8 +24,7 @@ void PortalWindow::attachControls(const Controls& controls)
     m_controls = controls;
     setWindowTitle(m_kind.caption + Sites::productSiteHost());
     resize(m_kind.size);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnPrimaryScreen(this);
     // Every change of a box counts, also one made by the program itself.
     connect(m_controls.onTop, &QCheckBox::toggled, this, &PortalWindow::chkontopClick);
     connect(m_controls.miniMode, &QCheckBox::toggled, this, &PortalWindow::chkhidemainClick);

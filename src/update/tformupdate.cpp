@@ -1,15 +1,15 @@
 #include "update/tformupdate.h"
 
 #include "config/settingsview.h"
+#include "services/centreonscreen.h"
 #include "services/defaultbrowser.h"
+#include "services/eventhook.h"
 #include "services/lifecycle.h"
 #include "services/sites.h"
 #include "ui_tformupdate.h"
 
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QMouseEvent>
-#include <QScreen>
 
 // The window's picture lives in a resource file of the static library; make sure it is linked in.
 static void initUpdateResources()
@@ -99,40 +99,22 @@ void TFormupdate::connectHandlers()
     connect(m_ui->BtnQuit, &QPushButton::clicked, this, &TFormupdate::BtnQuitClick);
     connect(m_ui->ButtonDown, &QPushButton::clicked, this, &TFormupdate::ButtonDownClick);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TFormupdate::Button2Click);
-    // Labels have no click signal: their mouse events come through the filter.
-    m_ui->imgUpdatePic->installEventFilter(this);
-    m_ui->lblupdateNote->installEventFilter(this);
+    OnLeftClick(m_ui->imgUpdatePic, [this] { imgUpdatePicClick(); });
+    OnLeftClick(m_ui->lblupdateNote, [this] { lblupdateNoteClick(); });
+    EventHook::install(m_ui->lblupdateNote, [this](QEvent* event) {
+        if (event->type() != QEvent::MouseMove)
+            return false;
+        lblupdateNoteMouseMove();
+        return true; // not passed on to the window, which would turn the text black again
+    });
 }
 
 void TFormupdate::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnPrimaryScreen(this);
     raise();
     activateWindow();
-}
-
-bool TFormupdate::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_ui->imgUpdatePic || watched == m_ui->lblupdateNote) {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            const auto* widget = static_cast<QWidget*>(watched);
-            if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {
-                if (watched == m_ui->imgUpdatePic)
-                    imgUpdatePicClick();
-                else
-                    lblupdateNoteClick();
-            }
-            return true;
-        }
-        if (watched == m_ui->lblupdateNote && event->type() == QEvent::MouseMove) {
-            lblupdateNoteMouseMove();
-            return true; // not passed on to the window, which would turn the text black again
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TFormupdate::mouseMoveEvent(QMouseEvent* event)

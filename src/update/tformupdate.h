@@ -33,7 +33,6 @@ Q_SIGNALS:
     void useCounted(const QByteArray& counterPath);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 

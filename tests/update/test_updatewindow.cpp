@@ -288,9 +288,10 @@ void TestUpdateWindow::linksOpenInDefaultBrowser()
     QCOMPARE(launched(), QList<QStringList>{{QStringLiteral("http://mirror.one/get?a=1")}});
     QTest::mouseClick(control<QPushButton>(&window, "BtnBypass3"), Qt::LeftButton);
     QCOMPARE(launched(), QList<QStringList>{{QStringLiteral("http://mirror.three/")}});
-    // A press that is released outside the picture is no click.
+    // A press that is released outside the picture is no click, nor is one of the right button.
     sendMouse(control<QLabel>(&window, "imgUpdatePic"), QEvent::MouseButtonPress, {10, 10});
     sendMouse(control<QLabel>(&window, "imgUpdatePic"), QEvent::MouseButtonRelease, {300, 10});
+    QTest::mouseClick(control<QLabel>(&window, "lblupdateNote"), Qt::RightButton);
     QVERIFY(browser.launches(300).isEmpty());
 }
 
