@@ -4,6 +4,8 @@
 #include "app/rightclickbarrier.h"
 #include "platform/globalhotkey.h"
 #include "platform/messageboxes.h"
+#include "play/playcommands.h"
+#include "search/searchcommands.h"
 #include "services/centreonscreen.h"
 #include "services/defaultbrowser.h"
 #include "services/eventhook.h"
@@ -30,6 +32,7 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_uniq
 
     createListMenu();
     setupSearch();
+    setupPlay();
     createStatusBar();
     createWeiboPicture();
     setButtonPictures();

@@ -24,12 +24,13 @@ class QVariantAnimation;
 class GlobalHotKey;
 class RightClickBarrier;
 class ResultModel;
+class SearchCommands;
 class SearchSession;
-class TFormSelCloud;
+class PlayCommands;
 
 // The main window: search row, result list, button bar, advertisement strip, status bar.
-// Its handlers are defined beside the subsystem they belong to (search/, play/, portals/, config/);
-// the shell's own ones are in app/tformmain.cpp.
+// The handlers of each subsystem are in a file of their own (app/tformmain_<subsystem>.cpp) and
+// forward to that subsystem's commands; the shell's own ones are in app/tformmain.cpp.
 class TFormmain final : public QMainWindow {
     Q_OBJECT
 public:
@@ -58,7 +59,7 @@ public:
     // Shown (also after Alt+F1), raised and activated: a later start of the program asks for it.
     void bringToFront();
 
-    // --- search (search/) ---
+    // --- search ---
     void btnSearchClick();
     void EdtSearchKeyPress(int key);
     void EdtSearchChange(); // any change of the box's text, input methods included
@@ -67,7 +68,7 @@ public:
     int lv1Compare(const ResultRow& a, const ResultRow& b) const;
     void N1Click(); // clear list and cache
 
-    // --- play and hand-off (play/) ---
+    // --- play and hand-off ---
     void lv1DblClick();
     void lv1Click();
     void actCloudPlayExecute();
@@ -76,7 +77,7 @@ public:
     void mniPopCopyAddClick();
     void PopCopyCaptionClick();
 
-    // --- portals (portals/) ---
+    // --- portals ---
     void btnTvClick();
     void BtnMusicClick();
     void btn6Click();
@@ -112,16 +113,15 @@ private:
     void connectHandlers();
     void setupSearch();
 
-    // search (search/)
+    // search (app/tformmain_search.cpp, forwarding to search/)
     void addResultRow(const ResultRow& row); // places it in the current sort order
     SearchSession* m_search = nullptr;
     ResultModel* m_results = nullptr; // the rows of lv1
-    bool m_keywordBoxTouched = false; // the user has edited the keyword box or searched
+    std::unique_ptr<SearchCommands> m_searchCommands;
 
-    // play and hand-off (play/)
-    void runPlayCommand();
-    // A line selection window playing the row selected in this window's list.
-    TFormSelCloud* newLineWindow();
+    // play and hand-off (app/tformmain_play.cpp, forwarding to play/)
+    void setupPlay();
+    std::unique_ptr<PlayCommands> m_play;
     // Clicks on the list's viewport; the release that ends a double click is not another click.
     void lv1ViewportEvent(QEvent* event);
     bool m_lv1ReleaseEndsDblClick = false;

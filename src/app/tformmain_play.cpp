@@ -1,42 +1,15 @@
-// The main window's play and hand-off handlers: play command, line selection, Thunder, clipboard.
+// The main window's play and hand-off handlers: they forward to the list's play commands.
 #include "app/tformmain.h"
 
-#include "platform/codepage.h"
-#include "platform/messageboxes.h"
-#include "play/cloudplaystate.h"
-#include "play/handoff.h"
-#include "play/tformselcloud.h"
+#include "play/playcommands.h"
 #include "ui_tformmain.h"
 
-#include <QClipboard>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QMouseEvent>
 
-namespace {
-// Both copy commands: one field of the selected row goes to the clipboard as text and the list's
-// hint says so; with no row selected only the message is shown.
-void copyRowField(QWidget* owner, QWidget* list, const std::optional<ResultRow>& row, QByteArray ResultRow::*field,
-                  const QString& noRowMessage, const QString& copiedHint)
+void TFormmain::setupPlay()
 {
-    if (!row) {
-        MessageBoxes::inform(owner, noRowMessage);
-        return;
-    }
-    QGuiApplication::clipboard()->setText(CodePage::fromGbk((*row).*field));
-    list->setToolTip(copiedHint);
-}
-} // namespace
-
-TFormSelCloud* TFormmain::newLineWindow()
-{
-    return new TFormSelCloud(
-        [this]() -> std::optional<QByteArray> {
-            if (const std::optional<ResultRow> row = selectedRow())
-                return row->address;
-            return std::nullopt;
-        },
-        [this](const QByteArray& path) { countUse(path); }, this);
+    m_play = std::make_unique<PlayCommands>(
+        this, m_ui->lv1, [this] { return selectedRow(); }, [this](const QByteArray& path) { countUse(path); });
 }
 
 void TFormmain::lv1ViewportEvent(QEvent* event)
@@ -62,68 +35,35 @@ void TFormmain::lv1ViewportEvent(QEvent* event)
 
 void TFormmain::lv1DblClick()
 {
-    runPlayCommand();
+    m_play->play();
 }
 
 void TFormmain::lv1Click()
 {
-    if (CloudPlay().singleClickPlay())
-        runPlayCommand();
+    m_play->playOnSingleClick();
 }
 
 void TFormmain::actCloudPlayExecute()
 {
-    runPlayCommand();
-}
-
-void TFormmain::runPlayCommand()
-{
-    const std::optional<ResultRow> row = selectedRow();
-    if (!row) {
-        MessageBoxes::inform(this, QStringLiteral("请先选择一项内容!"));
-        return;
-    }
-    QByteArray playAddress;
-    if (CloudPlay().directPlay(row->address, &playAddress)) {
-        HandOff::openPlayAddress(playAddress);
-        return;
-    }
-    auto* window = newLineWindow();
-    const QPoint cursor = QCursor::pos();
-    window->move(cursor.x() - 232, cursor.y() - 122);
-    window->show();
+    m_play->play();
 }
 
 void TFormmain::btnCloudPlayClick()
 {
-    auto* window = newLineWindow();
-    window->move(frameGeometry().center() - window->rect().center());
-    window->exec();
+    m_play->chooseLine();
 }
 
 void TFormmain::ThunderDownClick()
 {
-    const std::optional<ResultRow> row = selectedRow();
-    if (!row) {
-        MessageBoxes::inform(this, QStringLiteral("骚年,请先选择好电影名再点我好么?!"));
-        return;
-    }
-    const QString path = HandOff::thunderPath();
-    if (path.isEmpty()) {
-        MessageBoxes::inform(this, QStringLiteral("说好的迅雷呢?"));
-        return;
-    }
-    HandOff::startThunder(path, row->informationKey);
+    m_play->sendToThunder();
 }
 
 void TFormmain::mniPopCopyAddClick()
 {
-    copyRowField(this, m_ui->lv1, selectedRow(), &ResultRow::address, QStringLiteral("请先选中要复制的电影!"),
-                 QStringLiteral("复制地址成功"));
+    m_play->copyAddress();
 }
 
 void TFormmain::PopCopyCaptionClick()
 {
-    copyRowField(this, m_ui->lv1, selectedRow(), &ResultRow::title, QStringLiteral("请先选择要复制的电影名!"),
-                 QStringLiteral("复制标题成功"));
+    m_play->copyTitle();
 }

@@ -1,35 +1,13 @@
-// The main window's search handlers: they read the keyword box and hand over to the search
-// session, and show what it reports: rows, the search button's caption, the counter text.
+// The main window's search handlers: the list and the session are set up here, the handlers
+// forward to the search row's commands; rows, caption and counter text come from the session.
 #include "app/tformmain.h"
 
-#include "platform/codepage.h"
-#include "platform/messageboxes.h"
 #include "search/resultmodel.h"
+#include "search/searchcommands.h"
 #include "search/searchsession.h"
-#include "search/tgbbig5convert.h"
-#include "services/sites.h"
 #include "ui_tformmain.h"
 
 #include <QHeaderView>
-
-namespace {
-
-QString captionText(SearchSession::Caption caption)
-{
-    switch (caption) {
-    case SearchSession::Caption::Busy:
-        return QStringLiteral("拼命搜索中...");
-    case SearchSession::Caption::More:
-        return QStringLiteral("加 载 更 多");
-    case SearchSession::Caption::Done:
-        return QStringLiteral("搜 索 完 毕");
-    case SearchSession::Caption::Idle:
-        break;
-    }
-    return QStringLiteral("搜     索");
-}
-
-} // namespace
 
 void TFormmain::setupSearch()
 {
@@ -47,15 +25,16 @@ void TFormmain::setupSearch()
     m_ui->lv1->setStyleSheet(QStringLiteral("QTableView { background: white; color: green; font-size: 13px; }"));
 
     m_search = new SearchSession(this);
+    m_searchCommands = std::make_unique<SearchCommands>(this, m_ui->EdtSearch, m_ui->chkChkJFzh, m_search, m_results);
     connect(m_search, &SearchSession::rowReady, this, &TFormmain::addResultRow);
     connect(m_search, &SearchSession::captionChanged, this,
-            [this](SearchSession::Caption caption) { m_ui->BtnSearch->setText(captionText(caption)); });
+            [this](SearchSession::Caption caption) { m_ui->BtnSearch->setText(SearchCommands::captionText(caption)); });
     connect(m_search, &SearchSession::counterTextChanged, this,
             [this](const QString& text) { m_results->setHeaderData(ResultModel::TitleColumn, Qt::Horizontal, text); });
 
     connect(m_ui->BtnSearch, &QPushButton::clicked, this, &TFormmain::btnSearchClick);
     connect(m_ui->EdtSearch, &QLineEdit::textChanged, this, &TFormmain::EdtSearchChange);
-    connect(m_ui->EdtSearch, &QLineEdit::textEdited, this, [this] { m_keywordBoxTouched = true; });
+    connect(m_ui->EdtSearch, &QLineEdit::textEdited, this, [this] { m_searchCommands->keywordBoxEdited(); });
     connect(m_ui->chkChkJFzh, &QCheckBox::clicked, this, &TFormmain::chkChkJFzhClick);
     connect(header, &QHeaderView::sectionClicked, this, &TFormmain::lv1ColumnClick);
     connect(m_ui->btnClear, &QPushButton::clicked, m_ui->N1, &QAction::trigger);
@@ -64,24 +43,7 @@ void TFormmain::setupSearch()
 
 void TFormmain::btnSearchClick()
 {
-    m_keywordBoxTouched = true;
-    if (m_search->busy())
-        return;
-    if (m_ui->chkChkJFzh->isChecked())
-        m_ui->EdtSearch->setText(
-            CodePage::fromGbk(TGBBIG5Convert::ToTraditional(CodePage::toGbk(m_ui->EdtSearch->text()))));
-    m_search->setSiteRoot(Sites::searchSite());
-    switch (m_search->search(CodePage::toGbk(m_ui->EdtSearch->text()))) {
-    case SearchSession::Outcome::EmptyKeyword:
-        MessageBoxes::inform(this, QStringLiteral("其实俺也知道你是个好银,可是,尼玛关键词不填,你让我搜神马?"));
-        break;
-    case SearchSession::Outcome::AllLoaded:
-        MessageBoxes::inform(this, QStringLiteral("所有内容已加载完毕,如需搜索更多内容,就换个关键词咯!"));
-        break;
-    case SearchSession::Outcome::Started:
-    case SearchSession::Outcome::Busy:
-        break;
-    }
+    m_searchCommands->search();
 }
 
 void TFormmain::EdtSearchKeyPress(int key)
@@ -92,35 +54,25 @@ void TFormmain::EdtSearchKeyPress(int key)
 
 void TFormmain::EdtSearchChange()
 {
-    m_search->keywordBoxChanged(CodePage::toGbk(m_ui->EdtSearch->text()));
+    m_searchCommands->keywordBoxChanged();
 }
 
 void TFormmain::presetKeywordBox(const QString& word)
 {
-    if (!m_keywordBoxTouched)
-        m_ui->EdtSearch->setText(word);
+    m_searchCommands->presetKeywordBox(word);
 }
 
 void TFormmain::chkChkJFzhClick()
 {
-    const QByteArray text = CodePage::toGbk(m_ui->EdtSearch->text());
-    const QByteArray converted =
-        m_ui->chkChkJFzh->isChecked() ? TGBBIG5Convert::ToTraditional(text) : TGBBIG5Convert::ToSimplified(text);
-    m_ui->EdtSearch->setText(CodePage::fromGbk(converted));
+    m_searchCommands->convertKeywordBox();
 }
 
 void TFormmain::lv1ColumnClick(int column)
 {
-    if (column != ResultModel::TitleColumn && column != ResultModel::SizeColumn)
-        return;
-    // The direction toggles on every header click, whichever column it is.
-    m_results->sortBy(column, m_results->sortDirection() == 1 ? -1 : 1);
+    m_searchCommands->headerClicked(column);
 }
 
 void TFormmain::N1Click()
 {
-    if (!MessageBoxes::confirm(this, QStringLiteral("点击确定将清空搜索结果列表,确定?!")))
-        return;
-    m_results->clear();
-    m_search->clearList();
+    m_searchCommands->clearList();
 }
