@@ -61,7 +61,10 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_uniq
     Tmrchkupdate.start();
 }
 
-TFormmain::~TFormmain() = default;
+TFormmain::~TFormmain()
+{
+    EventHook::removeAll(this);
+}
 
 void TFormmain::createListMenu()
 {

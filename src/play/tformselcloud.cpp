@@ -65,7 +65,10 @@ TFormSelCloud::TFormSelCloud(SelectedAddress selectedAddress, CountUse countUse,
         m_ui->RgClickItem0->setChecked(true);
 }
 
-TFormSelCloud::~TFormSelCloud() = default;
+TFormSelCloud::~TFormSelCloud()
+{
+    EventHook::removeAll(this);
+}
 
 void TFormSelCloud::showEvent(QShowEvent* event)
 {

@@ -13,6 +13,11 @@ EventHook* EventHook::install(QObject* watched, Handler handler)
     return new EventHook(watched, std::move(handler));
 }
 
+void EventHook::removeAll(QObject* window)
+{
+    qDeleteAll(window->findChildren<EventHook*>());
+}
+
 bool EventHook::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == parent() && m_handler(event))

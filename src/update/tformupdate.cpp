@@ -63,7 +63,10 @@ TFormupdate::TFormupdate(QWidget* parent) : QDialog(parent), m_ui(std::make_uniq
     connect(this, &QDialog::finished, this, &TFormupdate::dropSizeRequest);
 }
 
-TFormupdate::~TFormupdate() = default;
+TFormupdate::~TFormupdate()
+{
+    EventHook::removeAll(this);
+}
 
 void TFormupdate::showReleaseNote(const QString& version)
 {
