@@ -1,5 +1,6 @@
 #include "app/tformmain.h"
 
+#include "app/advertisementstrip.h"
 #include "app/qrcodepicture.h"
 #include "app/rightclickbarrier.h"
 #include "platform/globalhotkey.h"
@@ -20,8 +21,6 @@
 #include <QShortcut>
 #include <QVariantAnimation>
 
-#include <algorithm>
-
 TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::TFormmain>())
 {
     Q_INIT_RESOURCE(shell);
@@ -38,10 +37,12 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_uniq
     setButtonPictures();
     setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
     aplctnvntsAdver = new RightClickBarrier(m_ui->pnlAdver, this);
+    m_advertisement = std::make_unique<AdvertisementStrip>(AdvertisementStrip::Parts{
+        centralWidget(), m_ui->pnlAdver, m_ui->wbAdver, &TmrShowtime, m_ui->pnltop, m_ui->pnlButtonPnl});
     watchPointerForWeibo();
     EventHook::install(centralWidget(), [this](QEvent* event) { // the strip follows the window's height
         if (event->type() == QEvent::Resize)
-            fitAdvertisementStrip();
+            m_advertisement->fit();
         return false;
     });
     m_ui->EdtSearch->setFocus(); // the keyword box is where the user starts typing
@@ -295,58 +296,15 @@ void TFormmain::btnweiboClick()
 
 void TFormmain::ShowAdvertisement()
 {
-    const SettingsView settings;
-    if (!settings.advertisementOn())
-        return;
-    if (m_adverHeight < 0) {
-        // The window keeps the minimum height it has without the strip (the strip fits itself into
-        // what the window has); the strip's own height is the laid-out one until one is given.
-        centralWidget()->setMinimumHeight(centralWidget()->minimumSizeHint().height());
-        m_adverHeight = m_ui->pnlAdver->maximumHeight();
-    }
-    m_ui->pnlAdver->show();
-    fitAdvertisementStrip();
-    m_ui->wbAdver->navigate(settings.advertisementPage());
-
-    if (const SettingsView::Decimal height = settings.advertisementHeight(); height.set) {
-        if (!height.value)
-            return; // a malformed height ends the step
-        m_adverHeight = *height.value;
-        fitAdvertisementStrip();
-    }
-
-    // Switching on a running timer leaves its period alone; only a new display time restarts it.
-    const SettingsView::Decimal showtime = settings.advertisementShowtime();
-    if (showtime.set && !TmrShowtime.isActive())
-        TmrShowtime.start();
-    if (!showtime.value)
-        return; // empty or malformed: the timer keeps the period it had
-    if (*showtime.value == 0)
-        TmrShowtime.stop(); // the strip stays until it is closed
-    else
-        TmrShowtime.start(*showtime.value);
-}
-
-void TFormmain::fitAdvertisementStrip()
-{
-    if (m_adverHeight < 0 || m_ui->pnlAdver->isHidden())
-        return;
-    // The strip and the result list share what the fixed panels above and below leave; the list
-    // keeps at least kMinListHeight of it.
-    constexpr int kMinListHeight = 100;
-    const int shared = centralWidget()->height() - m_ui->pnltop->minimumHeight() - m_ui->pnlButtonPnl->minimumHeight();
-    m_ui->pnlAdver->setFixedHeight(std::clamp(shared - kMinListHeight, 0, m_adverHeight));
+    m_advertisement->show(SettingsView());
 }
 
 void TFormmain::TmrShowtimeTimer()
 {
-    m_ui->wbAdver->navigate(QStringLiteral("about:blank"));
-    m_ui->pnlAdver->hide();
-    TmrShowtime.stop();
+    m_advertisement->timeUp();
 }
 
 void TFormmain::btnAdCloseClick()
 {
-    // The page stays loaded and the display timer keeps running.
-    m_ui->pnlAdver->hide();
+    m_advertisement->close();
 }

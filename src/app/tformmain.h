@@ -14,6 +14,7 @@ namespace Ui {
 class TFormmain;
 }
 
+class AdvertisementStrip;
 class QAction;
 class QFrame;
 class QLabel;
@@ -135,9 +136,7 @@ private:
     // request follows every opened page.
     void openSwitchedPage(const SettingsView::Switched& page, const QString& builtIn, const QByteArray& counterPath);
     QVariantAnimation* m_showAnimation = nullptr;
-    // The advertisement strip takes its given height only as far as the result list keeps 100 px.
-    void fitAdvertisementStrip();
-    int m_adverHeight = -1; // the strip's given height; -1 until it is first shown
+    std::unique_ptr<AdvertisementStrip> m_advertisement;
 
     GlobalHotKey* m_hotKey = nullptr;
     bool m_animated = false;
