@@ -1,6 +1,6 @@
 #include "app/commandline.h"
 
-#include "app/buildinfo.h"
+#include "services/buildinfo.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

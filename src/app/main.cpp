@@ -1,13 +1,13 @@
-#include "app/buildinfo.h"
 #include "app/commandline.h"
 #include "app/mainwindowopener.h"
-#include "app/sites.h"
 #include "app/tformdeclare.h"
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "platform/messageboxes.h"
 #include "platform/qttranslations.h"
 #include "platform/singleinstance.h"
+#include "services/buildinfo.h"
+#include "services/sites.h"
+#include "services/windowrefs.h"
 
 #include <QApplication>
 

@@ -2,7 +2,7 @@
 
 #include "app/tformdeclare.h"
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
+#include "services/windowrefs.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,16 +1,15 @@
 #include "app/tformdeclare.h"
 
-#include "app/lifecycle.h"
 #include "app/mainwindowopener.h"
-#include "app/sites.h"
 #include "platform/messageboxes.h"
 #include "platform/registry.h"
+#include "services/centreonscreen.h"
+#include "services/lifecycle.h"
+#include "services/sites.h"
 #include "ui_tformdeclare.h"
 
 #include <QCloseEvent>
 #include <QFile>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace {
 // Counted down by TmrAgreea; one value for the whole run, never reset, so after the first
@@ -30,8 +29,7 @@ TFormDeclare::TFormDeclare(QWidget* parent) : QWidget(parent), m_ui(std::make_un
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
     setFixedSize(586, 652);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnPrimaryScreen(this);
     setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
     m_ui->mmoAgreea->setPlainText(declarationText());
 

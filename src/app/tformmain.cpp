@@ -1,26 +1,25 @@
 #include "app/tformmain.h"
 
-#include "app/defaultbrowser.h"
-#include "app/lifecycle.h"
+#include "app/advertisementstrip.h"
 #include "app/qrcodepicture.h"
 #include "app/rightclickbarrier.h"
-#include "app/sites.h"
-#include "config/remoteconfiguration.h"
-#include "platform/codepage.h"
 #include "platform/globalhotkey.h"
 #include "platform/messageboxes.h"
+#include "play/playcommands.h"
+#include "search/searchcommands.h"
+#include "services/centreonscreen.h"
+#include "services/defaultbrowser.h"
+#include "services/eventhook.h"
+#include "services/lifecycle.h"
+#include "services/sites.h"
 #include "ui_tformmain.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QScreen>
 #include <QShortcut>
 #include <QVariantAnimation>
-
-#include <algorithm>
-#include <optional>
 
 TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_unique<Ui::TFormmain>())
 {
@@ -28,19 +27,25 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_uniq
     m_ui->setupUi(this);
     setWindowTitle(Sites::mainWindowCaption());
     resize(1024, 656);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnPrimaryScreen(this);
 
     createListMenu();
     setupSearch();
+    setupPlay();
     createStatusBar();
     createWeiboPicture();
     setButtonPictures();
     setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
     aplctnvntsAdver = new RightClickBarrier(m_ui->pnlAdver, this);
+    m_advertisement = std::make_unique<AdvertisementStrip>(AdvertisementStrip::Parts{
+        centralWidget(), m_ui->pnlAdver, m_ui->wbAdver, &TmrShowtime, m_ui->pnltop, m_ui->pnlButtonPnl});
     watchPointerForWeibo();
-    centralWidget()->installEventFilter(this); // the advertisement strip follows the window's height
-    m_ui->EdtSearch->setFocus();               // the keyword box is where the user starts typing
+    EventHook::install(centralWidget(), [this](QEvent* event) { // the strip follows the window's height
+        if (event->type() == QEvent::Resize)
+            m_advertisement->fit();
+        return false;
+    });
+    m_ui->EdtSearch->setFocus(); // the keyword box is where the user starts typing
 
     Tmrchkupdate.setObjectName(QStringLiteral("Tmrchkupdate"));
     Tmrchkupdate.setInterval(1000);
@@ -57,7 +62,10 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_uniq
     Tmrchkupdate.start();
 }
 
-TFormmain::~TFormmain() = default;
+TFormmain::~TFormmain()
+{
+    EventHook::removeAll(this);
+}
 
 void TFormmain::createListMenu()
 {
@@ -102,12 +110,22 @@ void TFormmain::createWeiboPicture()
 void TFormmain::connectHandlers()
 {
     // search: setupSearch()
-    m_ui->EdtSearch->installEventFilter(this);
+    EventHook::install(m_ui->EdtSearch, [this](QEvent* event) {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+        EdtSearchKeyPress(enter ? 13 : key);
+        return enter; // Enter is consumed by the search
+    });
     connect(m_ui->lv1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { pm1->popup(m_ui->lv1->viewport()->mapToGlobal(at)); });
 
     // play and hand-off
-    m_ui->lv1->viewport()->installEventFilter(this);
+    EventHook::install(m_ui->lv1->viewport(), [this](QEvent* event) {
+        lv1ViewportEvent(event);
+        return false; // the list selects the row first
+    });
     connect(m_ui->actCloudPlay, &QAction::triggered, this, &TFormmain::actCloudPlayExecute);
     connect(m_ui->btnCloudPlay, &QToolButton::clicked, this, &TFormmain::btnCloudPlayClick);
     connect(m_ui->ThunderDown, &QAction::triggered, this, &TFormmain::ThunderDownClick);
@@ -148,23 +166,6 @@ void TFormmain::setStatusPanelText(int panel, const QString& text)
 void TFormmain::countUse(const QByteArray& path)
 {
     wbAllNum.navigate(path);
-}
-
-bool TFormmain::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == centralWidget() && event->type() == QEvent::Resize)
-        fitAdvertisementStrip();
-    if (event->type() == QEvent::MouseMove)
-        weiboPointerMoved(watched, event);
-    if (watched == m_ui->EdtSearch && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        EdtSearchKeyPress(enter ? 13 : key->key());
-        return enter; // Enter is consumed by the search
-    }
-    if (watched == m_ui->lv1->viewport())
-        lv1ViewportEvent(event); // never consumes: the list selects the row first
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFormmain::showEvent(QShowEvent* event)
@@ -245,19 +246,19 @@ void TFormmain::watchPointerForWeibo()
                                 m_ui->pnl2,     m_ui->lv1,         m_ui->lv1->viewport()};
     for (QWidget* widget : watched) {
         widget->setMouseTracking(true);
-        if (widget != m_ui->lv1->viewport()) // already watched for the list's clicks
-            widget->installEventFilter(this);
+        EventHook::install(widget, [this, widget](QEvent* event) {
+            if (event->type() == QEvent::MouseMove)
+                weiboPointerMoved(widget, static_cast<QMouseEvent*>(event));
+            return false;
+        });
     }
 }
 
-void TFormmain::weiboPointerMoved(QObject* watched, QEvent* event)
+void TFormmain::weiboPointerMoved(QWidget* widget, const QMouseEvent* event)
 {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget)
-        return;
     // A move over a child control reaches its parent panel too; only moves right over the
     // listed control itself count.
-    if (widget->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
+    if (widget->childAt(event->position().toPoint()))
         return;
     if (widget == m_ui->btnweibo)
         pnlweibo->show();
@@ -266,15 +267,13 @@ void TFormmain::weiboPointerMoved(QObject* watched, QEvent* event)
         pnlweibo->hide();
 }
 
-void TFormmain::openSwitchedPage(const QByteArray& switchValue, const QByteArray& address, const QString& builtIn,
+void TFormmain::openSwitchedPage(const SettingsView::Switched& page, const QString& builtIn,
                                  const QByteArray& counterPath)
 {
-    if (!RemoteConfiguration::isSet(switchValue))
-        OpenInDefaultBrowser(builtIn);
-    else if (RemoteConfiguration::isSet(address))
-        OpenInDefaultBrowser(CodePage::fromGbk(address));
-    else
+    const QString address = page.pageOr(builtIn);
+    if (address.isEmpty())
         return;
+    OpenInDefaultBrowser(address);
     wbAllNum.navigate(counterPath);
 }
 
@@ -286,84 +285,26 @@ void TFormmain::btn3Click()
 
 void TFormmain::BtnFeedbackClick()
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    openSwitchedPage(config.FeedbackDef, config.FeedAdr, Sites::productSiteAddress() + QStringLiteral("/建议反馈/"),
+    openSwitchedPage(SettingsView().feedbackPage(), Sites::productSiteAddress() + QStringLiteral("/建议反馈/"),
                      "/update/Feedbk.php");
 }
 
 void TFormmain::btnweiboClick()
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    openSwitchedPage(config.AttentionDef, config.AttentionAdr, Sites::microblogAddress(), "/update/WeiBo.php");
+    openSwitchedPage(SettingsView().microblogPage(), Sites::microblogAddress(), "/update/WeiBo.php");
 }
-
-namespace {
-// A non-negative decimal number; nothing for an empty or malformed text.
-std::optional<int> decimalValue(const QByteArray& text)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    if (!ok || value < 0)
-        return std::nullopt;
-    return value;
-}
-} // namespace
 
 void TFormmain::ShowAdvertisement()
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    if (!RemoteConfiguration::isSet(config.AdverDef))
-        return;
-    if (m_adverHeight < 0) {
-        // The window keeps the minimum height it has without the strip (the strip fits itself into
-        // what the window has); the strip's own height is the laid-out one until one is given.
-        centralWidget()->setMinimumHeight(centralWidget()->minimumSizeHint().height());
-        m_adverHeight = m_ui->pnlAdver->maximumHeight();
-    }
-    m_ui->pnlAdver->show();
-    fitAdvertisementStrip();
-    m_ui->wbAdver->navigate(CodePage::fromGbk(config.AdWebAdr));
-
-    if (RemoteConfiguration::isSet(config.AdpnlHeight)) {
-        const std::optional<int> height = decimalValue(config.AdpnlHeight);
-        if (!height)
-            return; // a malformed height ends the step
-        m_adverHeight = *height;
-        fitAdvertisementStrip();
-    }
-
-    // Switching on a running timer leaves its period alone; only a new display time restarts it.
-    if (RemoteConfiguration::isSet(config.AdShowtime) && !TmrShowtime.isActive())
-        TmrShowtime.start();
-    const std::optional<int> showtime = decimalValue(config.AdShowtime);
-    if (!showtime)
-        return; // empty or malformed: the timer keeps the period it had
-    if (*showtime == 0)
-        TmrShowtime.stop(); // the strip stays until it is closed
-    else
-        TmrShowtime.start(*showtime);
-}
-
-void TFormmain::fitAdvertisementStrip()
-{
-    if (m_adverHeight < 0 || m_ui->pnlAdver->isHidden())
-        return;
-    // The strip and the result list share what the fixed panels above and below leave; the list
-    // keeps at least kMinListHeight of it.
-    constexpr int kMinListHeight = 100;
-    const int shared = centralWidget()->height() - m_ui->pnltop->minimumHeight() - m_ui->pnlButtonPnl->minimumHeight();
-    m_ui->pnlAdver->setFixedHeight(std::clamp(shared - kMinListHeight, 0, m_adverHeight));
+    m_advertisement->show(SettingsView());
 }
 
 void TFormmain::TmrShowtimeTimer()
 {
-    m_ui->wbAdver->navigate(QStringLiteral("about:blank"));
-    m_ui->pnlAdver->hide();
-    TmrShowtime.stop();
+    m_advertisement->timeUp();
 }
 
 void TFormmain::btnAdCloseClick()
 {
-    // The page stays loaded and the display timer keeps running.
-    m_ui->pnlAdver->hide();
+    m_advertisement->close();
 }

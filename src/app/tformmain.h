@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/settingsview.h"
 #include "platform/counterbrowser.h"
 #include "search/resultrow.h"
 
@@ -13,21 +14,24 @@ namespace Ui {
 class TFormmain;
 }
 
+class AdvertisementStrip;
 class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QMouseEvent;
 struct RemoteConfigurationHooks;
 class QVariantAnimation;
 class GlobalHotKey;
 class RightClickBarrier;
 class ResultModel;
+class SearchCommands;
 class SearchSession;
-class TFormSelCloud;
+class PlayCommands;
 
 // The main window: search row, result list, button bar, advertisement strip, status bar.
-// Its handlers are defined beside the subsystem they belong to (search/, play/, portals/, config/);
-// the shell's own ones are in app/tformmain.cpp.
+// The handlers of each subsystem are in a file of their own (app/tformmain_<subsystem>.cpp) and
+// forward to that subsystem's commands; the shell's own ones are in app/tformmain.cpp.
 class TFormmain final : public QMainWindow {
     Q_OBJECT
 public:
@@ -56,7 +60,7 @@ public:
     // Shown (also after Alt+F1), raised and activated: a later start of the program asks for it.
     void bringToFront();
 
-    // --- search (search/) ---
+    // --- search ---
     void btnSearchClick();
     void EdtSearchKeyPress(int key);
     void EdtSearchChange(); // any change of the box's text, input methods included
@@ -65,7 +69,7 @@ public:
     int lv1Compare(const ResultRow& a, const ResultRow& b) const;
     void N1Click(); // clear list and cache
 
-    // --- play and hand-off (play/) ---
+    // --- play and hand-off ---
     void lv1DblClick();
     void lv1Click();
     void actCloudPlayExecute();
@@ -74,7 +78,7 @@ public:
     void mniPopCopyAddClick();
     void PopCopyCaptionClick();
 
-    // --- portals (portals/) ---
+    // --- portals ---
     void btnTvClick();
     void BtnMusicClick();
     void btn6Click();
@@ -86,7 +90,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -111,16 +114,15 @@ private:
     void connectHandlers();
     void setupSearch();
 
-    // search (search/)
+    // search (app/tformmain_search.cpp, forwarding to search/)
     void addResultRow(const ResultRow& row); // places it in the current sort order
     SearchSession* m_search = nullptr;
     ResultModel* m_results = nullptr; // the rows of lv1
-    bool m_keywordBoxTouched = false; // the user has edited the keyword box or searched
+    std::unique_ptr<SearchCommands> m_searchCommands;
 
-    // play and hand-off (play/)
-    void runPlayCommand();
-    // A line selection window playing the row selected in this window's list.
-    TFormSelCloud* newLineWindow();
+    // play and hand-off (app/tformmain_play.cpp, forwarding to play/)
+    void setupPlay();
+    std::unique_ptr<PlayCommands> m_play;
     // Clicks on the list's viewport; the release that ends a double click is not another click.
     void lv1ViewportEvent(QEvent* event);
     bool m_lv1ReleaseEndsDblClick = false;
@@ -129,15 +131,12 @@ private:
     void setButtonPictures();
     void startShowAnimation();
     void watchPointerForWeibo();
-    void weiboPointerMoved(QObject* watched, QEvent* event);
-    // Opens the built-in page when the switch is not set, the configured address when it is (and
-    // nothing when that address is not set); a counter request follows every opened page.
-    void openSwitchedPage(const QByteArray& switchValue, const QByteArray& address, const QString& builtIn,
-                          const QByteArray& counterPath);
+    void weiboPointerMoved(QWidget* widget, const QMouseEvent* event);
+    // Opens the switched page (the built-in one, the configured address, or nothing); a counter
+    // request follows every opened page.
+    void openSwitchedPage(const SettingsView::Switched& page, const QString& builtIn, const QByteArray& counterPath);
     QVariantAnimation* m_showAnimation = nullptr;
-    // The advertisement strip takes its given height only as far as the result list keeps 100 px.
-    void fitAdvertisementStrip();
-    int m_adverHeight = -1; // the strip's given height; -1 until it is first shown
+    std::unique_ptr<AdvertisementStrip> m_advertisement;
 
     GlobalHotKey* m_hotKey = nullptr;
     bool m_animated = false;

@@ -1,7 +1,9 @@
 // The main window's settings-document timer, and what applying the document may do to the window.
 #include "app/tformmain.h"
 
+#include "app/applyremoteconfiguration.h"
 #include "config/fetchremoteconfiguration.h"
+#include "platform/guard.h"
 #include "platform/logging.h"
 
 #include <QPointer>
@@ -38,9 +40,7 @@ RemoteConfigurationHooks TFormmain::remoteConfigurationHooks()
 void TFormmain::TmrchkupdateTimer()
 {
     Tmrchkupdate.stop(); // once per run
-    try {
-        FetchRemoteConfiguration(this, remoteConfigurationHooks());
-    } catch (...) {
-        qCInfo(lcConfig) << "the settings document could not be requested";
-    }
+    RunGuarded(lcConfig(), "requesting the settings document", [this] {
+        FetchRemoteConfiguration(this, [hooks = remoteConfigurationHooks()] { ApplyRemoteConfiguration(hooks); });
+    });
 }

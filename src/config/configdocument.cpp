@@ -1,7 +1,7 @@
 #include "config/configdocument.h"
 
 #include "config/configcipher.h"
-#include "search/textbetween.h"
+#include "services/textbetween.h"
 
 #define CONFIG_TAG(name)                                                                                               \
     ConfigTag                                                                                                          \
@@ -61,4 +61,13 @@ RemoteConfiguration ParseConfigDocument(const QByteArray& responseText, const QB
     for (const ConfigTag& tag : kConfigTags)
         record.*tag.field = TextBetween(plain, tag.start, tag.end);
     return record;
+}
+
+Expected<RemoteConfiguration> ReadConfigDocument(const QByteArray& responseText, const QByteArray& keyText)
+{
+    try {
+        return ParseConfigDocument(responseText, keyText);
+    } catch (const std::exception& failure) {
+        return Expected<RemoteConfiguration>::failure(QString::fromUtf8(failure.what()));
+    }
 }

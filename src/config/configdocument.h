@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/remoteconfiguration.h"
+#include "platform/expected.h"
 
 #include <QByteArray>
 
@@ -29,3 +30,5 @@ QByteArray LowerAsciiLetters(const QByteArray& gbk);
 // byte, lower-case, cut the 27 values out. Throws (EConvertError, EAESError) when the document
 // cannot be deciphered; then nothing of it is used.
 RemoteConfiguration ParseConfigDocument(const QByteArray& responseText, const QByteArray& keyText);
+// The same reading at the boundary: the record, or why the document could not be read.
+Expected<RemoteConfiguration> ReadConfigDocument(const QByteArray& responseText, const QByteArray& keyText);

@@ -3,7 +3,7 @@
 #include <QByteArray>
 
 // The 27 values of the product server's settings document, GBK text, named after their tags.
-// Empty until the document has been read; written once per run, read directly by every consumer.
+// Empty until the document has been read; written once per run, read through SettingsView.
 struct RemoteConfiguration {
     QByteArray Version;
     QByteArray FrcUp;
@@ -32,9 +32,6 @@ struct RemoteConfiguration {
     QByteArray FeedAdr;
     QByteArray AttentionDef;
     QByteArray AttentionAdr;
-
-    // A switch or address counts as set when it is neither empty nor "0".
-    static bool isSet(const QByteArray& value) { return !value.isEmpty() && value != "0"; }
 };
 
 // The program-wide record.

@@ -1,14 +1,10 @@
 #include "platform/messageboxes.h"
 
+#include "platform/testhooks.h"
+
 #include <QMessageBox>
 
 namespace {
-
-MessageBoxes::Responder& responder()
-{
-    static MessageBoxes::Responder instance;
-    return instance;
-}
 
 QString& applicationTitle()
 {
@@ -18,8 +14,8 @@ QString& applicationTitle()
 
 MessageBoxes::Answer ask(QWidget* owner, const MessageBoxes::Request& request)
 {
-    if (responder())
-        return responder()(request);
+    if (testHooks().answerMessageBox)
+        return testHooks().answerMessageBox(request);
 
     using MessageBoxes::Answer;
     using MessageBoxes::Kind;
@@ -59,11 +55,6 @@ MessageBoxes::Answer ask(QWidget* owner, const MessageBoxes::Request& request)
 } // namespace
 
 namespace MessageBoxes {
-
-void setResponderForTesting(Responder newResponder)
-{
-    responder() = std::move(newResponder);
-}
 
 void setApplicationTitle(const QString& title)
 {

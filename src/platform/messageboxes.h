@@ -8,7 +8,6 @@ class QWidget;
 
 // The program's message boxes. Plain notices and error boxes are captioned with the application
 // title; confirmations are question boxes with OK and Cancel, captioned "提示" unless told otherwise.
-// Tests install a responder that answers instead of a real dialog.
 namespace MessageBoxes {
 
 enum class Kind { Plain, Error, Confirm, YesNo };
@@ -20,8 +19,7 @@ struct Request {
     QString text;
 };
 
-using Responder = std::function<Answer(const Request&)>;
-void setResponderForTesting(Responder responder); // an empty responder restores real dialogs
+using Responder = std::function<Answer(const Request&)>; // tests answer through TestHooks
 
 // The application title that captions notices and error boxes; set once at start.
 void setApplicationTitle(const QString& title);

@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include "platform/testhooks.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -8,12 +10,6 @@
 #include <memory>
 
 namespace {
-
-QString& overridePath()
-{
-    static QString path;
-    return path;
-}
 
 QString settingsKey(const QString& key, const QString& valueName)
 {
@@ -51,18 +47,13 @@ QString storePath()
 #ifdef Q_OS_WIN
     return {};
 #else
-    if (!overridePath().isEmpty())
-        return overridePath();
+    if (!testHooks().registryStorePath.isEmpty())
+        return testHooks().registryStorePath;
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (base.isEmpty())
         base = QDir::homePath() + QStringLiteral("/.config");
     return base + QStringLiteral("/qorvex/registry.ini");
 #endif
-}
-
-void setStorePathForTesting(const QString& path)
-{
-    overridePath() = path;
 }
 
 QString readString(const QString& key, const QString& valueName, bool* found)

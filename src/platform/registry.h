@@ -20,7 +20,4 @@ bool writeString(const QString& key, const QString& valueName, const QString& va
 // Where the stand-in file lives (empty on Windows).
 QString storePath();
 
-// Tests point the store at a file of their own; an empty path restores the default.
-void setStorePathForTesting(const QString& path);
-
 } // namespace Registry

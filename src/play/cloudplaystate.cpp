@@ -1,6 +1,6 @@
 #include "play/cloudplaystate.h"
 
-#include "config/remoteconfiguration.h"
+#include "config/settingsview.h"
 
 namespace {
 
@@ -52,12 +52,11 @@ bool CloudPlayState::directPlay(const QByteArray& rowAddress, QByteArray* playAd
     return true;
 }
 
-QByteArray CloudPlayState::chooseLine(int line, const RemoteConfiguration& config, const QByteArray& rowAddress)
+QByteArray CloudPlayState::chooseLine(int line, const SettingsView& settings, const QByteArray& rowAddress)
 {
-    if (RemoteConfiguration::isSet(config.CloudDef)) {
-        const QByteArray& remote = line == 1 ? config.Cldline1 : config.Cldline2;
-        if (RemoteConfiguration::isSet(remote))
-            m_currentPlayBase = remote;
+    if (settings.remoteLinesInForce()) {
+        if (const std::optional<QByteArray> remote = settings.remoteLineBase(line))
+            m_currentPlayBase = *remote;
     } else {
         joinBase(1);
         joinBase(2);

@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-struct RemoteConfiguration;
+class SettingsView;
 
 // What the run remembers about playing: the preferred line, the click mode, the line bases and the
 // base the last choice selected. Memory only; it starts empty with every run.
@@ -27,10 +27,10 @@ public:
     // consulted) and the play address is returned. Without one: false, nothing changes.
     bool directPlay(const QByteArray& rowAddress, QByteArray* playAddress);
 
-    // A line chosen in the selection window. Remote lines in force (CloudDef set): the line's remote
+    // A line chosen in the selection window. Remote lines in force: the line's remote
     // base becomes current when it is set, otherwise the current base stays as it was. Otherwise both
     // built-in bases are joined and the chosen one becomes current. Returns the play address.
-    QByteArray chooseLine(int line, const RemoteConfiguration& config, const QByteArray& rowAddress);
+    QByteArray chooseLine(int line, const SettingsView& settings, const QByteArray& rowAddress);
 
     void reset() { *this = CloudPlayState(); }
 

@@ -1,9 +1,9 @@
 #include "play/handoff.h"
 
-#include "app/defaultbrowser.h"
 #include "platform/codepage.h"
 #include "platform/launcher.h"
 #include "platform/registry.h"
+#include "services/defaultbrowser.h"
 
 namespace HandOff {
 

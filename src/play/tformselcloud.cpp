@@ -1,14 +1,14 @@
 #include "play/tformselcloud.h"
 
-#include "app/windowrefs.h"
-#include "config/remoteconfiguration.h"
+#include "config/settingsview.h"
 #include "platform/messageboxes.h"
 #include "play/cloudplaystate.h"
 #include "play/handoff.h"
+#include "services/eventhook.h"
+#include "services/windowrefs.h"
 #include "ui_tformselcloud.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 
 // The window's pictures live in a resource of the static UI library, which must be registered.
 // (Q_INIT_RESOURCE declares its function, so this stays outside any namespace.)
@@ -34,9 +34,17 @@ TFormSelCloud::TFormSelCloud(SelectedAddress selectedAddress, CountUse countUse,
     setFixedSize(456, 260);
     FormSelCloud = this;
 
-    for (QWidget* control : {m_ui->imgLine2, m_ui->lbl2, m_ui->lbl4, m_ui->imgLine1, m_ui->lbl1, m_ui->lbl3})
-        control->installEventFilter(this);
-    m_ui->BtnClose->installEventFilter(this);
+    // The pictures and labels of a line choose it (those beside the second picture choose line 1).
+    for (QWidget* control : {m_ui->imgLine2, m_ui->lbl2, m_ui->lbl4})
+        OnLeftClick(control, [this] { chooseLine(1); });
+    for (QWidget* control : {m_ui->imgLine1, m_ui->lbl1, m_ui->lbl3})
+        OnLeftClick(control, [this] { chooseLine(2); });
+    // Merely passing the pointer over the close button closes the window.
+    EventHook::install(m_ui->BtnClose, [this](QEvent* event) {
+        if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
+            BtnCloseClick();
+        return false;
+    });
     connect(m_ui->BtnClose, &QPushButton::clicked, this, &TFormSelCloud::BtnCloseClick);
     connect(m_ui->chkSelLoveLines1, &QCheckBox::toggled, this, [this] { chkSelLoveLinesClick(1); });
     connect(m_ui->chkSelLoveLines2, &QCheckBox::toggled, this, [this] { chkSelLoveLinesClick(2); });
@@ -57,7 +65,10 @@ TFormSelCloud::TFormSelCloud(SelectedAddress selectedAddress, CountUse countUse,
         m_ui->RgClickItem0->setChecked(true);
 }
 
-TFormSelCloud::~TFormSelCloud() = default;
+TFormSelCloud::~TFormSelCloud()
+{
+    EventHook::removeAll(this);
+}
 
 void TFormSelCloud::showEvent(QShowEvent* event)
 {
@@ -76,33 +87,13 @@ void TFormSelCloud::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-bool TFormSelCloud::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_ui->BtnClose) {
-        // Merely passing the pointer over the close button closes the window.
-        if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)
-            BtnCloseClick();
-        return false;
-    }
-    if (event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        auto* control = static_cast<QWidget*>(watched);
-        if (mouse->button() == Qt::LeftButton && control->rect().contains(mouse->position().toPoint())) {
-            const bool lineOne = watched == m_ui->imgLine2 || watched == m_ui->lbl2 || watched == m_ui->lbl4;
-            chooseLine(lineOne ? 1 : 2);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 void TFormSelCloud::chooseLine(int line)
 {
     if (!m_selectedAddress || !m_selectedAddress()) {
         MessageBoxes::inform(this, QStringLiteral("您还没有在列表里选择需要播放的电影!"));
         return;
     }
-    HandOff::openPlayAddress(CloudPlay().chooseLine(line, RemoteConfig(), m_windowRowAddress));
+    HandOff::openPlayAddress(CloudPlay().chooseLine(line, SettingsView(), m_windowRowAddress));
     if (m_countUse)
         m_countUse(CloudPlayState::counterPage(line));
     close();

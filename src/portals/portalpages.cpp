@@ -1,8 +1,5 @@
 #include "portals/portalpages.h"
 
-#include "config/remoteconfiguration.h"
-#include "platform/codepage.h"
-
 namespace PortalPages {
 
 QString fengyunMini(QSize screen)
@@ -30,15 +27,6 @@ QString mvHome()
 QString mvReload()
 {
     return QStringLiteral("www.yinyuetai.com");
-}
-
-Choice choose(const QByteArray& switchValue, const QByteArray& address, const QString& builtInPage)
-{
-    if (!RemoteConfiguration::isSet(switchValue))
-        return {builtInPage, true};
-    if (!RemoteConfiguration::isSet(address))
-        return {};
-    return {CodePage::fromGbk(address), false};
 }
 
 } // namespace PortalPages

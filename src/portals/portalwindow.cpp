@@ -1,13 +1,13 @@
 #include "portals/portalwindow.h"
 
-#include "app/sites.h"
 #include "platform/messageboxes.h"
 #include "platform/webview.h"
+#include "services/centreonscreen.h"
+#include "services/sites.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QScreen>
 #include <QWindow>
 
 PortalWindow::PortalWindow(Kind kind) : QWidget(nullptr), m_kind(std::move(kind))
@@ -24,8 +24,7 @@ void PortalWindow::attachControls(const Controls& controls)
     m_controls = controls;
     setWindowTitle(m_kind.caption + Sites::productSiteHost());
     resize(m_kind.size);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnPrimaryScreen(this);
     // Every change of a box counts, also one made by the program itself.
     connect(m_controls.onTop, &QCheckBox::toggled, this, &PortalWindow::chkontopClick);
     connect(m_controls.miniMode, &QCheckBox::toggled, this, &PortalWindow::chkhidemainClick);
@@ -45,13 +44,11 @@ void PortalWindow::start()
     show();
 }
 
-PortalPages::Choice PortalWindow::openChosenPage(const QByteArray& switchValue, const QByteArray& address,
-                                                 const QString& builtInPage)
+SettingsView::Switched PortalWindow::openChosenPage(const SettingsView::Switched& page, const QString& builtInPage)
 {
-    PortalPages::Choice choice = PortalPages::choose(switchValue, address, builtInPage);
-    if (!choice.address.isEmpty())
-        m_controls.page->navigate(choice.address);
-    return choice;
+    if (const QString address = page.pageOr(builtInPage); !address.isEmpty())
+        m_controls.page->navigate(address);
+    return page;
 }
 
 bool PortalWindow::switchPage(const QString& question, const QString& address, bool counted)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/settingsview.h"
 #include "platform/counterbrowser.h"
 #include "portals/portalpages.h"
 
@@ -61,8 +62,7 @@ protected:
 
     virtual void openStartPage() = 0;
     // Loads the page the switch chooses (nothing when it chooses none) and tells which it was.
-    PortalPages::Choice openChosenPage(const QByteArray& switchValue, const QByteArray& address,
-                                       const QString& builtInPage);
+    SettingsView::Switched openChosenPage(const SettingsView::Switched& page, const QString& builtInPage);
     // A tool bar command: asks its question and on OK loads the address, counted when asked.
     // False when the user declined.
     bool switchPage(const QString& question, const QString& address, bool counted);

@@ -23,8 +23,8 @@ TFormMtv::~TFormMtv() = default;
 
 void TFormMtv::openStartPage()
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    if (!openChosenPage(config.MtvDef, config.MtvAdr, PortalPages::mvHome()).address.isEmpty())
+    if (openChosenPage(SettingsView().mvPage(), PortalPages::mvHome()).source !=
+        SettingsView::Switched::Source::Nothing)
         countUse();
 }
 

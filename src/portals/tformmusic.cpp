@@ -35,8 +35,8 @@ TFormMusic::~TFormMusic() = default;
 
 void TFormMusic::openStartPage()
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    if (!openChosenPage(config.MusicDef, config.MusicAdr, PortalPages::themeMusic()).builtIn)
+    if (openChosenPage(SettingsView().musicPage(), PortalPages::themeMusic()).source !=
+        SettingsView::Switched::Source::BuiltIn)
         return; // the configured page: no mini mode, no count
     m_ui->chkhidemain->setChecked(true);
     countUse();

@@ -3,11 +3,11 @@
 #include "platform/codepage.h"
 #include "platform/httpcall.h"
 #include "platform/logging.h"
+#include "platform/testhooks.h"
 #include "search/formencode.h"
 #include "search/pagination.h"
 
 namespace {
-std::optional<MyGetWebThread::TimeLimits> testLimits;
 
 // On the pool thread: the page as GBK text in place of the body, and its last pagination link text
 // (a link text is never empty, so empty means none was found).
@@ -26,13 +26,8 @@ QVariant readPage(HttpResponse& response)
 MyGetWebThread::MyGetWebThread(const QByteArray& keyword, qint32 page, const QByteArray& siteRoot, QObject* parent)
     : QObject(parent), m_keyword(keyword), m_page(page), m_address(searchAddress(siteRoot, keyword, page))
 {
-    if (testLimits)
-        m_limits = *testLimits;
-}
-
-void MyGetWebThread::setTimeLimitsForTesting(std::optional<TimeLimits> limits)
-{
-    testLimits = limits;
+    if (testHooks().searchPageLimits)
+        m_limits = *testHooks().searchPageLimits;
 }
 
 QByteArray MyGetWebThread::searchAddress(const QByteArray& siteRoot, const QByteArray& keyword, qint32 page)

@@ -37,8 +37,7 @@ public:
     static constexpr HttpTimeLimits defaultTimeLimits{10000, 20, 120000};
     using TimeLimits = HttpTimeLimits;
     void setTimeLimits(const TimeLimits& limits) { m_limits = limits; } // before start()
-    // Tests shorten the limits of every worker created afterwards; nullopt restores the defaults.
-    static void setTimeLimitsForTesting(std::optional<TimeLimits> limits);
+    // (tests shorten the limits of every worker created afterwards through TestHooks::searchPageLimits)
 
     void start();
     void cancel();

@@ -1,7 +1,7 @@
 #include "search/pagerows.h"
 
 #include "search/rowcut.h"
-#include "search/textbetween.h"
+#include "services/textbetween.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "search/rowcut.h"
 
-#include "search/textbetween.h"
+#include "services/textbetween.h"
 
 #include <cstring>
 

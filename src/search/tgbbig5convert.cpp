@@ -1,6 +1,7 @@
 #include "search/tgbbig5convert.h"
 
 #include "platform/codepage.h"
+#include "platform/logging.h"
 
 #include <MarisaDict.hpp>
 
@@ -16,12 +17,15 @@ opencc::DictPtr loadDictionary(const char* fileName)
 {
     const std::string path = std::string(OPENCC_DATA_DIR) + "/" + fileName;
     FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
+    if (!file) {
+        qCInfo(lcSearch) << "character dictionary" << path.c_str() << "not found";
         return nullptr;
+    }
     opencc::DictPtr dictionary;
     try {
         dictionary = opencc::MarisaDict::NewFromFile(file);
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
+        qCInfo(lcSearch) << "character dictionary" << fileName << "not read:" << failure.what();
         dictionary = nullptr;
     }
     std::fclose(file);

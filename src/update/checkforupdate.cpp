@@ -1,10 +1,10 @@
 #include "update/checkforupdate.h"
 
-#include "app/buildinfo.h"
-#include "app/windowrefs.h"
-#include "config/remoteconfiguration.h"
+#include "config/settingsview.h"
 #include "platform/codepage.h"
 #include "platform/logging.h"
+#include "services/buildinfo.h"
+#include "services/windowrefs.h"
 #ifndef QUVO_NO_SELF_UPDATE
 #include "update/tformupdate.h"
 #endif
@@ -19,7 +19,7 @@ void call(const std::function<void(const QString&)>& hook, const QString& text)
 
 QDialog* CheckForUpdate(const UpdateCheckHooks& hooks)
 {
-    const QByteArray& version = RemoteConfig().Version;
+    const QByteArray& version = SettingsView().announcedVersion();
     const QByteArray builtIn(BuildInfo::version);
     if (version.isEmpty()) {
         qCInfo(lcUpdate) << "the settings document announces no version";

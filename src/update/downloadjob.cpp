@@ -87,7 +87,8 @@ bool DownloadJob::CreateWorkers(const std::shared_ptr<DownloadRound>& round,
     try {
         for (int i = 0; i < round->segments.size(); ++i)
             workers.push_back(std::make_unique<TThread1>(round, i));
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
+        qCInfo(lcUpdate) << "download workers not created:" << failure.what();
         workers.clear();
         return false;
     }

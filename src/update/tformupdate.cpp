@@ -1,16 +1,15 @@
 #include "update/tformupdate.h"
 
-#include "app/defaultbrowser.h"
-#include "app/lifecycle.h"
-#include "app/sites.h"
-#include "config/remoteconfiguration.h"
-#include "platform/codepage.h"
+#include "config/settingsview.h"
+#include "services/centreonscreen.h"
+#include "services/defaultbrowser.h"
+#include "services/eventhook.h"
+#include "services/lifecycle.h"
+#include "services/sites.h"
 #include "ui_tformupdate.h"
 
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QMouseEvent>
-#include <QScreen>
 
 // The window's picture lives in a resource file of the static library; make sure it is linked in.
 static void initUpdateResources()
@@ -64,7 +63,10 @@ TFormupdate::TFormupdate(QWidget* parent) : QDialog(parent), m_ui(std::make_uniq
     connect(this, &QDialog::finished, this, &TFormupdate::dropSizeRequest);
 }
 
-TFormupdate::~TFormupdate() = default;
+TFormupdate::~TFormupdate()
+{
+    EventHook::removeAll(this);
+}
 
 void TFormupdate::showReleaseNote(const QString& version)
 {
@@ -83,12 +85,12 @@ QString TFormupdate::statusBarText()
 
 void TFormupdate::applyRemoteSettings()
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    if (config.FrcUp == "0")
+    const SettingsView settings;
+    if (settings.updateMarkedVoluntary())
         m_ui->BtnQuit->setText(QStringLiteral("下次再说!"));
-    m_ui->BtnBypass1->setVisible(RemoteConfiguration::isSet(config.updateline1));
-    m_ui->BtnBypass2->setVisible(RemoteConfiguration::isSet(config.updateline2));
-    m_ui->BtnBypass3->setVisible(RemoteConfiguration::isSet(config.updateline3));
+    m_ui->BtnBypass1->setVisible(settings.mirrorPage(1).has_value());
+    m_ui->BtnBypass2->setVisible(settings.mirrorPage(2).has_value());
+    m_ui->BtnBypass3->setVisible(settings.mirrorPage(3).has_value());
 }
 
 void TFormupdate::connectHandlers()
@@ -100,40 +102,22 @@ void TFormupdate::connectHandlers()
     connect(m_ui->BtnQuit, &QPushButton::clicked, this, &TFormupdate::BtnQuitClick);
     connect(m_ui->ButtonDown, &QPushButton::clicked, this, &TFormupdate::ButtonDownClick);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TFormupdate::Button2Click);
-    // Labels have no click signal: their mouse events come through the filter.
-    m_ui->imgUpdatePic->installEventFilter(this);
-    m_ui->lblupdateNote->installEventFilter(this);
+    OnLeftClick(m_ui->imgUpdatePic, [this] { imgUpdatePicClick(); });
+    OnLeftClick(m_ui->lblupdateNote, [this] { lblupdateNoteClick(); });
+    EventHook::install(m_ui->lblupdateNote, [this](QEvent* event) {
+        if (event->type() != QEvent::MouseMove)
+            return false;
+        lblupdateNoteMouseMove();
+        return true; // not passed on to the window, which would turn the text black again
+    });
 }
 
 void TFormupdate::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnPrimaryScreen(this);
     raise();
     activateWindow();
-}
-
-bool TFormupdate::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_ui->imgUpdatePic || watched == m_ui->lblupdateNote) {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            const auto* widget = static_cast<QWidget*>(watched);
-            if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) {
-                if (watched == m_ui->imgUpdatePic)
-                    imgUpdatePicClick();
-                else
-                    lblupdateNoteClick();
-            }
-            return true;
-        }
-        if (watched == m_ui->lblupdateNote && event->type() == QEvent::MouseMove) {
-            lblupdateNoteMouseMove();
-            return true; // not passed on to the window, which would turn the text black again
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TFormupdate::mouseMoveEvent(QMouseEvent* event)
@@ -161,9 +145,8 @@ void TFormupdate::lblupdateNoteClick()
 
 void TFormupdate::openMirror(int number)
 {
-    const RemoteConfiguration& config = RemoteConfig();
-    const QByteArray* lines[3] = {&config.updateline1, &config.updateline2, &config.updateline3};
-    OpenInDefaultBrowser(CodePage::fromGbk(*lines[number - 1]));
+    if (const std::optional<QString> page = SettingsView().mirrorPage(number))
+        OpenInDefaultBrowser(*page);
 }
 
 void TFormupdate::BtnBypass1Click()
@@ -184,7 +167,7 @@ void TFormupdate::BtnBypass3Click()
 void TFormupdate::BtnQuitClick()
 {
     dropSizeRequest();
-    const bool forced = RemoteConfiguration::isSet(RemoteConfig().FrcUp);
+    const bool forced = SettingsView().forcedUpdate();
     if (forced || m_downloadCompleted) {
         EndProgram();
         return;

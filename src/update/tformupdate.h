@@ -33,7 +33,6 @@ Q_SIGNALS:
     void useCounted(const QByteArray& counterPath);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -70,7 +69,7 @@ private:
 
     // --- download (update/tformupdate_download.cpp) ---
     void startDownload();
-    // Runs a step of starting a job; its failures end the job with their box.
+    // Runs a step of starting a job; a failure it raises ends the job with the update's failure box.
     void runJobStep(const std::function<void()>& step);
     // The size request's answer: the rest of starting a job.
     void sizeReceived(const QByteArray& url, const QString& targetPath, int workers, const DownloadOptions& options,

@@ -1,12 +1,13 @@
 // The update window's download: size request, segment workers, joining.
+#include "platform/guard.h"
 #include "platform/httpcall.h"
 #include "platform/logging.h"
 #include "platform/messageboxes.h"
+#include "platform/testhooks.h"
 #include "ui_tformupdate.h"
 #include "update/downloadjob.h"
-#include "update/downloadseams.h"
+#include "update/downloadoptions.h"
 #include "update/filenamefromaddress.h"
-#include "update/myexception1.h"
 #include "update/requestfilesize.h"
 #include "update/tformupdate.h"
 
@@ -17,46 +18,8 @@
 #include <climits>
 
 namespace {
-
-DownloadSeams::SaveDialogAnswer& saveAnswer()
-{
-    static DownloadSeams::SaveDialogAnswer answer;
-    return answer;
-}
-
-std::optional<DownloadOptions>& optionsOverride()
-{
-    static std::optional<DownloadOptions> options;
-    return options;
-}
-
 constexpr int maxWorkers = 10;
-
 } // namespace
-
-namespace DownloadSeams {
-
-void answerSaveDialogForTesting(SaveDialogAnswer answer)
-{
-    saveAnswer() = std::move(answer);
-}
-
-const SaveDialogAnswer& saveDialogAnswer()
-{
-    return saveAnswer();
-}
-
-void setOptionsForTesting(std::optional<DownloadOptions> options)
-{
-    optionsOverride() = std::move(options);
-}
-
-DownloadOptions options()
-{
-    return optionsOverride().value_or(DownloadOptions{});
-}
-
-} // namespace DownloadSeams
 
 void TFormupdate::ButtonDownClick()
 {
@@ -65,14 +28,8 @@ void TFormupdate::ButtonDownClick()
 
 void TFormupdate::runJobStep(const std::function<void()>& step)
 {
-    try {
-        step();
-    } catch (const MyException1& failure) {
-        MessageBoxes::error(this, failure.text());
-        m_ui->Edit2->clear();
-    } catch (const std::exception&) {
+    if (!RunGuarded(lcUpdate(), "the update step", step))
         MessageBoxes::inform(this, QStringLiteral("升级过程失败,请重新到主页下载更新!"));
-    }
 }
 
 void TFormupdate::startDownload()
@@ -100,11 +57,14 @@ void TFormupdate::startDownload()
     } else {
         return;
     }
-    if (workers > maxWorkers)
-        throw MyException1(QStringLiteral("超过线程限制数，请重新开始！"));
+    if (workers > maxWorkers) {
+        MessageBoxes::error(this, QStringLiteral("超过线程限制数，请重新开始！"));
+        m_ui->Edit2->clear();
+        return;
+    }
 
     const QByteArray url = QUrl(address, QUrl::TolerantMode).toEncoded();
-    const DownloadOptions options = DownloadSeams::options();
+    const DownloadOptions options = testHooks().downloadOptions ? *testHooks().downloadOptions : DownloadOptions{};
     // The window stays responsive while the server is asked; one job at a time.
     m_ui->ButtonDown->setEnabled(false);
     m_sizeRequest = new HttpCall(FileSizeRequest(url, options), this);
@@ -183,8 +143,8 @@ void TFormupdate::sizeReceived(const QByteArray& url, const QString& targetPath,
 
 QString TFormupdate::chooseSavePath(const QString& proposedName)
 {
-    if (saveAnswer())
-        return saveAnswer()(QDir(m_saveDialog->directory()).filePath(proposedName));
+    if (testHooks().answerSaveDialog)
+        return testHooks().answerSaveDialog(QDir(m_saveDialog->directory()).filePath(proposedName));
     m_saveDialog->selectFile(proposedName);
     if (m_saveDialog->exec() != QDialog::Accepted || m_saveDialog->selectedFiles().isEmpty())
         return {};

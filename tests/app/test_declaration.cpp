@@ -1,11 +1,12 @@
 // The usage declaration window: acceptance record, countdown, agree/disagree, the text box.
-#include "app/lifecycle.h"
-#include "app/sites.h"
 #include "app/tformdeclare.h"
 #include "app/tformmain.h"
 #include "app/tmemo.h"
-#include "app/windowrefs.h"
 #include "platform/registry.h"
+#include "platform/testhooks.h"
+#include "services/lifecycle.h"
+#include "services/sites.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -79,7 +80,7 @@ void TestDeclaration::cleanup()
 {
     delete Formmain.data();
     delete FormDeclare.data();
-    setEndProgramHandlerForTesting({});
+    testHooks().endProgram = {};
 }
 
 void TestDeclaration::declarationText()
@@ -172,7 +173,7 @@ void TestDeclaration::disagreeAndCloseEndTheProgram()
 {
     TemporaryRegistry registry;
     int ends = 0;
-    setEndProgramHandlerForTesting([&ends] { ++ends; });
+    testHooks().endProgram = [&ends] { ++ends; };
     FormDeclare = new TFormDeclare;
     QTest::mouseClick(control<QPushButton>(FormDeclare, "btnDisAgreea"), Qt::LeftButton);
     QCOMPARE(ends, 1);
@@ -204,14 +205,14 @@ void TestDeclaration::unwritableStoreReportsAndOpensNothing()
         QVERIFY(QFile(dir.filePath(QStringLiteral("qorvex"))).open(QIODevice::WriteOnly));
     else
         QVERIFY(QDir().mkpath(store));
-    Registry::setStorePathForTesting(store);
+    testHooks().registryStorePath = store;
     MessageBoxRecorder boxes;
 
     FormDeclare = new TFormDeclare;
     QVERIFY(FormDeclare->isVisible()); // a store that cannot be read never counts as accepted
     tickAndWait(*FormDeclare);
     QTest::mouseClick(agree(*FormDeclare), Qt::LeftButton);
-    Registry::setStorePathForTesting({});
+    testHooks().registryStorePath = {};
 
     QCOMPARE(boxes.count(), 1);
     QCOMPARE(boxes.requests()[0].kind, MessageBoxes::Kind::Error);

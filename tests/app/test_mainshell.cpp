@@ -1,15 +1,16 @@
 // The main window's shell: default-browser opener, link buttons with their counter requests,
 // quit confirmation, advertisement strip, microblog picture, opening animation.
-#include "app/defaultbrowser.h"
-#include "app/lifecycle.h"
 #include "app/qrcodepicture.h"
-#include "app/sites.h"
 #include "app/tformmain.h"
 #include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
 #include "platform/counterbrowser.h"
+#include "platform/testhooks.h"
 #include "platform/webview.h"
 #include "samplesite.h"
+#include "services/defaultbrowser.h"
+#include "services/lifecycle.h"
+#include "services/sites.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -129,14 +130,14 @@ void TestMainShell::init()
     m_registry->set(kBrowserKey, QString(), QLatin1Char('"') + m_browser->program() + QStringLiteral("\" -- \"%1\""));
     RemoteConfig() = RemoteConfiguration{};
     m_ends = 0;
-    setEndProgramHandlerForTesting([this] { ++m_ends; });
+    testHooks().endProgram = [this] { ++m_ends; };
     CounterBrowser::waitForIdle(5000);
     m_site.clearRequestLog();
 }
 
 void TestMainShell::cleanup()
 {
-    setEndProgramHandlerForTesting({});
+    testHooks().endProgram = {};
     RemoteConfig() = RemoteConfiguration{};
     m_browser.reset();
     m_registry.reset();

@@ -2,6 +2,7 @@
 
 #include "app/tformmain.h"
 #include "platform/registry.h"
+#include "platform/testhooks.h"
 #include "samplesite.h"
 
 #include <QDir>
@@ -27,7 +28,7 @@ bool openMainWindow(std::unique_ptr<TFormmain>& window, std::unique_ptr<MessageB
 
 MessageBoxRecorder::MessageBoxRecorder()
 {
-    MessageBoxes::setResponderForTesting([this](const MessageBoxes::Request& request) {
+    testHooks().answerMessageBox = [this](const MessageBoxes::Request& request) {
         m_requests.append(request);
         if (!m_answers.empty()) {
             const MessageBoxes::Answer answer = m_answers.front();
@@ -35,12 +36,12 @@ MessageBoxRecorder::MessageBoxRecorder()
             return answer;
         }
         return request.kind == MessageBoxes::Kind::YesNo ? MessageBoxes::Answer::Yes : MessageBoxes::Answer::Ok;
-    });
+    };
 }
 
 MessageBoxRecorder::~MessageBoxRecorder()
 {
-    MessageBoxes::setResponderForTesting({});
+    testHooks().answerMessageBox = {};
 }
 
 QStringList MessageBoxRecorder::texts() const
@@ -53,12 +54,12 @@ QStringList MessageBoxRecorder::texts() const
 
 TemporaryRegistry::TemporaryRegistry()
 {
-    Registry::setStorePathForTesting(path());
+    testHooks().registryStorePath = path();
 }
 
 TemporaryRegistry::~TemporaryRegistry()
 {
-    Registry::setStorePathForTesting({});
+    testHooks().registryStorePath = {};
 }
 
 QString TemporaryRegistry::path() const

@@ -2,14 +2,15 @@
 // framed. The window keeps ticking (the longest gap of a 10 ms timer stays under 100 ms), memory
 // stays bounded, and nothing is applied: the record stays empty, the keyword box and the version
 // panel untouched. A document just under the size limit is still read and applied.
-#include "app/buildinfo.h"
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "config/fetchremoteconfiguration.h"
 #include "config/remoteconfiguration.h"
 #include "platform/httpcall.h"
 #include "platform/httpclient.h"
+#include "platform/testhooks.h"
 #include "samplesite.h"
+#include "services/buildinfo.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 
 #include <QLabel>
@@ -57,12 +58,12 @@ bool fetchAndWait(TFormmain* main, StallMonitor& monitor)
 void TestConfigHostile::initTestCase()
 {
     QVERIFY(m_site.start() > 0);
-    setConfigDocumentTimeLimitsForTesting(shortLimits);
+    testHooks().configDocumentLimits = shortLimits;
 }
 
 void TestConfigHostile::cleanupTestCase()
 {
-    setConfigDocumentTimeLimitsForTesting(std::nullopt);
+    testHooks().configDocumentLimits = std::nullopt;
 }
 
 void TestConfigHostile::init()

@@ -5,7 +5,10 @@
 #include "config/configkey.h"
 #include "config/eaeserror.h"
 #include "config/econverterror.h"
-#include "search/textbetween.h"
+#include "config/remoteconfiguration.h"
+#include "config/settingsview.h"
+#include "platform/codepage.h"
+#include "services/textbetween.h"
 
 #include <QProcess>
 #include <QTest>
@@ -20,6 +23,8 @@ private Q_SLOTS:
     void documentTextAroundTheDigits();
     void zeroByteAndDoubleByteCharacters();
     void textBetweenEdges();
+    void settingsViewRules_data();
+    void settingsViewRules();
 };
 
 namespace {
@@ -132,6 +137,12 @@ void TestConfigDocument::documentTextAroundTheDigits()
                              ParseConfigDocument(digits.left(20) + "\r\n" + digits.mid(20), JoinConfigKey()));
     QVERIFY_THROWS_EXCEPTION(EConvertError, ParseConfigDocument("<html>error</html>", JoinConfigKey()));
     QVERIFY_THROWS_EXCEPTION(EAESError, ParseConfigDocument(digits.chopped(2), JoinConfigKey()));
+    // At the boundary the same failures come back as values, with their text.
+    QCOMPARE(ReadConfigDocument(digits, JoinConfigKey()).value().Version, QByteArray("1.0.2.0"));
+    const Expected<RemoteConfiguration> wrong = ReadConfigDocument(digits.chopped(2), JoinConfigKey());
+    QVERIFY(!wrong.ok());
+    QCOMPARE(wrong.error(), QStringLiteral("Invalid buffer size for decryption"));
+    QVERIFY(!ReadConfigDocument("<html>error</html>", JoinConfigKey()).error().isEmpty());
 }
 
 void TestConfigDocument::zeroByteAndDoubleByteCharacters()
@@ -163,6 +174,57 @@ void TestConfigDocument::textBetweenEdges()
                          "Ab=1&ab=2;",
                          "ab=", ";"),
              QByteArray("2"));
+}
+
+void TestConfigDocument::settingsViewRules_data()
+{
+    // One raw value read as a switch, as a switch's address, as the update flag and as a decimal.
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("set");
+    QTest::addColumn<std::optional<int>>("decimal");
+    QTest::addColumn<bool>("marksVoluntary"); // an update flag of exactly "0"
+    QTest::newRow("empty") << QByteArray() << false << std::optional<int>() << false;
+    QTest::newRow("zero") << QByteArray("0") << false << std::optional<int>(0) << true;
+    QTest::newRow("zeros") << QByteArray("00") << true << std::optional<int>(0) << false;
+    QTest::newRow("number with blanks") << QByteArray(" 120\r\n") << true << std::optional<int>(120) << false;
+    QTest::newRow("negative") << QByteArray("-5") << true << std::optional<int>() << false;
+    QTest::newRow("not a number") << QByteArray("12px") << true << std::optional<int>() << false;
+    QTest::newRow("address") << QByteArray("http://m.example/\xb5\xe7") << true << std::optional<int>() << false;
+}
+
+void TestConfigDocument::settingsViewRules()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(bool, set);
+    QFETCH(std::optional<int>, decimal);
+    QFETCH(bool, marksVoluntary);
+    using Source = SettingsView::Switched::Source;
+    const QString text = CodePage::fromGbk(value);
+
+    const SettingsView::Switched asSwitch = SettingsView::switchedAddress(value, "http://set.example/");
+    QCOMPARE(asSwitch.source, set ? Source::Address : Source::BuiltIn);
+    QCOMPARE(asSwitch.pageOr(QStringLiteral("built-in")),
+             set ? QStringLiteral("http://set.example/") : QStringLiteral("built-in"));
+    const SettingsView::Switched asAddress = SettingsView::switchedAddress("1", value);
+    QCOMPARE(asAddress.source, set ? Source::Address : Source::Nothing);
+    QCOMPARE(asAddress.pageOr(QStringLiteral("built-in")), set ? text : QString()); // never the built-in page
+
+    RemoteConfiguration record;
+    record.FrcUp = value;
+    record.AdpnlHeight = value;
+    record.updateline2 = value;
+    record.BulletinWord = value;
+    record.CloudDef = "1";
+    record.Cldline1 = value;
+    const SettingsView view(record);
+    QCOMPARE(view.forcedUpdate(), set);
+    QCOMPARE(view.updateMarkedVoluntary(), marksVoluntary);
+    QCOMPARE(view.advertisementHeight().set, set);
+    QCOMPARE(view.advertisementHeight().value, decimal);
+    QCOMPARE(view.mirrorPage(2), set ? std::optional<QString>(text) : std::nullopt);
+    QCOMPARE(view.mirrorPage(4), std::optional<QString>());
+    QCOMPARE(view.keywordBoxWord(), marksVoluntary ? std::nullopt : std::optional<QString>(text));
+    QCOMPARE(view.remoteLineBase(1), set ? std::optional<QByteArray>(value) : std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TestConfigDocument)

@@ -1,15 +1,16 @@
 // The settings document end to end against the sample site: fetched one second after the main
 // window's creation, read, applied in order (the update window does not hold up the event loop);
 // failures silent; a silent server freezes nothing.
-#include "app/buildinfo.h"
-#include "app/lifecycle.h"
+#include "app/applyremoteconfiguration.h"
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
-#include "config/fetchremoteconfiguration.h"
 #include "config/remoteconfiguration.h"
 #include "platform/httpcall.h"
+#include "platform/testhooks.h"
 #include "platform/webview.h"
 #include "samplesite.h"
+#include "services/buildinfo.h"
+#include "services/lifecycle.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 #include "update/tformupdate.h"
 
@@ -191,7 +192,7 @@ void TestRemoteFetch::remainingStepsFollowTheUpdateWindow()
     RemoteConfig().FrcUp = frcUp;
     RemoteConfig().BulletinWord = "w";
     int ends = 0;
-    setEndProgramHandlerForTesting([&] { ++ends; });
+    testHooks().endProgram = [&] { ++ends; };
     QStringList steps;
     RemoteConfigurationHooks hooks;
     hooks.update.showVersionStatus = [&](const QString& text) { steps << QStringLiteral("status:") + text; };
@@ -215,7 +216,7 @@ void TestRemoteFetch::remainingStepsFollowTheUpdateWindow()
         QCOMPARE(steps, stepsBefore + stepsAfter);
         QCOMPARE(ends, stepsAfter.isEmpty() ? 1 : 0);
     }
-    setEndProgramHandlerForTesting({});
+    testHooks().endProgram = {};
 }
 
 void TestRemoteFetch::bulletinWord_data()

@@ -1,6 +1,6 @@
 // The browser program named by a registry command: the text between its first two double quotes.
-#include "app/defaultbrowser.h"
 #include "fuzzcheck.h"
+#include "services/defaultbrowser.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,7 +7,7 @@
 #include "config/eaeserror.h"
 #include "config/econverterror.h"
 #include "fuzzcheck.h"
-#include "search/textbetween.h"
+#include "services/textbetween.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,9 +4,11 @@
 #include "platform/addresspolicy.h"
 #include "platform/codepage.h"
 #include "platform/counterbrowser.h"
+#include "platform/guard.h"
 #include "platform/httpcall.h"
 #include "platform/httpclient.h"
 #include "platform/launcher.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "platform/qttranslations.h"
 #include "platform/registry.h"
@@ -27,6 +29,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 class TestPlatform : public QObject {
@@ -45,6 +48,7 @@ private Q_SLOTS:
     void launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles();
     void standardButtonsReadChinese();
     void brokenBrowserModuleLeavesPagesEmpty();
+    void guardEndsAStepAndLogsWhy();
 };
 
 void TestPlatform::gbkRoundTripAndUnmappable()
@@ -460,6 +464,19 @@ void TestPlatform::brokenBrowserModuleLeavesPagesEmpty()
     QVERIFY(!page.engineView());
     QVERIFY(page.findChildren<QWidget*>().isEmpty());
     QVERIFY(!loaded.wait(300));
+    QLoggingCategory::setFilterRules({});
+}
+
+void TestPlatform::guardEndsAStepAndLogsWhy()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("quvo.config.info=true"));
+    int reached = 0;
+    QVERIFY(RunGuarded(lcConfig(), "a step", [&] { ++reached; }));
+    QTest::ignoreMessage(QtInfoMsg, "a step broke off: bad value");
+    QVERIFY(!RunGuarded(lcConfig(), "a step", [&] { throw std::invalid_argument("bad value"); }));
+    QTest::ignoreMessage(QtInfoMsg, "a step broke off: a failure that is no std::exception");
+    QVERIFY(!RunGuarded(lcConfig(), "a step", [] { throw 42; }));
+    QCOMPARE(reached, 1);
     QLoggingCategory::setFilterRules({});
 }
 

@@ -1,13 +1,14 @@
 // Playing a result row on a cloud-play line and handing rows to Thunder and the clipboard, driven
 // through the real windows with a recording program as browser and as Thunder.
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
+#include "config/settingsview.h"
 #include "platform/codepage.h"
 #include "play/cloudplaystate.h"
 #include "play/tformselcloud.h"
 #include "samplesite.h"
 #include "search/resultmodel.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
@@ -163,11 +164,12 @@ void TestPlay::lineRules()
     config.CloudDef = "1";
     config.Cldline1 = "0";
     config.Cldline2 = "http://r2/?v=";
-    QCOMPARE(state.chooseLine(1, config, "A"), QByteArray("A"));
-    QCOMPARE(state.chooseLine(2, config, "A"), QByteArray("http://r2/?v=A"));
-    QCOMPARE(state.chooseLine(1, config, "A"), QByteArray("http://r2/?v=A"));
+    const SettingsView settings(config);
+    QCOMPARE(state.chooseLine(1, settings, "A"), QByteArray("A"));
+    QCOMPARE(state.chooseLine(2, settings, "A"), QByteArray("http://r2/?v=A"));
+    QCOMPARE(state.chooseLine(1, settings, "A"), QByteArray("http://r2/?v=A"));
     config.CloudDef = "0";
-    QCOMPARE(state.chooseLine(2, config, "A"), kLine2 + "A");
+    QCOMPARE(state.chooseLine(2, settings, "A"), kLine2 + "A");
     QCOMPARE(state.lineBase(1), kLine1);
 }
 

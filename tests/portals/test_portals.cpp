@@ -1,12 +1,12 @@
 // The TV button and the music and MV windows, driven as a user would drive them.
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
 #include "platform/webview.h"
 #include "portals/portalpages.h"
 #include "portals/tformmtv.h"
 #include "portals/tformmusic.h"
 #include "samplesite.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 
 #include <QApplication>

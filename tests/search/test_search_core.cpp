@@ -5,8 +5,8 @@
 #include "search/pagination.h"
 #include "search/rowcompare.h"
 #include "search/rowcut.h"
-#include "search/textbetween.h"
 #include "search/tgbbig5convert.h"
+#include "services/textbetween.h"
 
 #include <QElapsedTimer>
 #include <QTest>

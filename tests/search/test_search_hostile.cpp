@@ -4,6 +4,7 @@
 // page appear, the button's caption comes back, and the next search works.
 #include "app/tformmain.h"
 #include "platform/codepage.h"
+#include "platform/testhooks.h"
 #include "samplesite.h"
 #include "search/mygetwebthread.h"
 #include "search/resultmodel.h"
@@ -64,12 +65,12 @@ void TestSearchHostile::initTestCase()
 {
     QVERIFY(m_site.start() > 0);
     qputenv("QUVO_PRODUCT_SERVER", closedBaseUrl());
-    MyGetWebThread::setTimeLimitsForTesting(shortLimits);
+    testHooks().searchPageLimits = shortLimits;
 }
 
 void TestSearchHostile::cleanupTestCase()
 {
-    MyGetWebThread::setTimeLimitsForTesting(std::nullopt);
+    testHooks().searchPageLimits = std::nullopt;
 }
 
 void TestSearchHostile::init()

@@ -1,15 +1,16 @@
 // The update window's download: starting a job with every failure text, the save dialog, a size
 // request that keeps the window responsive, the outcome shown to the user, pause and resume, the
 // progress bar.
-#include "app/lifecycle.h"
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
 #include "platform/httpcall.h"
+#include "platform/testhooks.h"
 #include "samplesite.h"
+#include "services/lifecycle.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 #include "update/downloadjob.h"
-#include "update/downloadseams.h"
+#include "update/downloadoptions.h"
 #include "update/tformupdate.h"
 #include "updatearchive.h"
 #include "updatetesthelpers.h"
@@ -97,7 +98,7 @@ void TestUpdateDownload::initTestCase()
     QVERIFY(m_site.start() > 0);
     qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
     m_site.setSwitch(QStringLiteral("settings"), QStringLiteral("none"));
-    DownloadSeams::setOptionsForTesting(quickOptions());
+    testHooks().downloadOptions = std::make_shared<DownloadOptions>(quickOptions());
 }
 
 void TestUpdateDownload::init()
@@ -110,12 +111,12 @@ void TestUpdateDownload::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_chosen = m_dir->filePath(QStringLiteral("qorvex.rar"));
     m_proposed.clear();
-    DownloadSeams::answerSaveDialogForTesting([this](const QString& proposed) {
+    testHooks().answerSaveDialog = [this](const QString& proposed) {
         m_proposed = proposed;
         return m_chosen;
-    });
+    };
     m_endCount = 0;
-    setEndProgramHandlerForTesting([this] { ++m_endCount; });
+    testHooks().endProgram = [this] { ++m_endCount; };
     m_main = std::make_unique<TFormmain>();
     // The window's one fetch of the settings document (the site has none) is run now, so that it
     // is not among the requests a test sees.
@@ -130,8 +131,8 @@ void TestUpdateDownload::cleanup()
 {
     m_window.reset();
     m_main.reset();
-    DownloadSeams::answerSaveDialogForTesting({});
-    setEndProgramHandlerForTesting({});
+    testHooks().answerSaveDialog = {};
+    testHooks().endProgram = {};
 }
 
 void TestUpdateDownload::failuresBeforeTheWorkers_data()
@@ -301,28 +302,28 @@ void TestUpdateDownload::successfulDownload()
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("chosen")));
     const QString folder = m_dir->filePath(QStringLiteral("chosen"));
     m_chosen = folder + QStringLiteral("/新版.rar");
-    DownloadSeams::answerSaveDialogForTesting([this](const QString& proposed) {
+    testHooks().answerSaveDialog = [this](const QString& proposed) {
         m_proposed = proposed;
         QThread::msleep(1100);
         return m_chosen;
-    });
+    };
     QList<QByteArray> counted;
     connect(m_window.get(), &TFormupdate::useCounted, this, [&](const QByteArray& path) { counted << path; });
     QString scheduleAtMessage, quitAtMessage;
     QStringList messages;
     QList<MessageBoxes::Kind> kinds;
-    MessageBoxes::setResponderForTesting([&](const MessageBoxes::Request& request) {
+    testHooks().answerMessageBox = [&](const MessageBoxes::Request& request) {
         messages << request.text;
         kinds << request.kind;
         scheduleAtMessage = schedule()->text();
         quitAtMessage = quitButton()->text();
         return MessageBoxes::Answer::Ok;
-    });
+    };
     QTest::mouseClick(downButton(), Qt::LeftButton);
     QVERIFY(QFileInfo(m_proposed).fileName() == QStringLiteral("qorvex.rar"));
     QVERIFY(!downButton()->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(!messages.isEmpty(), 10000);
-    MessageBoxes::setResponderForTesting({});
+    testHooks().answerMessageBox = {};
 
     QCOMPARE(messages, QStringList{QStringLiteral("恭喜您了^_^,软件已成功更新,请再次打开更新好的程序吧!")});
     QCOMPARE(kinds, QList<MessageBoxes::Kind>{MessageBoxes::Kind::Plain});
@@ -392,13 +393,13 @@ void TestUpdateDownload::workerThatCannotStartCanBeRetried()
         if (segment == 2)
             worker.setStackSize(1); // below any stack the system allows: the thread is refused
     };
-    DownloadSeams::setOptionsForTesting(refusing);
+    testHooks().downloadOptions = std::make_shared<DownloadOptions>(refusing);
     QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^QThread::start: ")));
     MessageBoxRecorder boxes;
     QTest::mouseClick(downButton(), Qt::LeftButton);
     // The workers start once the size request has been answered.
     QTRY_COMPARE_WITH_TIMEOUT(boxes.texts(), QStringList{QStringLiteral("创建线程失败!")}, 5000);
-    DownloadSeams::setOptionsForTesting(quickOptions());
+    testHooks().downloadOptions = std::make_shared<DownloadOptions>(quickOptions());
     QCOMPARE(boxes.requests().first().kind, MessageBoxes::Kind::Plain);
     QVERIFY(downButton()->isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(contentsOf(m_dir->path()), before, 5000); // worker 1 was called off, its part is gone

@@ -1,10 +1,11 @@
 // The version check and the update window: outcomes, layout, links, leaving.
-#include "app/buildinfo.h"
-#include "app/lifecycle.h"
 #include "app/tformmain.h"
-#include "app/windowrefs.h"
 #include "config/remoteconfiguration.h"
+#include "platform/testhooks.h"
 #include "samplesite.h"
+#include "services/buildinfo.h"
+#include "services/lifecycle.h"
+#include "services/windowrefs.h"
 #include "testsupport.h"
 #include "update/checkforupdate.h"
 #include "update/tformupdate.h"
@@ -64,7 +65,7 @@ void TestUpdateWindow::init()
 {
     RemoteConfig() = RemoteConfiguration{};
     m_endCount = 0;
-    setEndProgramHandlerForTesting([this] { ++m_endCount; });
+    testHooks().endProgram = [this] { ++m_endCount; };
     m_main = std::make_unique<TFormmain>();
     Formmain = m_main.get();
 }
@@ -72,7 +73,7 @@ void TestUpdateWindow::init()
 void TestUpdateWindow::cleanup()
 {
     m_main.reset();
-    setEndProgramHandlerForTesting({});
+    testHooks().endProgram = {};
     RemoteConfig() = RemoteConfiguration{};
 }
 
@@ -289,9 +290,10 @@ void TestUpdateWindow::linksOpenInDefaultBrowser()
     QCOMPARE(launched(), QList<QStringList>{{QStringLiteral("http://mirror.one/get?a=1")}});
     QTest::mouseClick(control<QPushButton>(&window, "BtnBypass3"), Qt::LeftButton);
     QCOMPARE(launched(), QList<QStringList>{{QStringLiteral("http://mirror.three/")}});
-    // A press that is released outside the picture is no click.
+    // A press that is released outside the picture is no click, nor is one of the right button.
     sendMouse(control<QLabel>(&window, "imgUpdatePic"), QEvent::MouseButtonPress, {10, 10});
     sendMouse(control<QLabel>(&window, "imgUpdatePic"), QEvent::MouseButtonRelease, {300, 10});
+    QTest::mouseClick(control<QLabel>(&window, "lblupdateNote"), Qt::RightButton);
     QVERIFY(browser.launches(300).isEmpty());
 }
 

@@ -1,11 +1,11 @@
 #include "hostilebody.h"
 #include "samplesite.h"
 
-#include "app/buildinfo.h"
 #include "config/configcipher.h"
 #include "config/configdocument.h"
 #include "config/configkey.h"
 #include "platform/codepage.h"
+#include "services/buildinfo.h"
 
 #include <httplib.h>
 

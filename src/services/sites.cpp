@@ -1,4 +1,4 @@
-#include "app/sites.h"
+#include "services/sites.h"
 
 #include "platform/serverroots.h"
 

@@ -1,4 +1,4 @@
-#include "app/defaultbrowser.h"
+#include "services/defaultbrowser.h"
 
 #include "platform/launcher.h"
 #include "platform/registry.h"

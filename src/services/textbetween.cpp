@@ -1,4 +1,4 @@
-#include "search/textbetween.h"
+#include "services/textbetween.h"
 
 #include <cstring>
 

@@ -1,0 +1,7 @@
+#include "platform/testhooks.h"
+
+TestHooks& testHooks()
+{
+    static TestHooks hooks;
+    return hooks;
+}

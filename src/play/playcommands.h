@@ -1,0 +1,40 @@
+#pragma once
+
+#include "search/resultrow.h"
+
+#include <QByteArray>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+class TFormSelCloud;
+
+// The result list's play and hand-off commands: play a row (on the remembered line or through a
+// line selection window), Thunder, and the two copy commands. Each acts on the row selected when
+// it runs; with none selected it only says so.
+class PlayCommands final {
+public:
+    using SelectedRow = std::function<std::optional<ResultRow>()>;
+    using CountUse = std::function<void(const QByteArray& path)>;
+
+    // window: owns the notices and the line windows; list: its hint tells what was copied.
+    PlayCommands(QWidget* window, QWidget* list, SelectedRow selectedRow, CountUse countUse);
+
+    // The remembered line plays at once; without one a line window opens at the pointer.
+    void play();
+    void playOnSingleClick(); // play() when single-click play is chosen
+    void chooseLine();        // a modal line window over the main window
+    void sendToThunder();
+    void copyAddress();
+    void copyTitle();
+
+private:
+    TFormSelCloud* newLineWindow();
+    void copyRowField(QByteArray ResultRow::*field, const QString& noRowMessage, const QString& copiedHint);
+
+    QWidget* m_window;
+    QWidget* m_list;
+    SelectedRow m_selectedRow;
+    CountUse m_countUse;
+};
