@@ -1,6 +1,7 @@
 #include "app/defaultbrowser.h"
 
 #include "platform/launcher.h"
+#include "platform/logging.h"
 #include "platform/registry.h"
 
 namespace {
@@ -28,6 +29,23 @@ void OpenInDefaultBrowser(const QString& address)
         Launcher::openAddress(BrowserProgramFromCommand(command), address);
         return;
     }
+#ifdef Q_OS_WIN
+    // Without that key: the browser the user chose for http in the system's settings.
+    const QString progId = Registry::readString(
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\http\\UserChoice"),
+        QStringLiteral("ProgId"));
+    const QString chosen =
+        progId.isEmpty() ? QString()
+                         : Registry::readString(QStringLiteral("HKEY_CLASSES_ROOT\\") + progId +
+                                                    QStringLiteral("\\shell\\open\\command"),
+                                                QString());
+    if (chosen.isEmpty()) {
+        qCInfo(lcLaunch) << "no default browser named in the registry; not opened:" << address;
+        return;
+    }
+    Launcher::openAddress(BrowserProgramFromCommand(chosen), address);
+    return;
+#endif
     // A browser reads "www.qorvex.com" as a web address; xdg-open would look for a file of that
     // name and open nothing, so a bare address gets "http://" on this path.
     Launcher::openAddress(BrowserProgramFromCommand(kDefaultCommand), address, Launcher::BareAddress::AsWebAddress);
