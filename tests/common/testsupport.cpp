@@ -69,8 +69,13 @@ void TemporaryRegistry::set(const QString& key, const QString& valueName, const 
 
 RecordingLauncher::RecordingLauncher()
 {
-    m_program = m_dir.filePath(QStringLiteral("record launcher"));
     m_record = m_dir.filePath(QStringLiteral("launches.txt"));
+#ifdef Q_OS_WIN
+    // A program that writes the same record (tests/common/recordlaunch_windows.cpp), under a name with a space.
+    m_program = m_dir.filePath(QStringLiteral("record launcher.exe"));
+    QFile::copy(QStringLiteral(QUVO_RECORD_LAUNCH), m_program);
+#else
+    m_program = m_dir.filePath(QStringLiteral("record launcher"));
     QFile script(m_program);
     if (script.open(QIODevice::WriteOnly)) {
         // Each start appends its arguments (one per line, NUL-free) and a separator line.
@@ -81,6 +86,7 @@ RecordingLauncher::RecordingLauncher()
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+#endif
 }
 
 QList<QStringList> RecordingLauncher::launches(int timeoutMs) const

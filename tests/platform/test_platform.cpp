@@ -32,6 +32,7 @@ class TestPlatform : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void gbkRoundTripAndUnmappable();
+    void codePage936TableAgreesAcrossPlatforms();
     void bodyDecodedByCharset();
     void httpGetFollowsRedirectAndReportsStatus();
     void httpRefusedConnectionFailsFast();
@@ -58,6 +59,58 @@ void TestPlatform::gbkRoundTripAndUnmappable()
     // Characters after an unmappable one, in the same run of non-ASCII text and in later ones, are
     // converted as usual (a replacement character from a broken page must not spoil the rest).
     QCOMPARE(CodePage::toGbk(QStringLiteral("\uFFFD电影 한电 影")), QByteArray("?\xb5\xe7\xd3\xb0 ?\xb5\xe7 \xd3\xb0"));
+}
+
+namespace {
+QByteArray hex(const QString& text)
+{
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2).toHex();
+}
+} // namespace
+
+// Code page 936 is ICU's table on Linux and the system's on Windows. The Windows build writes its
+// table of every BMP character and every two-byte sequence (QUVO_CODEPAGE_TABLE_OUT); the Linux build
+// compares its own with it (QUVO_CODEPAGE_TABLE_IN), once scripts/test --windows has run.
+void TestPlatform::codePage936TableAgreesAcrossPlatforms()
+{
+    QByteArray table;
+    int roundTrips = 0;
+    for (char32_t code = 0x80; code <= 0xFFFF; ++code) {
+        if (QChar::isSurrogate(code))
+            continue;
+        const QString character{QChar(char16_t(code))};
+        const QByteArray gbk = CodePage::toGbk(character);
+        table += hex(character) + ' ' + gbk.toHex() + '\n';
+        // Whatever GBK holds comes back as itself.
+        if (gbk != "?") {
+            QVERIFY2(CodePage::fromGbk(gbk) == character, qPrintable(QString::number(uint(code), 16)));
+            ++roundTrips;
+        }
+    }
+    QVERIFY(roundTrips > 21000); // GBK holds some 21,886 characters
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            const QByteArray bytes{char(lead), char(trail)};
+            table += bytes.toHex() + ' ' + hex(CodePage::fromGbk(bytes)) + '\n';
+        }
+    }
+    if (const QString out = qEnvironmentVariable("QUVO_CODEPAGE_TABLE_OUT"); !out.isEmpty()) {
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(table) == table.size());
+    }
+    QFile other(qEnvironmentVariable("QUVO_CODEPAGE_TABLE_IN"));
+    if (other.fileName().isEmpty() || !other.open(QIODevice::ReadOnly))
+        QSKIP("no table of the other platform to compare with");
+    const QList<QByteArray> ours = table.split('\n');
+    const QList<QByteArray> theirs = other.readAll().split('\n');
+    QCOMPARE(theirs.size(), ours.size());
+    QByteArrayList differences;
+    for (qsizetype i = 0; i < ours.size(); ++i) {
+        if (ours[i] != theirs[i])
+            differences += ours[i] + " here, " + theirs[i] + " there";
+    }
+    QVERIFY2(differences.isEmpty(), qPrintable(QString::number(differences.size()) + QStringLiteral(" differ: ") +
+                                               QString::fromLatin1(differences.mid(0, 20).join("; "))));
 }
 
 void TestPlatform::bodyDecodedByCharset()
