@@ -45,15 +45,18 @@ bool nativeRegistry()
 
 Location locate(const QString& key, const QString& valueName, Registry::View view = Registry::View::Native)
 {
+#ifdef Q_OS_WIN
     if (nativeRegistry()) {
         // The root key names the hive; "." is a key's unnamed value.
         QString path = key;
         path.replace(QLatin1Char('/'), QLatin1Char('\\'));
         const QSettings::Format format =
             view == Registry::View::Bits32 ? QSettings::Registry32Format : QSettings::NativeFormat;
-        return {std::make_unique<QSettings>(path, format),
-                valueName.isEmpty() ? QStringLiteral(".") : valueName};
+        return {std::make_unique<QSettings>(path, format), valueName.isEmpty() ? QStringLiteral(".") : valueName};
     }
+#else
+    Q_UNUSED(view);
+#endif
     return {std::make_unique<QSettings>(Registry::storePath(), QSettings::IniFormat), settingsKey(key, valueName)};
 }
 

@@ -1,4 +1,5 @@
-// One instance per session: the lock, its takeover after a dead owner, the request to come forward.
+// One instance per session: the lock, its takeover after a dead owner, the request to come forward
+// (Windows: the named mutex, the switch to the window with the caption).
 #include "platform/singleinstance.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QWidget>
 
 #include <atomic>
 #include <latch>
@@ -19,6 +21,7 @@
 namespace {
 const QString kName = QStringLiteral("TheStandard");
 
+#ifndef Q_OS_WIN
 // A later start's request, sent from another thread as another process would send it, while
 // this thread's event loop lets the first instance answer.
 bool notifyFromElsewhere()
@@ -30,16 +33,22 @@ bool notifyFromElsewhere()
     later.join();
     return answer == 1;
 }
+#endif
 } // namespace
 
 class TestSingleInstance : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
+#ifdef Q_OS_WIN
+    void mutexRefusesLaterStartsWhileTheFirstLives();
+    void laterStartSwitchesToTheWindowWithTheCaption();
+#else
     void laterStartIsRefusedAndAsksTheFirstToComeForward();
     void lockOfADeadProcessIsTakenOver();
-    void simultaneousStartsGiveOneInstance();
     void eachDesktopSessionHasItsOwnInstance();
+#endif
+    void simultaneousStartsGiveOneInstance();
 
 private:
     std::unique_ptr<QTemporaryDir> m_runtime;
@@ -51,6 +60,45 @@ void TestSingleInstance::init()
     QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", m_runtime->path().toUtf8());
 }
+
+#ifdef Q_OS_WIN
+
+void TestSingleInstance::mutexRefusesLaterStartsWhileTheFirstLives()
+{
+    {
+        SingleInstance first(kName);
+        QVERIFY(first.claim());
+        QVERIFY(first.claim()); // asking again changes nothing
+        QVERIFY(!SingleInstance(kName).claim());
+        QVERIFY(SingleInstance(kName + QStringLiteral("-other")).claim());
+    }
+    // The first one ended: its mutex is gone with it.
+    QVERIFY(SingleInstance(kName).claim());
+}
+
+void TestSingleInstance::laterStartSwitchesToTheWindowWithTheCaption()
+{
+    const QString caption = QStringLiteral("Quvo盒子 single instance test");
+    QWidget first;
+    first.setWindowTitle(caption);
+    first.show();
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("another window"));
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+
+    SingleInstance later(kName);
+    QVERIFY(!later.notifyFirstInstance()); // no caption to look for
+    later.setWindowCaption(caption + QLatin1Char(' ')); // only the exact caption counts
+    QVERIFY(!later.notifyFirstInstance());
+    QVERIFY(other.isActiveWindow());
+    later.setWindowCaption(caption);
+    QVERIFY(later.notifyFirstInstance());
+    QTRY_VERIFY(first.isActiveWindow());
+}
+
+#else
 
 void TestSingleInstance::laterStartIsRefusedAndAsksTheFirstToComeForward()
 {
@@ -100,6 +148,24 @@ void TestSingleInstance::lockOfADeadProcessIsTakenOver()
     QTRY_COMPARE(forward.size(), 1);
 }
 
+void TestSingleInstance::eachDesktopSessionHasItsOwnInstance()
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    const auto restore = qScopeGuard([&] { qputenv("DISPLAY", display); });
+    qunsetenv("WAYLAND_DISPLAY"); // the X display names the session here
+    qputenv("DISPLAY", ":41");
+    SingleInstance first(kName);
+    QVERIFY(first.claim());
+    qputenv("DISPLAY", ":41.0"); // the same display, its screen named
+    QVERIFY(!SingleInstance(kName).claim());
+    qputenv("DISPLAY", "../x/:42");
+    SingleInstance second(kName);
+    QVERIFY(second.claim());
+    QCOMPARE(QFileInfo(second.lockFilePath()).path(), m_runtime->path()); // whatever the display holds
+}
+
+#endif
+
 void TestSingleInstance::simultaneousStartsGiveOneInstance()
 {
     constexpr int kStarts = 8;
@@ -120,21 +186,9 @@ void TestSingleInstance::simultaneousStartsGiveOneInstance()
     QCOMPARE(winners.load(), 1);
 }
 
-void TestSingleInstance::eachDesktopSessionHasItsOwnInstance()
-{
-    const QByteArray display = qgetenv("DISPLAY");
-    const auto restore = qScopeGuard([&] { qputenv("DISPLAY", display); });
-    qunsetenv("WAYLAND_DISPLAY"); // the X display names the session here
-    qputenv("DISPLAY", ":41");
-    SingleInstance first(kName);
-    QVERIFY(first.claim());
-    qputenv("DISPLAY", ":41.0"); // the same display, its screen named
-    QVERIFY(!SingleInstance(kName).claim());
-    qputenv("DISPLAY", "../x/:42");
-    SingleInstance second(kName);
-    QVERIFY(second.claim());
-    QCOMPARE(QFileInfo(second.lockFilePath()).path(), m_runtime->path()); // whatever the display holds
-}
-
+#ifdef Q_OS_WIN
+QTEST_MAIN(TestSingleInstance) // the caption test shows windows
+#else
 QTEST_GUILESS_MAIN(TestSingleInstance)
+#endif
 #include "test_singleinstance.moc"

@@ -90,7 +90,7 @@ void TestPlatform::codePage936TableAgreesAcrossPlatforms()
     QVERIFY(roundTrips > 21000); // GBK holds some 21,886 characters
     for (int lead = 0x81; lead <= 0xFE; ++lead) {
         for (int trail = 0x40; trail <= 0xFE; ++trail) {
-            const QByteArray bytes{char(lead), char(trail)};
+            const QByteArray bytes = QByteArray(1, char(lead)) + char(trail);
             table += bytes.toHex() + ' ' + hex(CodePage::fromGbk(bytes)) + '\n';
         }
     }
