@@ -19,6 +19,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -42,6 +44,9 @@ private Q_SLOTS:
     void asyncCallGivenUpReportsNothing();
     void counterPagesLeaveInOrder();
     void registryStandIn();
+#ifdef Q_OS_WIN
+    void nativeRegistryAndItsThirtyTwoBitView();
+#endif
     void launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles();
     void standardButtonsReadChinese();
     void brokenBrowserModuleLeavesPagesEmpty();
@@ -391,6 +396,36 @@ void TestPlatform::registryStandIn()
     QCOMPARE(Registry::readString(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString()),
              QStringLiteral("\"/usr/bin/browser\" %1"));
 }
+
+#ifdef Q_OS_WIN
+// Without a test store: the real registry, in keys of the test's own that it removes again.
+void TestPlatform::nativeRegistryAndItsThirtyTwoBitView()
+{
+    const QString name = QStringLiteral("quvo-test-%1").arg(QCoreApplication::applicationPid());
+    const QString userKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\") + name + QStringLiteral("\\open");
+    const QString machineKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\") + name;
+    const auto removeKeys = qScopeGuard([&] {
+        QSettings(QStringLiteral("HKEY_CURRENT_USER\\Software"), QSettings::NativeFormat).remove(name);
+        QSettings(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE"), QSettings::Registry32Format).remove(name);
+    });
+    QVERIFY(Registry::storePath().isEmpty());
+    QVERIFY(Registry::writeString(userKey, QString(), QStringLiteral("\"C:\\浏览器\\b.exe\" %1")));
+    QVERIFY(Registry::writeString(userKey, QStringLiteral("Path"), QStringLiteral("C:\\x")));
+    bool found = false;
+    QCOMPARE(Registry::readString(userKey, QString(), &found), QStringLiteral("\"C:\\浏览器\\b.exe\" %1"));
+    QVERIFY(found);
+    QCOMPARE(Registry::readString(userKey, QStringLiteral("Path")), QStringLiteral("C:\\x"));
+    QCOMPARE(QSettings(userKey, QSettings::NativeFormat).value(QStringLiteral("Default")).toString(),
+             QStringLiteral("\"C:\\浏览器\\b.exe\" %1")); // the key's unnamed value, as the system sees it
+
+    // What a 32-bit installer writes under HKEY_LOCAL_MACHINE\SOFTWARE lies in the 32-bit view only.
+    QSettings(machineKey, QSettings::Registry32Format).setValue(QStringLiteral("Path"), QStringLiteral("C:\\t.exe"));
+    QCOMPARE(Registry::readString(machineKey, QStringLiteral("Path"), &found, Registry::View::Bits32),
+             QStringLiteral("C:\\t.exe"));
+    Registry::readString(machineKey, QStringLiteral("Path"), &found);
+    QVERIFY(!found);
+}
+#endif
 
 void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
 {
