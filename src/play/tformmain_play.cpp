@@ -97,7 +97,9 @@ void TFormmain::runPlayCommand()
 void TFormmain::btnCloudPlayClick()
 {
     auto* window = newLineWindow();
-    window->move(frameGeometry().center() - window->rect().center());
+    // move() places the frame, which a window not shown yet does not know: the main window's stands in.
+    const QSize frame = frameGeometry().size() - size();
+    window->move(frameGeometry().center() - QRect(QPoint(), window->size() + frame).center());
     window->exec();
 }
 
