@@ -54,7 +54,9 @@ TemporaryRegistry::TemporaryRegistry()
 
 TemporaryRegistry::~TemporaryRegistry()
 {
-    Registry::setStorePathForTesting({});
+    // A test that replaces its store makes the new one first: that one stays.
+    if (Registry::storePath() == path())
+        Registry::setStorePathForTesting({});
 }
 
 QString TemporaryRegistry::path() const

@@ -16,9 +16,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <barrier>
+#include <condition_variable>
 #include <limits>
 #include <memory>
+#include <mutex>
 
 using Ranges = QList<QPair<qint64, qint64>>;
 Q_DECLARE_METATYPE(Ranges)
@@ -476,6 +477,24 @@ void TestDownloadCore::jobsThatCannotStartLeaveNothing()
     QCOMPARE(contentsOf(m_dir->path()), before);
 }
 
+namespace {
+// Threads wait here until the last one has come. (std::barrier's wait hangs with mingw-w64's GCC 12.)
+struct Meeting {
+    explicit Meeting(int count) : remaining(count) {}
+    void arriveAndWait()
+    {
+        std::unique_lock lock(mutex);
+        if (--remaining == 0)
+            everyone.notify_all();
+        else
+            everyone.wait(lock, [this] { return remaining == 0; });
+    }
+    std::mutex mutex;
+    std::condition_variable everyone;
+    int remaining;
+};
+} // namespace
+
 void TestDownloadCore::completionRunsOnceWhenWorkersFinishTogether()
 {
     for (const int workers : {2, 10}) {
@@ -483,9 +502,9 @@ void TestDownloadCore::completionRunsOnceWhenWorkersFinishTogether()
             const qint64 size = 1000 + round;
             m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
             // The workers meet right before counting themselves finished, so they count together.
-            auto meeting = std::make_shared<std::barrier<>>(workers);
+            auto meeting = std::make_shared<Meeting>(workers);
             DownloadOptions options = quickOptions();
-            options.beforeFinishCount = [meeting](int) { meeting->arrive_and_wait(); };
+            options.beforeFinishCount = [meeting](int) { meeting->arriveAndWait(); };
             const QString target = m_dir->filePath(QStringLiteral("together%1-%2.rar").arg(workers).arg(round));
             DownloadJob job;
             const Outcome outcome = run(job, archiveUrl(), target, workers, size, options);
