@@ -29,10 +29,10 @@ for file in quvo.exe Qt6Core.dll Qt6Widgets.dll platforms/qwindows.dll translati
     opencc/STCharacters.ocd2 opencc/TSCharacters.ocd2 libcurl-4.dll libstdc++-6.dll; do
     [ -f "$folder/$file" ] || fail "$file is missing from the folder"
 done
-# Every DLL the program and its DLLs import is in the folder or is the system's.
+# Every DLL the program and its DLLs import is in the folder or is the system's (API sets are the loader's).
 missing=$(for binary in "$folder"/*.exe "$folder"/*.dll "$folder"/platforms/*.dll; do
     x86_64-w64-mingw32-objdump -p "$binary" | sed -nE 's/^\s*DLL Name: (.*)/\1/p'
-done | sort -u | while read -r dll; do
+done | sort -u | grep -viE '^(api|ext)-ms-win-' | while read -r dll; do
     [ -f "$folder/$dll" ] || [ -f "$QUVO_WINEPREFIX/drive_c/windows/system32/${dll,,}" ] ||
         [ -f "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/${dll,,}" ] || echo "$dll"
 done)
