@@ -32,13 +32,13 @@ void OpenInDefaultBrowser(const QString& address)
 #ifdef Q_OS_WIN
     // Without that key: the browser the user chose for http in the system's settings.
     const QString progId = Registry::readString(
-        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\http\\UserChoice"),
+        QStringLiteral(
+            "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\http\\UserChoice"),
         QStringLiteral("ProgId"));
-    const QString chosen =
-        progId.isEmpty() ? QString()
-                         : Registry::readString(QStringLiteral("HKEY_CLASSES_ROOT\\") + progId +
-                                                    QStringLiteral("\\shell\\open\\command"),
-                                                QString());
+    const QString chosen = progId.isEmpty() ? QString()
+                                            : Registry::readString(QStringLiteral("HKEY_CLASSES_ROOT\\") + progId +
+                                                                       QStringLiteral("\\shell\\open\\command"),
+                                                                   QString());
     if (chosen.isEmpty()) {
         qCInfo(lcLaunch) << "no default browser named in the registry; not opened:" << address;
         return;

@@ -59,11 +59,10 @@ QByteArray runCipher(const QByteArray& input, const QByteArray& keyText, bool en
     ULONG written = 0;
     auto* inBytes = reinterpret_cast<PUCHAR>(in.data());
     auto* outBytes = reinterpret_cast<PUCHAR>(output.data());
-    const NTSTATUS status =
-        encrypt ? BCryptEncrypt(handles.key, inBytes, ULONG(in.size()), nullptr, nullptr, 0, outBytes,
-                                ULONG(output.size()), &written, 0)
-                : BCryptDecrypt(handles.key, inBytes, ULONG(in.size()), nullptr, nullptr, 0, outBytes,
-                                ULONG(output.size()), &written, 0);
+    const NTSTATUS status = encrypt ? BCryptEncrypt(handles.key, inBytes, ULONG(in.size()), nullptr, nullptr, 0,
+                                                    outBytes, ULONG(output.size()), &written, 0)
+                                    : BCryptDecrypt(handles.key, inBytes, ULONG(in.size()), nullptr, nullptr, 0,
+                                                    outBytes, ULONG(output.size()), &written, 0);
     if (!BCRYPT_SUCCESS(status))
         throw EAESError("AES operation failed");
     output.truncate(written);

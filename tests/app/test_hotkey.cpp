@@ -21,11 +21,13 @@ namespace {
 // Keys named as xdotool names them ("ctrl+alt+F1"): pressed in order, released in reverse.
 void press(const QString& keys)
 {
-    static const QHash<QString, WORD> codes = {
-        {QStringLiteral("alt"), VK_MENU},         {QStringLiteral("shift"), VK_SHIFT},
-        {QStringLiteral("ctrl"), VK_CONTROL},     {QStringLiteral("super"), VK_LWIN},
-        {QStringLiteral("F1"), VK_F1},            {QStringLiteral("Num_Lock"), VK_NUMLOCK},
-        {QStringLiteral("Caps_Lock"), VK_CAPITAL}};
+    static const QHash<QString, WORD> codes = {{QStringLiteral("alt"), VK_MENU},
+                                               {QStringLiteral("shift"), VK_SHIFT},
+                                               {QStringLiteral("ctrl"), VK_CONTROL},
+                                               {QStringLiteral("super"), VK_LWIN},
+                                               {QStringLiteral("F1"), VK_F1},
+                                               {QStringLiteral("Num_Lock"), VK_NUMLOCK},
+                                               {QStringLiteral("Caps_Lock"), VK_CAPITAL}};
     std::vector<INPUT> inputs;
     const QStringList names = keys.split(QLatin1Char('+'));
     for (const QString& name : names) {

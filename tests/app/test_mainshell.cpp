@@ -202,7 +202,7 @@ void TestMainShell::browserCommandParsing()
 // Without the classic key: the browser the user chose for http in the system's settings.
 void TestMainShell::noBrowserCommandUsesTheUsersChoice()
 {
-    m_registry = std::make_unique<TemporaryRegistry>(); // no browser command
+    m_registry = std::make_unique<TemporaryRegistry>();            // no browser command
     OpenInDefaultBrowser(QStringLiteral("http://127.0.0.1/none")); // and no choice either: nothing starts
     m_registry->set(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Shell\\Associations\\"
                                    "UrlAssociations\\http\\UserChoice"),
@@ -467,6 +467,9 @@ void TestMainShell::advertisementHidesAfterItsDisplayTime()
 
 void TestMainShell::advertisementCloseButtonAndRightClicks()
 {
+#ifdef Q_OS_WIN
+    QSKIP("needs the page's own widget, and Windows has no browser module yet");
+#endif
     RemoteConfig().AdverDef = "1";
     RemoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
     RemoteConfig().AdShowtime = "0";

@@ -89,7 +89,7 @@ void TestSingleInstance::laterStartSwitchesToTheWindowWithTheCaption()
     QVERIFY(QTest::qWaitForWindowActive(&other));
 
     SingleInstance later(kName);
-    QVERIFY(!later.notifyFirstInstance()); // no caption to look for
+    QVERIFY(!later.notifyFirstInstance());              // no caption to look for
     later.setWindowCaption(caption + QLatin1Char(' ')); // only the exact caption counts
     QVERIFY(!later.notifyFirstInstance());
     QVERIFY(other.isActiveWindow());
