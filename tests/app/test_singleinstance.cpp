@@ -1,6 +1,7 @@
 // One instance per session: the lock, its takeover after a dead owner, the request to come forward
 // (Windows: the named mutex, the switch to the window with the caption).
 #include "platform/singleinstance.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -15,7 +16,6 @@
 #include <QWidget>
 
 #include <atomic>
-#include <latch>
 #include <thread>
 
 namespace {
@@ -170,14 +170,14 @@ void TestSingleInstance::simultaneousStartsGiveOneInstance()
 {
     constexpr int kStarts = 8;
     std::atomic<int> winners = 0;
-    std::latch ready(kStarts), tried(kStarts);
+    Meeting ready(kStarts), tried(kStarts);
     std::vector<std::unique_ptr<QThread>> starts;
     for (int i = 0; i < kStarts; ++i) {
         starts.emplace_back(QThread::create([&] {
             SingleInstance instance(kName);
-            ready.arrive_and_wait();
+            ready.arriveAndWait();
             winners += instance.claim() ? 1 : 0;
-            tried.arrive_and_wait(); // the winner keeps its lock until all have tried
+            tried.arriveAndWait(); // the winner keeps its lock until all have tried
         }));
         starts.back()->start();
     }

@@ -477,24 +477,6 @@ void TestDownloadCore::jobsThatCannotStartLeaveNothing()
     QCOMPARE(contentsOf(m_dir->path()), before);
 }
 
-namespace {
-// Threads wait here until the last one has come. (std::barrier's wait hangs with mingw-w64's GCC 12.)
-struct Meeting {
-    explicit Meeting(int count) : remaining(count) {}
-    void arriveAndWait()
-    {
-        std::unique_lock lock(mutex);
-        if (--remaining == 0)
-            everyone.notify_all();
-        else
-            everyone.wait(lock, [this] { return remaining == 0; });
-    }
-    std::mutex mutex;
-    std::condition_variable everyone;
-    int remaining;
-};
-} // namespace
-
 void TestDownloadCore::completionRunsOnceWhenWorkersFinishTogether()
 {
     for (const int workers : {2, 10}) {
