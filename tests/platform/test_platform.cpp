@@ -95,6 +95,10 @@ void TestPlatform::codePage936TableAgreesAcrossPlatforms()
     QVERIFY(roundTrips > 21000); // GBK holds some 21,886 characters
     for (int lead = 0x81; lead <= 0xFE; ++lead) {
         for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            // 0x7F is no trail byte: ICU reads a lead before it as U+FFFD and keeps the 0x7F, the
+            // system reads both as one "?".
+            if (trail == 0x7F)
+                continue;
             const QByteArray bytes = QByteArray(1, char(lead)) + char(trail);
             table += bytes.toHex() + ' ' + hex(CodePage::fromGbk(bytes)) + '\n';
         }
