@@ -5,9 +5,13 @@
 # time from the first navigation to loadFinished of a local page, through the browser module
 # against a program that links the engine, also alternately.
 #   bench/startup/startup.sh [starts]
+#   bench/startup/startup.sh --windows [starts]   the Windows build under Wine (startup-windows.sh)
 # The main window opens 500 ms after start by design (the declaration window's timer); that
 # wait is part of the wall time and taken off for the ratio. No advertisement is shown.
 set -euo pipefail
+if [ "${1:-}" = "--windows" ]; then
+    exec "$(dirname "$0")/startup-windows.sh" "${@:2}"
+fi
 source "$(dirname "$0")/../../scripts/lib.sh"
 
 starts=${1:-10}

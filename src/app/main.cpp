@@ -30,6 +30,7 @@ int main(int argc, char* argv[])
     // One instance per desktop session. A later start asks the first one to bring its main window to
     // the front (nothing happens while it still shows the declaration) and ends without a window.
     SingleInstance instance(QStringLiteral("TheStandard"));
+    instance.setWindowCaption(Sites::mainWindowCaption());
     if (!instance.claim()) {
         instance.notifyFirstInstance();
         return 0;

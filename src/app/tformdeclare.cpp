@@ -1,6 +1,7 @@
 #include "app/tformdeclare.h"
 
 #include "app/mainwindowopener.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "platform/registry.h"
 #include "services/centreonscreen.h"
@@ -16,8 +17,11 @@ namespace {
 // countdown every new tick of the box enables the button at the next timer tick.
 int g_declarationCountdown = 1;
 
-// Where the acceptance is recorded, and the one value that counts as accepted.
+// Where the acceptance is recorded, and the one value that counts as accepted. Writing
+// HKEY_LOCAL_MACHINE needs administrator rights on Windows: an ordinary user's acceptance goes to the
+// same key under HKEY_CURRENT_USER, and a record in either counts.
 const QString kAcceptanceKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\qorvex");
+const QString kUserAcceptanceKey = QStringLiteral("HKEY_CURRENT_USER\\SOFTWARE\\qorvex");
 const QString kAcceptanceValueName = QStringLiteral("Agreement");
 const QString kAcceptedVersion = QStringLiteral("1.0.0");
 } // namespace
@@ -69,9 +73,13 @@ bool TFormDeclare::acceptedEarlier()
     // The key is created when missing; whether that works does not matter here, since any
     // failure simply means the declaration is shown.
     Registry::createKey(kAcceptanceKey);
-    bool found = false;
-    const QString stored = Registry::readString(kAcceptanceKey, kAcceptanceValueName, &found);
-    return found && stored == kAcceptedVersion;
+    for (const QString& key : {kAcceptanceKey, kUserAcceptanceKey}) {
+        bool found = false;
+        const QString stored = Registry::readString(key, kAcceptanceValueName, &found);
+        if (found && stored == kAcceptedVersion)
+            return true;
+    }
+    return false;
 }
 
 void TFormDeclare::chkagreeaClick()
@@ -98,6 +106,15 @@ void TFormDeclare::TmrAgreeaTimer()
 
 void TFormDeclare::btnagreeaClick()
 {
+#ifdef Q_OS_WIN
+    const bool recorded = Registry::writeString(kAcceptanceKey, kAcceptanceValueName, kAcceptedVersion) ||
+                          Registry::writeString(kUserAcceptanceKey, kAcceptanceValueName, kAcceptedVersion);
+    if (recorded) {
+        TmrAutoLogin.start();
+        return;
+    }
+    // Neither key could be written: the boxes below say which step failed.
+#endif
     if (!Registry::createKey(kAcceptanceKey)) {
         MessageBoxes::error(this, QStringLiteral("Failed to create key %1").arg(QStringLiteral("qorvex")));
         return;

@@ -3,7 +3,61 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace CodePage {
+
+#ifdef Q_OS_WIN
+// Qt is built without ICU here and knows no GBK: the system's own code page 936 converts.
+
+QByteArray toGbk(const QString& text)
+{
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    const auto* data = reinterpret_cast<const wchar_t*>(text.utf16());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        // A character outside the BMP (or half of one) has no GBK form: one "?" for it.
+        if (QChar::isSurrogate(data[i])) {
+            i += (QChar::isHighSurrogate(data[i]) && i + 1 < n && QChar::isLowSurrogate(data[i + 1])) ? 2 : 1;
+            out.append('?');
+            continue;
+        }
+        qsizetype end = i;
+        while (end < n && !QChar::isSurrogate(data[end]))
+            ++end;
+        // No best fit: "é" must not quietly become "e".
+        const int length = int(end - i);
+        const int size = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, data + i, length, nullptr, 0, "?", nullptr);
+        const qsizetype at = out.size();
+        out.resize(at + size);
+        WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, data + i, length, out.data() + at, size, "?", nullptr);
+        i = end;
+    }
+    return out;
+}
+
+QString fromGbk(const QByteArray& gbk)
+{
+    if (gbk.isEmpty())
+        return {};
+    const int size = MultiByteToWideChar(936, 0, gbk.constData(), int(gbk.size()), nullptr, 0);
+    QString out(size, Qt::Uninitialized);
+    MultiByteToWideChar(936, 0, gbk.constData(), int(gbk.size()), reinterpret_cast<wchar_t*>(out.data()), size);
+    return out;
+}
+
+namespace {
+bool namesGbk(const QByteArray& charset)
+{
+    const QByteArray name = charset.toLower();
+    return name == "gbk" || name == "gb2312" || name == "cp936" || name == "windows-936" || name == "x-gbk";
+}
+} // namespace
+
+#else
 
 QByteArray toGbk(const QString& text)
 {
@@ -56,6 +110,8 @@ QString fromGbk(const QByteArray& gbk)
     return decoder.decode(gbk);
 }
 
+#endif
+
 QString decodeBody(const QByteArray& body, const QByteArray& contentType)
 {
     QByteArray charset;
@@ -69,6 +125,10 @@ QString decodeBody(const QByteArray& body, const QByteArray& contentType)
         if (charset.startsWith('"') && charset.endsWith('"') && charset.size() >= 2)
             charset = charset.mid(1, charset.size() - 2);
     }
+#ifdef Q_OS_WIN
+    if (namesGbk(charset))
+        return fromGbk(body);
+#endif
     if (!charset.isEmpty()) {
         QStringDecoder decoder(charset.constData());
         if (decoder.isValid())

@@ -23,20 +23,38 @@ QString settingsKey(const QString& key, const QString& valueName)
     return path + QLatin1Char('/') + name;
 }
 
+// Where a value lives: the store and the value's name in it.
+struct Location {
+    std::unique_ptr<QSettings> store;
+    QString name;
+};
+
+// The native registry on Windows, unless a test has pointed the store at a file.
+bool nativeRegistry()
+{
 #ifdef Q_OS_WIN
-std::unique_ptr<QSettings> openStore(const QString& key)
-{
-    // Native registry: the root key names the hive.
-    QString path = key;
-    path.replace(QLatin1Char('/'), QLatin1Char('\\'));
-    return std::make_unique<QSettings>(path, QSettings::NativeFormat);
-}
+    return testHooks().registryStorePath.isEmpty();
 #else
-std::unique_ptr<QSettings> openStore(const QString&)
-{
-    return std::make_unique<QSettings>(Registry::storePath(), QSettings::IniFormat);
-}
+    return false;
 #endif
+}
+
+Location locate(const QString& key, const QString& valueName, Registry::View view = Registry::View::Native)
+{
+#ifdef Q_OS_WIN
+    if (nativeRegistry()) {
+        // The root key names the hive; "." is a key's unnamed value.
+        QString path = key;
+        path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        const QSettings::Format format =
+            view == Registry::View::Bits32 ? QSettings::Registry32Format : QSettings::NativeFormat;
+        return {std::make_unique<QSettings>(path, format), valueName.isEmpty() ? QStringLiteral(".") : valueName};
+    }
+#else
+    Q_UNUSED(view);
+#endif
+    return {std::make_unique<QSettings>(Registry::storePath(), QSettings::IniFormat), settingsKey(key, valueName)};
+}
 
 } // namespace
 
@@ -44,11 +62,11 @@ namespace Registry {
 
 QString storePath()
 {
+    if (!testHooks().registryStorePath.isEmpty())
+        return testHooks().registryStorePath;
 #ifdef Q_OS_WIN
     return {};
 #else
-    if (!testHooks().registryStorePath.isEmpty())
-        return testHooks().registryStorePath;
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (base.isEmpty())
         base = QDir::homePath() + QStringLiteral("/.config");
@@ -56,16 +74,10 @@ QString storePath()
 #endif
 }
 
-QString readString(const QString& key, const QString& valueName, bool* found)
+QString readString(const QString& key, const QString& valueName, bool* found, View view)
 {
-#ifdef Q_OS_WIN
-    auto store = openStore(key);
-    const QString name = valueName.isEmpty() ? QStringLiteral(".") : valueName;
-    const QVariant value = store->value(name);
-#else
-    auto store = openStore(key);
-    const QVariant value = store->value(settingsKey(key, valueName));
-#endif
+    const Location at = locate(key, valueName, view);
+    const QVariant value = at.store->value(at.name);
     if (found)
         *found = value.isValid();
     return value.isValid() ? value.toString() : QString();
@@ -73,12 +85,11 @@ QString readString(const QString& key, const QString& valueName, bool* found)
 
 bool createKey(const QString& key)
 {
-#ifdef Q_OS_WIN
-    auto store = openStore(key);
-    store->sync();
-    return store->status() == QSettings::NoError;
-#else
-    Q_UNUSED(key);
+    if (nativeRegistry()) {
+        const Location at = locate(key, QString());
+        at.store->sync();
+        return at.store->status() == QSettings::NoError;
+    }
     const QFileInfo file(storePath());
     if (!QDir().mkpath(file.absolutePath()))
         return false;
@@ -86,22 +97,16 @@ bool createKey(const QString& key)
         return file.isWritable();
     QFile create(file.absoluteFilePath());
     return create.open(QIODevice::WriteOnly);
-#endif
 }
 
 bool writeString(const QString& key, const QString& valueName, const QString& value)
 {
     if (!createKey(key))
         return false;
-#ifdef Q_OS_WIN
-    auto store = openStore(key);
-    store->setValue(valueName.isEmpty() ? QStringLiteral(".") : valueName, value);
-#else
-    auto store = openStore(key);
-    store->setValue(settingsKey(key, valueName), value);
-#endif
-    store->sync();
-    return store->status() == QSettings::NoError;
+    const Location at = locate(key, valueName);
+    at.store->setValue(at.name, value);
+    at.store->sync();
+    return at.store->status() == QSettings::NoError;
 }
 
 } // namespace Registry

@@ -15,6 +15,9 @@ class QLockFile;
 // desktop session of the same user has an instance of its own.
 // The lock is atomic, so two starts at the same moment still give one instance, and a lock left by
 // a process that no longer runs is taken over.
+// On Windows the instance is a named mutex instead (its namespace is the desktop session, and the
+// system releases it when its process ends), and a later start finds the first instance's main window
+// by its exact caption and switches to it; no socket, no activationRequested.
 class SingleInstance final : public QObject {
     Q_OBJECT
 public:
@@ -26,12 +29,15 @@ public:
     bool claim();
 
     // From a later instance: asks the first one to come to the front. Waits at most timeoutMs;
-    // false when no first instance answered.
+    // false when no first instance answered (on Windows: no window has the caption).
     bool notifyFirstInstance(int timeoutMs = 2000) const;
 
-    // Where the lock file and the socket live: the user's runtime folder, else a private folder of
-    // the user's own (made mode 0700; one another user made, or a link, is never used); empty
-    // names when there is none, and then there is no lock.
+    // The caption by which a later start finds the first instance's main window (Windows).
+    void setWindowCaption(const QString& caption) { m_caption = caption; }
+
+    // Where the lock file and the socket live (not on Windows): the user's runtime folder, else a
+    // private folder of the user's own (made mode 0700; one another user made, or a link, is never
+    // used); empty names when there is none, and then there is no lock.
     QString lockFilePath() const;
     QString socketPath() const;
 
@@ -43,7 +49,9 @@ private:
     void onNewConnection();
 
     QString m_name;
+    QString m_caption;
     QString m_folder;
+    void* m_mutex = nullptr; // Windows: the named mutex, held for the instance's life
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
 };

@@ -14,9 +14,10 @@ void openPlayAddress(const QByteArray& playAddress)
 
 QString thunderPath()
 {
+    // Thunder is a 32-bit program: on 64-bit Windows its key lies in the 32-bit view (WOW6432Node).
     return Registry::readString(
         QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Thunder Network\\ThunderOem\\thunder_backwnd"),
-        QStringLiteral("Path"));
+        QStringLiteral("Path"), nullptr, Registry::View::Bits32);
 }
 
 bool startThunder(const QString& path, const QByteArray& informationKey)

@@ -53,7 +53,9 @@ void PlayCommands::playOnSingleClick()
 void PlayCommands::chooseLine()
 {
     auto* window = newLineWindow();
-    window->move(m_window->frameGeometry().center() - window->rect().center());
+    // move() places the frame, which a window not shown yet does not know: the main window's stands in.
+    const QSize frame = m_window->frameGeometry().size() - m_window->size();
+    window->move(m_window->frameGeometry().center() - QRect(QPoint(), window->size() + frame).center());
     window->exec();
 }
 

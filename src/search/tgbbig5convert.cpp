@@ -5,6 +5,8 @@
 
 #include <MarisaDict.hpp>
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QString>
 
 #include <cstdio>
@@ -13,12 +15,27 @@
 
 namespace {
 
+QString dataFolder()
+{
+#ifdef OPENCC_DATA_DIR
+    return QStringLiteral(OPENCC_DATA_DIR);
+#else
+    // Installed beside the program (Windows).
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/opencc");
+#endif
+}
+
 opencc::DictPtr loadDictionary(const char* fileName)
 {
-    const std::string path = std::string(OPENCC_DATA_DIR) + "/" + fileName;
-    FILE* file = std::fopen(path.c_str(), "rb");
+    const QString path = dataFolder() + QLatin1Char('/') + QLatin1String(fileName);
+#ifdef Q_OS_WIN
+    // The narrow fopen reads the path in the ANSI code page: a folder such as "Quvo盒子" would not open.
+    FILE* file = _wfopen(reinterpret_cast<const wchar_t*>(path.utf16()), L"rb");
+#else
+    FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
+#endif
     if (!file) {
-        qCInfo(lcSearch) << "character dictionary" << path.c_str() << "not found";
+        qCInfo(lcSearch) << "no character table at" << path;
         return nullptr;
     }
     opencc::DictPtr dictionary;

@@ -94,8 +94,13 @@ bool joinPartFiles(const QString& targetPath, const QStringList& partPaths, qint
     }
     if (ok) {
         std::error_code error;
+#ifdef Q_OS_WIN
+        // A narrow path is read in the ANSI code page there: "新版.rar" could not be named.
+        std::filesystem::rename(joinPath.toStdWString(), targetPath.toStdWString(), error);
+#else
         std::filesystem::rename(QFile::encodeName(joinPath).toStdString(), QFile::encodeName(targetPath).toStdString(),
                                 error);
+#endif
         if (error)
             qCInfo(lcUpdate) << "cannot rename the joined file to" << targetPath << error.message().c_str();
         ok = !error;

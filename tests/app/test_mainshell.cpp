@@ -88,7 +88,11 @@ private Q_SLOTS:
 
     void browserCommandParsing_data();
     void browserCommandParsing();
+#ifdef Q_OS_WIN
+    void noBrowserCommandUsesTheUsersChoice();
+#else
     void noBrowserCommandUsesXdgOpen();
+#endif
     void linkButtonsWithoutSettings();
     void switchedPages_data();
     void switchedPages();
@@ -195,6 +199,23 @@ void TestMainShell::browserCommandParsing()
 // Without a browser command the address goes to xdg-open (found on PATH); a bare host such as the
 // home page's gets a scheme, or xdg-open would take it for a file name. Play addresses with a
 // scheme of their own keep it.
+#ifdef Q_OS_WIN
+// Without the classic key: the browser the user chose for http in the system's settings.
+void TestMainShell::noBrowserCommandUsesTheUsersChoice()
+{
+    m_registry = std::make_unique<TemporaryRegistry>();            // no browser command
+    OpenInDefaultBrowser(QStringLiteral("http://127.0.0.1/none")); // and no choice either: nothing starts
+    m_registry->set(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Shell\\Associations\\"
+                                   "UrlAssociations\\http\\UserChoice"),
+                    QStringLiteral("ProgId"), QStringLiteral("QuvoTestHTML"));
+    m_registry->set(QStringLiteral("HKEY_CLASSES_ROOT\\QuvoTestHTML\\shell\\open\\command"), QString(),
+                    QLatin1Char('"') + m_browser->program() + QStringLiteral("\" --single-argument %1"));
+    OpenInDefaultBrowser(QStringLiteral("http://127.0.0.1/a?b=1"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 1, 5000);
+    QTest::qWait(300); // room for a start that should not have happened
+    QCOMPARE(m_browser->launches(), (QList<QStringList>{{QStringLiteral("http://127.0.0.1/a?b=1")}}));
+}
+#else
 void TestMainShell::noBrowserCommandUsesXdgOpen()
 {
     m_registry = std::make_unique<TemporaryRegistry>(); // no browser command
@@ -217,6 +238,7 @@ void TestMainShell::noBrowserCommandUsesXdgOpen()
     for (const QString& address : kept)
         QVERIFY2(launches.contains(QStringList{address}), qPrintable(address));
 }
+#endif
 
 void TestMainShell::linkButtonsWithoutSettings()
 {
@@ -452,6 +474,9 @@ void TestMainShell::advertisementHidesAfterItsDisplayTime()
 
 void TestMainShell::advertisementCloseButtonAndRightClicks()
 {
+#ifdef Q_OS_WIN
+    QSKIP("needs the page's own widget, and Windows has no browser module yet");
+#endif
     RemoteConfig().AdverDef = "1";
     RemoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
     RemoteConfig().AdShowtime = "0";

@@ -1,5 +1,7 @@
-// One instance per session: the lock, its takeover after a dead owner, the request to come forward.
+// One instance per session: the lock, its takeover after a dead owner, the request to come forward
+// (Windows: the named mutex, the switch to the window with the caption).
 #include "platform/singleinstance.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,17 +14,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QWidget>
 
 #include <atomic>
-#include <latch>
 #include <thread>
 
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 const QString kName = QStringLiteral("TheStandard");
 
+#ifndef Q_OS_WIN
 // A later start's request, sent from another thread as another process would send it, while
 // this thread's event loop lets the first instance answer.
 bool notifyFromElsewhere()
@@ -34,17 +39,25 @@ bool notifyFromElsewhere()
     later.join();
     return answer == 1;
 }
+#endif
 } // namespace
 
 class TestSingleInstance : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
+#ifdef Q_OS_WIN
+    void mutexRefusesLaterStartsWhileTheFirstLives();
+    void laterStartSwitchesToTheWindowWithTheCaption();
+#else
     void laterStartIsRefusedAndAsksTheFirstToComeForward();
     void lockOfADeadProcessIsTakenOver();
-    void simultaneousStartsGiveOneInstance();
     void eachDesktopSessionHasItsOwnInstance();
+#endif
+    void simultaneousStartsGiveOneInstance();
+#ifndef Q_OS_WIN
     void folderAnotherUserMadeIsNotUsed();
+#endif
 
 private:
     std::unique_ptr<QTemporaryDir> m_runtime;
@@ -56,6 +69,45 @@ void TestSingleInstance::init()
     QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", m_runtime->path().toUtf8());
 }
+
+#ifdef Q_OS_WIN
+
+void TestSingleInstance::mutexRefusesLaterStartsWhileTheFirstLives()
+{
+    {
+        SingleInstance first(kName);
+        QVERIFY(first.claim());
+        QVERIFY(first.claim()); // asking again changes nothing
+        QVERIFY(!SingleInstance(kName).claim());
+        QVERIFY(SingleInstance(kName + QStringLiteral("-other")).claim());
+    }
+    // The first one ended: its mutex is gone with it.
+    QVERIFY(SingleInstance(kName).claim());
+}
+
+void TestSingleInstance::laterStartSwitchesToTheWindowWithTheCaption()
+{
+    const QString caption = QStringLiteral("Quvo盒子 single instance test");
+    QWidget first;
+    first.setWindowTitle(caption);
+    first.show();
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("another window"));
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+
+    SingleInstance later(kName);
+    QVERIFY(!later.notifyFirstInstance());              // no caption to look for
+    later.setWindowCaption(caption + QLatin1Char(' ')); // only the exact caption counts
+    QVERIFY(!later.notifyFirstInstance());
+    QVERIFY(other.isActiveWindow());
+    later.setWindowCaption(caption);
+    QVERIFY(later.notifyFirstInstance());
+    QTRY_VERIFY(first.isActiveWindow());
+}
+
+#else
 
 void TestSingleInstance::laterStartIsRefusedAndAsksTheFirstToComeForward()
 {
@@ -105,26 +157,6 @@ void TestSingleInstance::lockOfADeadProcessIsTakenOver()
     QTRY_COMPARE(forward.size(), 1);
 }
 
-void TestSingleInstance::simultaneousStartsGiveOneInstance()
-{
-    constexpr int kStarts = 8;
-    std::atomic<int> winners = 0;
-    std::latch ready(kStarts), tried(kStarts);
-    std::vector<std::unique_ptr<QThread>> starts;
-    for (int i = 0; i < kStarts; ++i) {
-        starts.emplace_back(QThread::create([&] {
-            SingleInstance instance(kName);
-            ready.arrive_and_wait();
-            winners += instance.claim() ? 1 : 0;
-            tried.arrive_and_wait(); // the winner keeps its lock until all have tried
-        }));
-        starts.back()->start();
-    }
-    for (auto& start : starts)
-        QVERIFY(start->wait(10000));
-    QCOMPARE(winners.load(), 1);
-}
-
 void TestSingleInstance::eachDesktopSessionHasItsOwnInstance()
 {
     const QByteArray display = qgetenv("DISPLAY");
@@ -141,6 +173,29 @@ void TestSingleInstance::eachDesktopSessionHasItsOwnInstance()
     QCOMPARE(QFileInfo(second.lockFilePath()).path(), m_runtime->path()); // whatever the display holds
 }
 
+#endif
+
+void TestSingleInstance::simultaneousStartsGiveOneInstance()
+{
+    constexpr int kStarts = 8;
+    std::atomic<int> winners = 0;
+    Meeting ready(kStarts), tried(kStarts);
+    std::vector<std::unique_ptr<QThread>> starts;
+    for (int i = 0; i < kStarts; ++i) {
+        starts.emplace_back(QThread::create([&] {
+            SingleInstance instance(kName);
+            ready.arriveAndWait();
+            winners += instance.claim() ? 1 : 0;
+            tried.arriveAndWait(); // the winner keeps its lock until all have tried
+        }));
+        starts.back()->start();
+    }
+    for (auto& start : starts)
+        QVERIFY(start->wait(10000));
+    QCOMPARE(winners.load(), 1);
+}
+
+#ifndef Q_OS_WIN
 // Without a runtime folder the lock goes to a folder of the user's own in the temporary folder.
 // Another local user can make that name first (or a link of that name): it is never used.
 void TestSingleInstance::folderAnotherUserMadeIsNotUsed()
@@ -192,6 +247,11 @@ void TestSingleInstance::folderAnotherUserMadeIsNotUsed()
     QCOMPARE(QFileInfo(instance.lockFilePath()).path(), ours);
     QCOMPARE(QFileInfo(ours).permissions() & QFile::WriteOther, QFile::Permissions());
 }
+#endif
 
+#ifdef Q_OS_WIN
+QTEST_MAIN(TestSingleInstance) // the caption test shows windows
+#else
 QTEST_GUILESS_MAIN(TestSingleInstance)
+#endif
 #include "test_singleinstance.moc"

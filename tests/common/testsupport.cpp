@@ -12,11 +12,7 @@
 #include <QTest>
 #include <QThread>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "rawsocket.h"
 
 bool openMainWindow(std::unique_ptr<TFormmain>& window, std::unique_ptr<MessageBoxRecorder>& boxes)
 {
@@ -59,7 +55,9 @@ TemporaryRegistry::TemporaryRegistry()
 
 TemporaryRegistry::~TemporaryRegistry()
 {
-    testHooks().registryStorePath = {};
+    // A test that replaces its store makes the new one first: that one stays.
+    if (testHooks().registryStorePath == path())
+        testHooks().registryStorePath = {};
 }
 
 QString TemporaryRegistry::path() const
@@ -74,8 +72,13 @@ void TemporaryRegistry::set(const QString& key, const QString& valueName, const 
 
 RecordingLauncher::RecordingLauncher()
 {
-    m_program = m_dir.filePath(QStringLiteral("record launcher"));
     m_record = m_dir.filePath(QStringLiteral("launches.txt"));
+#ifdef Q_OS_WIN
+    // A program that writes the same record (tests/common/recordlaunch_windows.cpp), under a name with a space.
+    m_program = m_dir.filePath(QStringLiteral("record launcher.exe"));
+    QFile::copy(QStringLiteral(QUVO_RECORD_LAUNCH), m_program);
+#else
+    m_program = m_dir.filePath(QStringLiteral("record launcher"));
     QFile script(m_program);
     if (script.open(QIODevice::WriteOnly)) {
         // Each start appends its arguments (one per line, NUL-free) and a separator line.
@@ -86,6 +89,7 @@ RecordingLauncher::RecordingLauncher()
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+#endif
 }
 
 QList<QStringList> RecordingLauncher::launches(int timeoutMs) const
@@ -200,7 +204,7 @@ QString StallMonitor::summary() const
 
 RawServer::RawServer(Reply reply) : m_reply(std::move(reply))
 {
-    m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+    m_listen = RawSocket::open();
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -218,7 +222,7 @@ RawServer::~RawServer()
     if (m_thread.joinable())
         m_thread.join();
     if (m_listen >= 0)
-        ::close(m_listen);
+        RawSocket::close(m_listen);
 }
 
 QByteArray RawServer::baseUrl() const
@@ -230,10 +234,9 @@ bool RawServer::send(int socket, const QByteArray& bytes)
 {
     qsizetype sent = 0;
     while (sent < bytes.size() && !m_stop) {
-        pollfd ready{socket, POLLOUT, 0};
-        if (::poll(&ready, 1, 50) <= 0)
+        if (RawSocket::wait(socket, POLLOUT, 50) <= 0)
             continue;
-        const ssize_t n = ::send(socket, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        const ssize_t n = ::send(socket, bytes.constData() + sent, int(bytes.size() - sent), RawSocket::kNoSignal);
         if (n <= 0)
             return false;
         sent += n;
@@ -244,8 +247,7 @@ bool RawServer::send(int socket, const QByteArray& bytes)
 void RawServer::serve()
 {
     while (!m_stop) {
-        pollfd incoming{m_listen, POLLIN, 0};
-        if (::poll(&incoming, 1, 50) <= 0)
+        if (RawSocket::wait(m_listen, POLLIN, 50) <= 0)
             continue;
         const int socket = ::accept(m_listen, nullptr, nullptr);
         if (socket < 0)
@@ -254,10 +256,9 @@ void RawServer::serve()
         QByteArray head;
         char buffer[4096];
         while (!m_stop && !head.contains("\r\n\r\n") && head.size() < 65536) {
-            pollfd readable{socket, POLLIN, 0};
-            if (::poll(&readable, 1, 50) <= 0)
+            if (RawSocket::wait(socket, POLLIN, 50) <= 0)
                 continue;
-            const ssize_t n = ::recv(socket, buffer, sizeof buffer, 0);
+            const ssize_t n = ::recv(socket, buffer, int(sizeof buffer), 0);
             if (n <= 0)
                 break;
             head.append(buffer, n);
@@ -265,7 +266,7 @@ void RawServer::serve()
         m_head = head;
         if (!m_stop)
             m_reply(*this, socket);
-        ::close(socket);
+        RawSocket::close(socket);
     }
 }
 
@@ -273,10 +274,9 @@ SilentServer::SilentServer()
     : m_raw([this](RawServer& server, int socket) {
           char buffer[4096];
           while (!server.stopping()) {
-              pollfd readable{socket, POLLIN, 0};
-              if (::poll(&readable, 1, 50) <= 0)
+              if (RawSocket::wait(socket, POLLIN, 50) <= 0)
                   continue;
-              if (::recv(socket, buffer, sizeof buffer, 0) <= 0) {
+              if (::recv(socket, buffer, int(sizeof buffer), 0) <= 0) {
                   ++m_hangUps;
                   return;
               }
@@ -287,14 +287,14 @@ SilentServer::SilentServer()
 
 int closedPort()
 {
-    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int probe = RawSocket::open();
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
     socklen_t length = sizeof address;
     ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(probe);
+    RawSocket::close(probe);
     return ntohs(address.sin_port);
 }
 

@@ -12,10 +12,12 @@
 #include <QTimer>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 class SampleSite;
@@ -69,6 +71,23 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// Threads wait here until the last one has come (a one-time barrier). std::barrier and std::latch can
+// hang in their wait with mingw-w64's GCC 12.
+struct Meeting {
+    explicit Meeting(int count) : remaining(count) {}
+    void arriveAndWait()
+    {
+        std::unique_lock lock(mutex);
+        if (--remaining == 0)
+            everyone.notify_all();
+        else
+            everyone.wait(lock, [this] { return remaining == 0; });
+    }
+    std::mutex mutex;
+    std::condition_variable everyone;
+    int remaining;
 };
 
 // A tiny program that records its arguments, one per line, into a file; tests name it in the

@@ -242,6 +242,9 @@ void TestRemoteFetch::bulletinWord()
 // stays (display time "0") until it is closed.
 void TestRemoteFetch::advertisementFromTheDocument()
 {
+#ifdef Q_OS_WIN
+    QSKIP("the strip's page needs the browser module, which Windows has not yet");
+#endif
     m_main->show();
     setSwitch("settings.AdverDef", QStringLiteral("1"));
     setSwitch("settings.AdShowtime", QStringLiteral("0"));

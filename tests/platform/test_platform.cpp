@@ -22,6 +22,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -36,6 +38,7 @@ class TestPlatform : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void gbkRoundTripAndUnmappable();
+    void codePage936TableAgreesAcrossPlatforms();
     void bodyDecodedByCharset();
     void httpGetFollowsRedirectAndReportsStatus();
     void httpRefusedConnectionFailsFast();
@@ -45,6 +48,9 @@ private Q_SLOTS:
     void asyncCallGivenUpReportsNothing();
     void counterPagesLeaveInOrder();
     void registryStandIn();
+#ifdef Q_OS_WIN
+    void nativeRegistryAndItsThirtyTwoBitView();
+#endif
     void launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles();
     void standardButtonsReadChinese();
     void brokenBrowserModuleLeavesPagesEmpty();
@@ -63,6 +69,62 @@ void TestPlatform::gbkRoundTripAndUnmappable()
     // Characters after an unmappable one, in the same run of non-ASCII text and in later ones, are
     // converted as usual (a replacement character from a broken page must not spoil the rest).
     QCOMPARE(CodePage::toGbk(QStringLiteral("\uFFFD电影 한电 影")), QByteArray("?\xb5\xe7\xd3\xb0 ?\xb5\xe7 \xd3\xb0"));
+}
+
+namespace {
+QByteArray hex(const QString& text)
+{
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2).toHex();
+}
+} // namespace
+
+// Code page 936 is ICU's table on Linux and the system's on Windows. The Windows build writes its
+// table of every BMP character and every two-byte sequence (QUVO_CODEPAGE_TABLE_OUT); the Linux build
+// compares its own with it (QUVO_CODEPAGE_TABLE_IN), once scripts/test --windows has run.
+void TestPlatform::codePage936TableAgreesAcrossPlatforms()
+{
+    QByteArray table;
+    int roundTrips = 0;
+    for (char32_t code = 0x80; code <= 0xFFFF; ++code) {
+        if (QChar::isSurrogate(code))
+            continue;
+        const QString character{QChar(char16_t(code))};
+        const QByteArray gbk = CodePage::toGbk(character);
+        table += hex(character) + ' ' + gbk.toHex() + '\n';
+        // Whatever GBK holds comes back as itself.
+        if (gbk != "?") {
+            QVERIFY2(CodePage::fromGbk(gbk) == character, qPrintable(QString::number(uint(code), 16)));
+            ++roundTrips;
+        }
+    }
+    QVERIFY(roundTrips > 21000); // GBK holds some 21,886 characters
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            // 0x7F is no trail byte: ICU reads a lead before it as U+FFFD and keeps the 0x7F, the
+            // system reads both as one "?".
+            if (trail == 0x7F)
+                continue;
+            const QByteArray bytes = QByteArray(1, char(lead)) + char(trail);
+            table += bytes.toHex() + ' ' + hex(CodePage::fromGbk(bytes)) + '\n';
+        }
+    }
+    if (const QString out = qEnvironmentVariable("QUVO_CODEPAGE_TABLE_OUT"); !out.isEmpty()) {
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(table) == table.size());
+    }
+    QFile other(qEnvironmentVariable("QUVO_CODEPAGE_TABLE_IN"));
+    if (other.fileName().isEmpty() || !other.open(QIODevice::ReadOnly))
+        QSKIP("no table of the other platform to compare with");
+    const QList<QByteArray> ours = table.split('\n');
+    const QList<QByteArray> theirs = other.readAll().split('\n');
+    QCOMPARE(theirs.size(), ours.size());
+    QByteArrayList differences;
+    for (qsizetype i = 0; i < ours.size(); ++i) {
+        if (ours[i] != theirs[i])
+            differences += ours[i] + " here, " + theirs[i] + " there";
+    }
+    QVERIFY2(differences.isEmpty(), qPrintable(QString::number(differences.size()) + QStringLiteral(" differ: ") +
+                                               QString::fromLatin1(differences.mid(0, 20).join("; "))));
 }
 
 void TestPlatform::bodyDecodedByCharset()
@@ -343,6 +405,36 @@ void TestPlatform::registryStandIn()
     QCOMPARE(Registry::readString(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString()),
              QStringLiteral("\"/usr/bin/browser\" %1"));
 }
+
+#ifdef Q_OS_WIN
+// Without a test store: the real registry, in keys of the test's own that it removes again.
+void TestPlatform::nativeRegistryAndItsThirtyTwoBitView()
+{
+    const QString name = QStringLiteral("quvo-test-%1").arg(QCoreApplication::applicationPid());
+    const QString userKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\") + name + QStringLiteral("\\open");
+    const QString machineKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\") + name;
+    const auto removeKeys = qScopeGuard([&] {
+        QSettings(QStringLiteral("HKEY_CURRENT_USER\\Software"), QSettings::NativeFormat).remove(name);
+        QSettings(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE"), QSettings::Registry32Format).remove(name);
+    });
+    QVERIFY(Registry::storePath().isEmpty());
+    QVERIFY(Registry::writeString(userKey, QString(), QStringLiteral("\"C:\\浏览器\\b.exe\" %1")));
+    QVERIFY(Registry::writeString(userKey, QStringLiteral("Path"), QStringLiteral("C:\\x")));
+    bool found = false;
+    QCOMPARE(Registry::readString(userKey, QString(), &found), QStringLiteral("\"C:\\浏览器\\b.exe\" %1"));
+    QVERIFY(found);
+    QCOMPARE(Registry::readString(userKey, QStringLiteral("Path")), QStringLiteral("C:\\x"));
+    QCOMPARE(QSettings(userKey, QSettings::NativeFormat).value(QStringLiteral("Default")).toString(),
+             QStringLiteral("\"C:\\浏览器\\b.exe\" %1")); // the key's unnamed value, as the system sees it
+
+    // What a 32-bit installer writes under HKEY_LOCAL_MACHINE\SOFTWARE lies in the 32-bit view only.
+    QSettings(machineKey, QSettings::Registry32Format).setValue(QStringLiteral("Path"), QStringLiteral("C:\\t.exe"));
+    QCOMPARE(Registry::readString(machineKey, QStringLiteral("Path"), &found, Registry::View::Bits32),
+             QStringLiteral("C:\\t.exe"));
+    Registry::readString(machineKey, QStringLiteral("Path"), &found);
+    QVERIFY(!found);
+}
+#endif
 
 void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
 {

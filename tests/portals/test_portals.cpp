@@ -301,6 +301,9 @@ TestPortals::PageMenu TestPortals::rightClickPage(PortalWindow* window, WebView*
 
 void TestPortals::rightClickMenuOnlyOutsideMusic()
 {
+#ifdef Q_OS_WIN
+    QSKIP("needs a page, and Windows has no browser module yet");
+#endif
     RemoteConfig().MtvDef = "1";
     RemoteConfig().MtvAdr = sitePage("/portal/mv.htm");
     QTest::mouseClick(control<QWidget>(Formmain, "btn6"), Qt::LeftButton);

@@ -16,9 +16,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <barrier>
+#include <condition_variable>
 #include <limits>
 #include <memory>
+#include <mutex>
 
 using Ranges = QList<QPair<qint64, qint64>>;
 Q_DECLARE_METATYPE(Ranges)
@@ -496,6 +497,9 @@ void TestDownloadCore::jobsThatCannotStartLeaveNothing()
              DownloadJob::StartResult::NoPartFolder);
     QVERIFY(!nowhere.isRunning());
 
+#ifdef Q_OS_WIN
+    QSKIP("Windows starts a thread of any stack size: no worker can be made to fail to start");
+#endif
     // The server ignores ranges, and the system refuses the worker of the one-connection round.
     m_site.setSwitch(QStringLiteral("update.fault"), QStringLiteral("ignore-range"));
     putUsersFilesBeside(target);
@@ -523,9 +527,9 @@ void TestDownloadCore::completionRunsOnceWhenWorkersFinishTogether()
             const qint64 size = 1000 + round;
             m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
             // The workers meet right before counting themselves finished, so they count together.
-            auto meeting = std::make_shared<std::barrier<>>(workers);
+            auto meeting = std::make_shared<Meeting>(workers);
             DownloadOptions options = quickOptions();
-            options.beforeFinishCount = [meeting](int) { meeting->arrive_and_wait(); };
+            options.beforeFinishCount = [meeting](int) { meeting->arriveAndWait(); };
             const QString target = m_dir->filePath(QStringLiteral("together%1-%2.rar").arg(workers).arg(round));
             DownloadJob job;
             const Outcome outcome = run(job, archiveUrl(), target, workers, size, options);

@@ -3,6 +3,7 @@
 #include "update/downloadoptions.h"
 
 #include "localhttpserver.h"
+#include "rawsocket.h"
 #include "testsupport.h"
 
 #include <QByteArray>
@@ -13,10 +14,6 @@
 
 #include <atomic>
 #include <thread>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 // Short limits, so that the fault tests stay quick.
 inline DownloadOptions quickOptions()
@@ -69,7 +66,7 @@ struct ClosingServer {
     std::thread thread;
     ClosingServer()
     {
-        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        listener = RawSocket::open();
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -83,15 +80,15 @@ struct ClosingServer {
                 const int connection = ::accept(listener, nullptr, nullptr);
                 if (stopping || connection < 0)
                     return;
-                ::close(connection);
+                RawSocket::close(connection);
             }
         });
     }
     ~ClosingServer()
     {
         stopping = true;
-        ::shutdown(listener, SHUT_RDWR);
-        ::close(listener);
+        ::shutdown(listener, RawSocket::kShutBoth);
+        RawSocket::close(listener);
         thread.join();
     }
     QByteArray url() const { return "http://127.0.0.1:" + QByteArray::number(port) + "/update/qorvex.rar"; }

@@ -4,7 +4,9 @@
 
 #include <QFile>
 
+#ifndef _WIN32
 #include <sys/socket.h>
+#endif
 
 SampleSite::SampleSite() : m_server(std::make_unique<httplib::Server>())
 {
