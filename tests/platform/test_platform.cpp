@@ -131,6 +131,8 @@ void TestPlatform::bodyDecodedByCharset()
 {
     const QByteArray gbkBody("\xb5\xe7\xd3\xb0");
     QCOMPARE(CodePage::decodeBody(gbkBody, "text/html; charset=GBK"), QStringLiteral("电影"));
+    // A page labelled GB2312 is read as GBK: "丂" (81 40) lies beyond GB2312.
+    QCOMPARE(CodePage::decodeBody(QByteArray("\x81\x40\xb5\xe7"), "text/html; charset=GB2312"), QStringLiteral("丂电"));
     QCOMPARE(CodePage::decodeBody(QByteArray("\xe7\x94\xb5"), "text/html"), QStringLiteral("电"));
     QCOMPARE(CodePage::decodeBody(QByteArray("\xe7\x94\xb5"), "text/html; charset=\"utf-8\""), QStringLiteral("电"));
     // An unknown charset falls back to UTF-8.

@@ -10,27 +10,17 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
-#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#endif
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#endif
 
-#ifndef Q_OS_WIN
 namespace {
 const QByteArray kActivate = "activate\n";
 
 QString userTag()
 {
-#ifdef Q_OS_UNIX
     return QString::number(getuid());
-#else
-    return qEnvironmentVariable("USERNAME");
-#endif
 }
 
 // The desktop session this process belongs to, as a file name part: its Wayland display, else its
@@ -60,7 +50,6 @@ QString sessionTag()
 // with a wider mode is closed.
 bool ensurePrivateFolder(const QString& folder)
 {
-#ifdef Q_OS_UNIX
     const QByteArray path = QFile::encodeName(folder);
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
         return false;
@@ -68,9 +57,6 @@ bool ensurePrivateFolder(const QString& folder)
     if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
         return false;
     return (info.st_mode & 077) == 0 || ::chmod(path.constData(), 0700) == 0;
-#else
-    return QDir().mkpath(folder);
-#endif
 }
 
 QString runtimeFolder()
@@ -93,57 +79,6 @@ QString runtimeFolder()
     return {}; // no lock can be made: the program starts without one
 }
 } // namespace
-#endif
-
-#ifdef Q_OS_WIN
-
-SingleInstance::SingleInstance(const QString& name, QObject* parent) : QObject(parent), m_name(name)
-{
-}
-
-SingleInstance::~SingleInstance()
-{
-    if (m_mutex)
-        CloseHandle(m_mutex);
-}
-
-QString SingleInstance::lockFilePath() const
-{
-    return {};
-}
-
-QString SingleInstance::socketPath() const
-{
-    return {};
-}
-
-bool SingleInstance::claim()
-{
-    if (m_mutex)
-        return true;
-    // A name without "Global\" lives in the session's own namespace: one instance per session.
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t*>(m_name.utf16()));
-    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
-        return false;
-    }
-    // Any other failure must not keep the program from starting.
-    m_mutex = mutex;
-    return true;
-}
-
-bool SingleInstance::notifyFirstInstance(int) const
-{
-    if (m_caption.isEmpty())
-        return false;
-    HWND window = FindWindowW(nullptr, reinterpret_cast<const wchar_t*>(m_caption.utf16()));
-    if (!window)
-        return false;
-    SwitchToThisWindow(window, TRUE);
-    return true;
-}
-
-#else
 
 SingleInstance::SingleInstance(const QString& name, QObject* parent)
     : QObject(parent), m_name(name), m_folder(runtimeFolder())
@@ -231,5 +166,3 @@ bool SingleInstance::notifyFirstInstance(int timeoutMs) const
         socket.waitForDisconnected(timeoutMs);
     return true;
 }
-
-#endif
