@@ -14,7 +14,8 @@ struct RemoteConfigurationHooks {
 };
 
 // Applies the record read from the settings document: version check, keyword-box word, advertisement,
-// in this order; a failure in one of them ends the applying silently and skips the rest. When the
-// version check opens the update window, the word and the advertisement follow once that window has
-// been closed; this returns at once all the same.
+// in this order. None of them can fail as a whole: each treats a missing or malformed value of the
+// record as a quiet case of its own. When the version check opens the update window,
+// the word and the advertisement follow once that window has been closed; this returns at once all
+// the same.
 void ApplyRemoteConfiguration(const RemoteConfigurationHooks& hooks);

@@ -70,8 +70,7 @@ TFormmain::~TFormmain()
 void TFormmain::createListMenu()
 {
     pm1 = new QMenu(this);
-    N4 = m_ui->actCloudPlay;
-    pm1->addAction(N4);
+    pm1->addAction(m_ui->actCloudPlay); // the menu's play item (N4) is the action itself
     pm1->addAction(m_ui->ThunderDown);
     pm1->addAction(m_ui->mniPopCopyAdd);
     pm1->addAction(m_ui->PopCopyCaption);

@@ -15,7 +15,7 @@ class TFormmain;
 }
 
 class AdvertisementStrip;
-class QAction;
+class HttpCall;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -38,35 +38,38 @@ public:
     explicit TFormmain(QWidget* parent = nullptr);
     ~TFormmain() override;
 
-    // Shows a text in one of the status bar's panels (0..2).
-    void setStatusPanelText(int panel, const QString& text);
-    // The row selected in the result list; nothing when none is.
-    std::optional<ResultRow> selectedRow() const;
+    // Shown (also after Alt+F1), raised and activated: a later start of the program asks for it.
+    void bringToFront();
     // The settings document's word for the keyword box: taken only while the user has neither
     // edited the box nor searched since start, so it never replaces what the user typed.
     void presetKeywordBox(const QString& word);
-    // Counts a use of the program on the product server (a page of the use counter).
-    void countUse(const QByteArray& path);
+    // The advertisement step run after the settings document.
+    void ShowAdvertisement();
+    // Takes the settings timer's once-per-run step now instead of a second after creation: starts the
+    // fetch of the settings document, which is applied when it arrives. The request belongs to the
+    // window and deletes itself when done.
+    HttpCall* startSettingsFetch();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private Q_SLOTS:
+    // The handlers of the window's controls and timers, connected when it is created.
     // --- shell (app/) ---
     void btn3Click();
     void BtnFeedbackClick();
     void btnweiboClick();
     void btnAdCloseClick();
     void TmrShowtimeTimer();
-    void ShowAdvertisement(); // the advertisement step run after the settings document
     void actActQuitExecute(); // quit confirmation; true end of the program on OK
     void toggleVisibilityByHotKey();
-    // Shown (also after Alt+F1), raised and activated: a later start of the program asks for it.
-    void bringToFront();
 
     // --- search ---
     void btnSearchClick();
-    void EdtSearchKeyPress(int key);
     void EdtSearchChange(); // any change of the box's text, input methods included
     void chkChkJFzhClick();
     void lv1ColumnClick(int column);
-    int lv1Compare(const ResultRow& a, const ResultRow& b) const;
     void N1Click(); // clear list and cache
 
     // --- play and hand-off ---
@@ -85,19 +88,24 @@ public:
 
     // --- settings document (app/tformmain_config.cpp) ---
     void TmrchkupdateTimer();
+
+private:
+    void EdtSearchKeyPress(int key); // a key in the keyword box; 13 (Enter) searches
+    // The order of two rows by the list's current sort column and direction.
+    int lv1Compare(const ResultRow& a, const ResultRow& b) const;
+    // Shows a text in one of the status bar's panels (0..2).
+    void setStatusPanelText(int panel, const QString& text);
+    // The row selected in the result list; nothing when none is.
+    std::optional<ResultRow> selectedRow() const;
+    // Counts a use of the program on the product server (a page of the use counter).
+    void countUse(const QByteArray& path);
     // What applying the settings document does to this window (status text, counters, word, strip).
     RemoteConfigurationHooks remoteConfigurationHooks();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
     std::unique_ptr<Ui::TFormmain> m_ui;
 
     // --- controls created in code ---
     QMenu* pm1 = nullptr;
-    QAction* N4 = nullptr; // the menu item of actCloudPlay
     QLabel* statPanels[3] = {};
     QFrame* pnlweibo = nullptr;
     QLabel* imgweibo = nullptr;

@@ -3,8 +3,6 @@
 
 #include "app/applyremoteconfiguration.h"
 #include "config/fetchremoteconfiguration.h"
-#include "platform/guard.h"
-#include "platform/logging.h"
 
 #include <QPointer>
 
@@ -39,8 +37,12 @@ RemoteConfigurationHooks TFormmain::remoteConfigurationHooks()
 
 void TFormmain::TmrchkupdateTimer()
 {
+    startSettingsFetch();
+}
+
+HttpCall* TFormmain::startSettingsFetch()
+{
     Tmrchkupdate.stop(); // once per run
-    RunGuarded(lcConfig(), "requesting the settings document", [this] {
-        FetchRemoteConfiguration(this, [hooks = remoteConfigurationHooks()] { ApplyRemoteConfiguration(hooks); });
-    });
+    // Every failure of the fetch and of the reading is silent (logged under quvo.config).
+    return FetchRemoteConfiguration(this, [hooks = remoteConfigurationHooks()] { ApplyRemoteConfiguration(hooks); });
 }

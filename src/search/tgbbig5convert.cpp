@@ -1,6 +1,7 @@
 #include "search/tgbbig5convert.h"
 
 #include "platform/codepage.h"
+#include "platform/guard.h"
 #include "platform/logging.h"
 
 #include <MarisaDict.hpp>
@@ -38,13 +39,10 @@ opencc::DictPtr loadDictionary(const char* fileName)
         qCInfo(lcSearch) << "no character table at" << path;
         return nullptr;
     }
+    // OpenCC raises its own failures for a file it cannot read.
     opencc::DictPtr dictionary;
-    try {
-        dictionary = opencc::MarisaDict::NewFromFile(file);
-    } catch (const std::exception& failure) {
-        qCInfo(lcSearch) << "character dictionary" << fileName << "not read:" << failure.what();
-        dictionary = nullptr;
-    }
+    const QByteArray step = QByteArray("reading the character dictionary ") + fileName;
+    RunGuarded(lcSearch(), step.constData(), [&] { dictionary = opencc::MarisaDict::NewFromFile(file); });
     std::fclose(file);
     return dictionary;
 }

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QElapsedTimer>
 
-#include <functional>
 #include <memory>
 
 class DownloadJob;
@@ -68,9 +67,6 @@ private:
     bool m_downloadCompleted = false;
 
     // --- download (update/tformupdate_download.cpp) ---
-    void startDownload();
-    // Runs a step of starting a job; a failure it raises ends the job with the update's failure box.
-    void runJobStep(const std::function<void()>& step);
     // The size request's answer: the rest of starting a job.
     void sizeReceived(const QByteArray& url, const QString& targetPath, int workers, const DownloadOptions& options,
                       const FileSizeReply& size);

@@ -1,5 +1,4 @@
 // The update window's download: size request, segment workers, joining.
-#include "platform/guard.h"
 #include "platform/httpcall.h"
 #include "platform/logging.h"
 #include "platform/messageboxes.h"
@@ -22,17 +21,6 @@ constexpr int maxWorkers = 10;
 } // namespace
 
 void TFormupdate::ButtonDownClick()
-{
-    runJobStep([this] { startDownload(); });
-}
-
-void TFormupdate::runJobStep(const std::function<void()>& step)
-{
-    if (!RunGuarded(lcUpdate(), "the update step", step))
-        MessageBoxes::inform(this, QStringLiteral("升级过程失败,请重新到主页下载更新!"));
-}
-
-void TFormupdate::startDownload()
 {
     m_downloadClock.start();
     const QString address = m_ui->Edit1->text();
@@ -74,7 +62,7 @@ void TFormupdate::startDownload()
         if (size.outcome != FileSizeReply::Outcome::Ok)
             qCInfo(lcUpdate).noquote() << "size request for" << QString::fromUtf8(url) << "failed: status"
                                        << response.status << "error" << response.error;
-        runJobStep([&] { sizeReceived(url, targetPath, workers, options, size); });
+        sizeReceived(url, targetPath, workers, options, size);
     });
     m_sizeRequest->start();
 }

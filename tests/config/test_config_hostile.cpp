@@ -45,8 +45,7 @@ const HttpTimeLimits shortLimits{2000, 1, 3000};
 // Starts the window's fetch of the settings document and waits until it has ended and its answer was handled.
 bool fetchAndWait(TFormmain* main, StallMonitor& monitor)
 {
-    main->TmrchkupdateTimer(); // the settings timer's step, taken once per run
-    QPointer<HttpCall> fetch = main->findChild<HttpCall*>(QString(), Qt::FindDirectChildrenOnly);
+    QPointer<HttpCall> fetch = main->startSettingsFetch(); // the settings timer's step, taken once per run
     const bool ended = QTest::qWaitFor([&] { return fetch.isNull(); }, shortLimits.totalTimeoutMs + 5000);
     QTest::qWait(50); // the queued answer
     monitor.stop();

@@ -56,8 +56,7 @@ namespace {
 // fetch again) and returns the request it started, which belongs to the window.
 HttpCall* startFetch(TFormmain* main)
 {
-    main->TmrchkupdateTimer();
-    return main->findChild<HttpCall*>(QString(), Qt::FindDirectChildrenOnly);
+    return main->startSettingsFetch();
 }
 
 QString versionStatus(const TFormmain* main)

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -120,8 +121,8 @@ void TestUpdateDownload::init()
     m_main = std::make_unique<TFormmain>();
     // The window's one fetch of the settings document (the site has none) is run now, so that it
     // is not among the requests a test sees.
-    m_main->TmrchkupdateTimer();
-    QTRY_VERIFY(!m_main->findChild<HttpCall*>(QString(), Qt::FindDirectChildrenOnly));
+    QPointer<HttpCall> fetch = m_main->startSettingsFetch();
+    QTRY_VERIFY(fetch.isNull());
     m_site.clearRequestLog();
     Formmain = m_main.get();
     m_window = std::make_unique<TFormupdate>(m_main.get());
