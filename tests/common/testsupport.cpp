@@ -216,8 +216,7 @@ void StallMonitor::stop()
 
 bool StallMonitor::keptUp() const
 {
-    const qint64 idle = m_idleLongestMs;
-    return longestGapMs() <= qMax(idle + allowedExtraMs, idle * allowedFactor);
+    return longestGapMs() <= allowedFactor * m_idleLongestMs + allowedExtraMs;
 }
 
 qint64 StallMonitor::peakGrowthKiB() const

@@ -2,6 +2,7 @@
 // decoding, failures; paging, row pacing and the search button's state, without a window.
 #include "platform/codepage.h"
 #include "platform/httpclient.h"
+#include "platform/systemproxy.h"
 #include "samplesite.h"
 #include "search/mygetwebthread.h"
 #include "search/searchsession.h"
@@ -295,6 +296,10 @@ void TestSearchFetch::fetchGoesThroughTheSystemsProxy()
     const QByteArray port = m_site->baseUrl().split(':').last();
     const QByteArray namedRoot = "http://films.quvo.test:" + port;
 
+#ifdef Q_OS_WIN
+    QCOMPARE(SystemProxy::forUrl(namedRoot + "/"), "http://127.0.0.1:" + QByteArray::number(proxy.port()));
+    QCOMPARE(SystemProxy::forUrl(m_site->baseUrl() + "/"), QByteArray());
+#endif
     const Outcome outcome = fetch("proxy", 1, namedRoot);
     QVERIFY(outcome.fetched);
     QVERIFY(outcome.page.contains("Search results for proxy"));

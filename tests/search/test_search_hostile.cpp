@@ -1,6 +1,6 @@
 // The real main window searching against sites that misbehave: oversized, endless, silent, random,
 // wrongly encoded and badly framed answers. Whatever arrives, the window keeps ticking (the longest
-// gap of a 10 ms timer stays within 100 ms of an idle loop's), memory stays bounded, only rows the
+// gap of a 10 ms timer stays within twice an idle loop's plus 100 ms), memory stays bounded, only rows the
 // cutter takes from the page appear, the button's caption comes back, and the next search works.
 #include "app/tformmain.h"
 #include "platform/codepage.h"
