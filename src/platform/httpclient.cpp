@@ -1,5 +1,7 @@
 #include "platform/httpclient.h"
 
+#include "platform/systemproxy.h"
+
 #include <curl/curl.h>
 
 #include <mutex>
@@ -155,6 +157,8 @@ HttpResponse perform(const HttpRequest& request)
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &state);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    if (const QByteArray proxy = SystemProxy::forUrl(request.url); !proxy.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_PROXY, proxy.constData()); // libcurl keeps a copy
 
     const CURLcode code = curl_easy_perform(curl);
     response.curlCode = int(code);

@@ -151,6 +151,17 @@ qint64 StallMonitor::peakResidentKiB()
     return statusKiB("VmHWM");
 }
 
+void GapClock::note(bool ticked)
+{
+    const qint64 now = m_clock.elapsed();
+    if (now - m_lastTickMs > m_longestMs) {
+        m_longestMs = now - m_lastTickMs;
+        m_longestEndMs = now;
+    }
+    if (ticked)
+        m_lastTickMs = now;
+}
+
 StallMonitor::StallMonitor()
 {
     // Writing 5 to clear_refs resets the kernel's peak resident memory to the current value.
@@ -159,19 +170,33 @@ StallMonitor::StallMonitor()
     clear.close();
     m_startKiB = residentKiB();
     m_sampledPeakKiB = m_startKiB;
-    m_clock.start();
+
+    // The idle loop: the same timer on a thread that does nothing else.
+    m_idleThread.start();
+    auto* idleTimer = new QTimer;
+    idleTimer->setTimerType(Qt::PreciseTimer);
+    idleTimer->setInterval(10);
+    m_idle = new GapClock;
+    idleTimer->moveToThread(&m_idleThread);
+    QObject::connect(idleTimer, &QTimer::timeout, idleTimer, [this] {
+        m_idle->tick();
+        m_idleLongestMs = m_idle->longestMs();
+    });
+    QObject::connect(&m_idleThread, &QThread::finished, idleTimer, &QObject::deleteLater);
+    QMetaObject::invokeMethod(idleTimer, qOverload<>(&QTimer::start));
+
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(10);
     QObject::connect(&m_timer, &QTimer::timeout, [this] {
-        const qint64 now = m_clock.elapsed();
-        if (now - m_lastTickMs > m_longestGapMs) {
-            m_longestGapMs = now - m_lastTickMs;
-            m_longestGapEndMs = now;
-        }
-        m_lastTickMs = now;
+        m_ui.tick();
         m_sampledPeakKiB = qMax(m_sampledPeakKiB, residentKiB());
     });
     m_timer.start();
+}
+
+StallMonitor::~StallMonitor()
+{
+    stop();
 }
 
 void StallMonitor::stop()
@@ -179,12 +204,19 @@ void StallMonitor::stop()
     if (!m_timer.isActive())
         return;
     m_timer.stop();
-    // The time since the last tick counts too: a thread held up until now has not ticked.
-    if (m_clock.elapsed() - m_lastTickMs > m_longestGapMs) {
-        m_longestGapMs = m_clock.elapsed() - m_lastTickMs;
-        m_longestGapEndMs = m_clock.elapsed();
-    }
+    m_ui.finish();
     m_sampledPeakKiB = qMax(m_sampledPeakKiB, residentKiB());
+    m_idleThread.quit();
+    m_idleThread.wait();
+    m_idle->finish();
+    m_idleLongestMs = m_idle->longestMs();
+    delete m_idle;
+    m_idle = nullptr;
+}
+
+bool StallMonitor::keptUp() const
+{
+    return longestGapMs() <= allowedFactor * m_idleLongestMs + allowedExtraMs;
 }
 
 qint64 StallMonitor::peakGrowthKiB() const
@@ -195,11 +227,12 @@ qint64 StallMonitor::peakGrowthKiB() const
 
 QString StallMonitor::summary() const
 {
-    return QStringLiteral("longest gap %1 ms (ended %4 ms in), peak memory +%2 KiB%3")
-        .arg(m_longestGapMs)
+    return QStringLiteral("longest gap %1 ms (ended %4 ms in; idle loop %5 ms), peak memory +%2 KiB%3")
+        .arg(m_ui.longestMs())
         .arg(peakGrowthKiB())
         .arg(m_kernelPeakReset ? QString() : QStringLiteral(" (sampled)"))
-        .arg(m_longestGapEndMs);
+        .arg(m_ui.longestEndMs())
+        .arg(qint64(m_idleLongestMs));
 }
 
 RawServer::RawServer(Reply reply) : m_reply(std::move(reply))

@@ -1,7 +1,7 @@
 // The settings document from a product server that misbehaves: oversized, endless, silent or badly
-// framed. The window keeps ticking (the longest gap of a 10 ms timer stays under 100 ms), memory
-// stays bounded, and nothing is applied: the record stays empty, the keyword box and the version
-// panel untouched. A document just under the size limit is still read and applied.
+// framed. The window keeps ticking (the longest gap of a 10 ms timer stays within twice an idle
+// loop's plus 100 ms), memory stays bounded, and nothing is applied: the record stays empty, the keyword box and the
+// version panel untouched. A document just under the size limit is still read and applied.
 #include "app/tformmain.h"
 #include "config/fetchremoteconfiguration.h"
 #include "config/remoteconfiguration.h"

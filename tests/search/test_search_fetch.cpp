@@ -1,6 +1,8 @@
 // The page fetch worker and the search session against the sample site on 127.0.0.1: address,
 // decoding, failures; paging, row pacing and the search button's state, without a window.
 #include "platform/codepage.h"
+#include "platform/httpclient.h"
+#include "platform/systemproxy.h"
 #include "samplesite.h"
 #include "search/mygetwebthread.h"
 #include "search/searchsession.h"
@@ -11,6 +13,10 @@
 #include <QTest>
 
 #include <memory>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 class TestSearchFetch : public QObject {
     Q_OBJECT
@@ -23,6 +29,7 @@ private Q_SLOTS:
     void errorStatusIsTakenInLikeAnyPage();
     void refusedConnectionFails();
     void stalledServerFails();
+    void fetchGoesThroughTheSystemsProxy();
     void givenUpFetchReportsNothing();
     void sessionPagesThroughAKeyword();
     void sessionNewKeywordAndClear();
@@ -74,6 +81,100 @@ QByteArray deadRoot()
     closed.start();
     return closed.baseUrl();
 }
+
+// An HTTP proxy on 127.0.0.1 that records the request line of every request it is asked to pass on,
+// and answers it from `target` ("http://127.0.0.1:<port>") whatever host the request names.
+class RecordingProxy final {
+public:
+    explicit RecordingProxy(QByteArray target)
+        : m_target(std::move(target)), m_raw([this](RawServer& server, int socket) { pass(server, socket); })
+    {
+    }
+    int port() const { return m_raw.baseUrl().split(':').last().toInt(); }
+    QList<QByteArray> requestLines() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_lines;
+    }
+
+private:
+    void pass(RawServer& server, int socket)
+    {
+        const QByteArray line = server.requestHead().left(server.requestHead().indexOf("\r\n"));
+        {
+            std::lock_guard lock(m_mutex);
+            m_lines << line;
+        }
+        // "GET http://host:port/path HTTP/1.1": the path after the authority.
+        const QByteArray address = line.split(' ').value(1);
+        const qsizetype path = address.indexOf('/', address.indexOf("//") + 2);
+        const HttpResponse answer = HttpClient::get(m_target + (path < 0 ? "/" : address.mid(path)));
+        server.send(socket, "HTTP/1.1 " + QByteArray::number(answer.status) + " OK\r\nContent-Type: " +
+                                answer.contentType + "\r\nContent-Length: " + QByteArray::number(answer.body.size()) +
+                                "\r\nConnection: close\r\n\r\n" + answer.body);
+    }
+
+    QByteArray m_target;
+    mutable std::mutex m_mutex;
+    QList<QByteArray> m_lines;
+    RawServer m_raw; // after what its thread uses
+};
+
+// Names `proxy` as the system's proxy for as long as it lives: on Windows in the Internet settings
+// of the current user (as the settings dialog writes them: the values WinINet reads, and the binary
+// DefaultConnectionSettings that WinHTTP reads), elsewhere in the environment that libcurl reads.
+// Loopback addresses stay direct.
+class SystemProxySetting final {
+public:
+    explicit SystemProxySetting(int proxyPort)
+    {
+        const QByteArray server = "127.0.0.1:" + QByteArray::number(proxyPort);
+#ifdef Q_OS_WIN
+        const QByteArray bypass = "<local>";
+        QByteArray blob;
+        const auto addDword = [&blob](quint32 value) { blob.append(reinterpret_cast<const char*>(&value), 4); };
+        addDword(0x46); // the settings' version
+        addDword(1);    // change counter
+        addDword(0x03); // direct connections and a fixed proxy, no PAC script, no automatic detection
+        addDword(quint32(server.size()));
+        blob += server;
+        addDword(quint32(bypass.size()));
+        blob += bypass;
+        addDword(0); // no PAC script address
+        blob += QByteArray(32, '\0');
+        const std::wstring proxyServer = QString::fromLatin1(server).toStdWString();
+        const DWORD enable = 1;
+        RegSetKeyValueW(HKEY_CURRENT_USER, settingsKey, L"ProxyEnable", REG_DWORD, &enable, sizeof enable);
+        RegSetKeyValueW(HKEY_CURRENT_USER, settingsKey, L"ProxyServer", REG_SZ, proxyServer.c_str(),
+                        DWORD((proxyServer.size() + 1) * sizeof(wchar_t)));
+        RegSetKeyValueW(HKEY_CURRENT_USER, connectionsKey, L"DefaultConnectionSettings", REG_BINARY, blob.constData(),
+                        DWORD(blob.size()));
+#else
+        qputenv("http_proxy", "http://" + server);
+        qputenv("no_proxy", "127.0.0.1");
+#endif
+    }
+    ~SystemProxySetting()
+    {
+#ifdef Q_OS_WIN
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, settingsKey, L"ProxyEnable");
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, settingsKey, L"ProxyServer");
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, connectionsKey, L"DefaultConnectionSettings");
+#else
+        qunsetenv("http_proxy");
+        qunsetenv("no_proxy");
+#endif
+    }
+    SystemProxySetting(const SystemProxySetting&) = delete;
+    SystemProxySetting& operator=(const SystemProxySetting&) = delete;
+
+private:
+#ifdef Q_OS_WIN
+    static constexpr const wchar_t* settingsKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    static constexpr const wchar_t* connectionsKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+#endif
+};
 
 } // namespace
 
@@ -184,6 +285,30 @@ void TestSearchFetch::stalledServerFails()
     QVERIFY(outcome.failed);
     QVERIFY(!outcome.fetched);
     QVERIFY2(timer.elapsed() < 5000, QByteArray::number(timer.elapsed()));
+}
+
+// Behind the proxy the system names, the site is reached through it: the site's name is known only
+// to the proxy here. Loopback addresses still go direct.
+void TestSearchFetch::fetchGoesThroughTheSystemsProxy()
+{
+    RecordingProxy proxy(m_site->baseUrl());
+    SystemProxySetting setting(proxy.port());
+    const QByteArray port = m_site->baseUrl().split(':').last();
+    const QByteArray namedRoot = "http://films.quvo.test:" + port;
+
+#ifdef Q_OS_WIN
+    QCOMPARE(SystemProxy::forUrl(namedRoot + "/"), "http://127.0.0.1:" + QByteArray::number(proxy.port()));
+    QCOMPARE(SystemProxy::forUrl(m_site->baseUrl() + "/"), QByteArray());
+#endif
+    const Outcome outcome = fetch("proxy", 1, namedRoot);
+    QVERIFY(outcome.fetched);
+    QVERIFY(outcome.page.contains("Search results for proxy"));
+    QCOMPARE(proxy.requestLines(), QList<QByteArray>{"GET " + namedRoot + "/search/proxy/1 HTTP/1.1"});
+    QCOMPARE(m_site->requestLog(), QStringList{QStringLiteral("GET /search/proxy/1")});
+
+    QVERIFY(fetch("direct", 1, m_site->baseUrl()).fetched);
+    QCOMPARE(proxy.requestLines().size(), 1);
+    QCOMPARE(m_site->requestLog().size(), 2);
 }
 
 void TestSearchFetch::givenUpFetchReportsNothing()

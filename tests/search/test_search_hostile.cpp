@@ -1,7 +1,7 @@
 // The real main window searching against sites that misbehave: oversized, endless, silent, random,
 // wrongly encoded and badly framed answers. Whatever arrives, the window keeps ticking (the longest
-// gap of a 10 ms timer stays under 100 ms), memory stays bounded, only rows the cutter takes from the
-// page appear, the button's caption comes back, and the next search works.
+// gap of a 10 ms timer stays within twice an idle loop's plus 100 ms), memory stays bounded, only rows the
+// cutter takes from the page appear, the button's caption comes back, and the next search works.
 #include "app/tformmain.h"
 #include "platform/codepage.h"
 #include "platform/testhooks.h"

@@ -16,7 +16,6 @@
 #include "updatetesthelpers.h"
 
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -277,10 +276,7 @@ void TestUpdateDownload::sizeRequestKeepsTheWindowResponsive()
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     MessageBoxRecorder boxes;
     StallMonitor monitor;
-    QElapsedTimer clock;
-    clock.start();
-    QTest::mouseClick(downButton(), Qt::LeftButton);
-    QVERIFY2(clock.elapsed() < maxUiGapMs, qPrintable(QString::number(clock.elapsed())));
+    QTest::mouseClick(downButton(), Qt::LeftButton); // how long the click holds the window is a gap too
     QTRY_COMPARE(silent.connections(), 1);
     QVERIFY(!downButton()->isEnabled()); // one job at a time
     QTest::qWait(1000);
@@ -297,7 +293,7 @@ void TestUpdateDownload::sizeRequestKeepsTheWindowResponsive()
     }
     monitor.stop();
     std::printf("HOSTILE update size request %-30s %s\n", QTest::currentDataTag(), qPrintable(monitor.summary()));
-    QVERIFY2(monitor.longestGapMs() < maxUiGapMs, qPrintable(monitor.summary()));
+    VERIFY_KEPT_UP(monitor);
     QVERIFY(downButton()->isEnabled()); // the job can be tried again
     QCOMPARE(silent.connections(), 1);  // and no segment was asked for
 }
