@@ -3,7 +3,6 @@
 #include "services/buildinfo.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cstdio>
@@ -31,25 +30,37 @@ void print(FILE* stream, const QString& text)
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
-// QCommandLineParser's own messages are English (no translation is loaded before the application
-// exists); the ones a user can meet are said again in Chinese.
-QString chineseError(const QCommandLineParser& parser)
+// What is wrong with the options of a command line, in Chinese, naming each option as it was
+// typed; empty when nothing is. Decided from the options themselves, the way QCommandLineParser
+// reads them with single-dash words as long options: "--" ends the options, a lone "-" is a
+// positional argument, an option that takes a value takes "=value" or the next argument.
+QString optionsError(const QStringList& arguments, const QList<QCommandLineOption>& options)
 {
-    const QStringList unknown = parser.unknownOptionNames();
-    if (!unknown.isEmpty()) {
-        QStringList names;
-        for (const QString& name : unknown)
-            names << spelled(name);
-        return QStringLiteral("未知选项：") + names.join(QStringLiteral(", "));
+    QStringList unknown;
+    QString valueError;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--"))
+            break;
+        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-"))
+            continue;
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const QString typed = argument.left(equals); // the whole argument when there is no "="
+        const QString name = typed.mid(typed.startsWith(QLatin1String("--")) ? 2 : 1);
+        const auto option = std::find_if(options.cbegin(), options.cend(),
+                                         [&name](const QCommandLineOption& o) { return o.names().contains(name); });
+        if (option == options.cend()) {
+            unknown << typed;
+        } else if (option->valueName().isEmpty()) {
+            if (equals >= 0 && valueError.isEmpty())
+                valueError = QStringLiteral("选项 %1 不带值").arg(typed);
+        } else if (equals < 0 && ++i == arguments.size() && valueError.isEmpty()) {
+            valueError = QStringLiteral("选项 %1 缺少值").arg(typed);
+        }
     }
-    static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'"));
-    static const QRegularExpression unexpected(QStringLiteral("^Unexpected value after '(.*)'"));
-    const QString error = parser.errorText();
-    if (const auto match = missing.match(error); match.hasMatch())
-        return QStringLiteral("选项 %1 缺少值").arg(match.captured(1));
-    if (const auto match = unexpected.match(error); match.hasMatch())
-        return QStringLiteral("选项 %1 不带值").arg(match.captured(1));
-    return error;
+    if (!unknown.isEmpty())
+        return QStringLiteral("未知选项：") + unknown.join(QStringLiteral(", "));
+    return valueError;
 }
 
 // The options QGuiApplication and QApplication take out of the arguments themselves, spelled with
@@ -154,8 +165,12 @@ int CommandLine::refuse(const QString& message) const
 std::optional<int> CommandLine::parse()
 {
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (!m_parser.parse(m_qtOptionsAllowed ? withoutQtOptions(m_arguments) : m_arguments))
-        return refuse(chineseError(m_parser));
+    const QStringList arguments = m_qtOptionsAllowed ? withoutQtOptions(m_arguments) : m_arguments;
+    if (const QString error = optionsError(arguments, m_options); !error.isEmpty())
+        return refuse(error);
+    // Whatever else the parser finds wrong (nothing it reads differently from the check above).
+    if (!m_parser.parse(arguments))
+        return refuse(m_parser.errorText());
     if (m_parser.isSet(kHelp)) {
         print(stdout, helpText());
         return 0;

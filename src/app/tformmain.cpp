@@ -83,6 +83,7 @@ void TFormmain::createStatusBar()
     for (int i = 0; i < 3; ++i) {
         statPanels[i] = new QLabel(m_ui->stat1);
         statPanels[i]->setObjectName(QStringLiteral("statPanel%1").arg(i));
+        statPanels[i]->setTextFormat(Qt::PlainText); // the version status comes from the settings document
         if (widths[i] > 0)
             statPanels[i]->setFixedWidth(widths[i]);
         m_ui->stat1->addWidget(statPanels[i], widths[i] > 0 ? 0 : 1);

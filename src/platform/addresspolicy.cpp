@@ -1,6 +1,7 @@
 #include "platform/addresspolicy.h"
 
 #include <QStringList>
+#include <QUrl>
 
 namespace AddressPolicy {
 
@@ -111,6 +112,15 @@ std::optional<QString> acceptedAddress(const QString& address, Kind kind)
         return std::nullopt;
     const QString text = address.trimmed();
     return schemeOf(text).isEmpty() ? QStringLiteral("http://") + text : text;
+}
+
+bool allowsPageNavigation(const QUrl& address)
+{
+    if (address == QUrl(QStringLiteral("about:blank")))
+        return true;
+    // An address of the engine always has a scheme: a text without one is no page of the web here.
+    return address.isValid() && !address.scheme().isEmpty() &&
+           !refusal(address.toString(QUrl::FullyEncoded), Kind::Web);
 }
 
 const char* keyRefusal(const QString& informationKey)

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+class QUrl;
+
 // What the program hands to a browser, to the system's opener, to an embedded view or to Thunder
 // often comes from the network (a result page, the settings document). This is the one place that
 // decides what may go: an address by its scheme, Thunder's argument by its shape. Everything else
@@ -25,6 +27,11 @@ std::optional<QString> acceptedAddress(const QString& address, Kind kind);
 
 // Why acceptedAddress refuses the address (for the log), or nullptr when it accepts it.
 const char* refusal(const QString& address, Kind kind);
+
+// Whether a page shown in one of the program's views may go on to this address, whatever starts
+// it: a link, a script, a form, a redirect, a new window. Only web pages (http, https) and the empty
+// page "about:blank"; any other scheme is refused, so a page never reaches another program.
+bool allowsPageNavigation(const QUrl& address);
 
 // Thunder is given the row's information key (a hash), never a path or an address: refused are an
 // empty key, one that holds "/", "\", ":" or a control character, or starts with "~", "." or "-".

@@ -21,6 +21,7 @@ MessageBoxes::Answer ask(QWidget* owner, const MessageBoxes::Request& request)
     using MessageBoxes::Kind;
     QMessageBox box(owner);
     box.setWindowTitle(request.caption);
+    box.setTextFormat(Qt::PlainText); // never guessed: a text may hold what the network sent
     box.setText(request.text);
     switch (request.kind) {
     case Kind::Plain:

@@ -50,6 +50,7 @@ TFormupdate::TFormupdate(QWidget* parent) : QDialog(parent), m_ui(std::make_uniq
 
     m_statusPanel = new QLabel(statusBarText(), m_ui->StatusBar1);
     m_statusPanel->setObjectName(QStringLiteral("StatusBar1Panel"));
+    m_statusPanel->setTextFormat(Qt::PlainText);
     m_ui->StatusBar1->addWidget(m_statusPanel, 1);
 
     m_ui->Edit1->setText(QString::fromLatin1(Sites::productServerUrl("/update/qorvex.rar")));

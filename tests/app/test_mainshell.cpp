@@ -3,6 +3,7 @@
 #include "app/qrcodepicture.h"
 #include "app/tformmain.h"
 #include "config/remoteconfiguration.h"
+#include "localhttpserver.h"
 #include "platform/codepage.h"
 #include "platform/counterbrowser.h"
 #include "platform/testhooks.h"
@@ -14,14 +15,20 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMouseEvent>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QUrl>
 
 #include <qrencode.h>
 
 #include <memory>
+#include <mutex>
 
 namespace {
 const QString kBrowserKey = QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command");
@@ -70,6 +77,15 @@ QTimer* showTimer(const TFormmain& window)
     return control<QTimer>(&window, "TmrShowtime");
 }
 
+// Stands in for the desktop's opener of the schemes it is named for, and records what it was given.
+class OpenerRecorder final : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl& address) { opened << address; }
+};
+
 void moveOver(QWidget* widget, QPoint at = {-1, -1})
 {
     if (at == QPoint(-1, -1))
@@ -103,6 +119,8 @@ private Q_SLOTS:
     void advertisementStripNeverGrowsTheWindow();
     void advertisementHidesAfterItsDisplayTime();
     void advertisementCloseButtonAndRightClicks();
+    void advertisementPageGoesToWebPagesOnly_data();
+    void advertisementPageGoesToWebPagesOnly();
     void weiboPictureFollowsThePointer();
     void weiboPictureIsTheMicroblogCode();
 
@@ -507,6 +525,111 @@ void TestMainShell::advertisementCloseButtonAndRightClicks()
     QVERIFY(part(*window, "pnlAdver")->isHidden());
     QCOMPARE(adverPage(*window)->currentAddress(), QString::fromLatin1(RemoteConfig().AdWebAdr));
     QVERIFY(showTimer(*window)->isActive());
+}
+
+void TestMainShell::advertisementPageGoesToWebPagesOnly_data()
+{
+    // The advertisement page (/ad.htm) tries to leave the view; a refused try goes nowhere, and the
+    // page then moves on to /after.htm by itself, which shows the try is over.
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<bool>("click"); // a user's click in the middle of the page starts the try
+    QTest::addColumn<QString>("landed");
+    const QByteArray moveOn = "<script>function moveOn() { setTimeout(() => location.href = '/after.htm', 400); }";
+    const QByteArray link = "<a style='position:fixed;inset:0' ";
+    const QByteArray tryLink = moveOn + "</script>" + link + "onclick='moveOn()' ";
+    QTest::newRow("clicked link, other scheme")
+        << tryLink + "href='quvotest://clicked'>x</a>" << true << QStringLiteral("/after.htm");
+    QTest::newRow("clicked link, new window, other scheme")
+        << tryLink + "target='_blank' href='quvotest://new-window'>x</a>" << true << QStringLiteral("/after.htm");
+    QTest::newRow("clicked link, local file")
+        << tryLink + "href='file:///etc/hostname'>x</a>" << true << QStringLiteral("/after.htm");
+    QTest::newRow("script") << moveOn + "location.href = 'quvotest://script'; moveOn();</script>" << false
+                            << QStringLiteral("/after.htm");
+    QTest::newRow("form") << "<form action='quvotest://form'></form>" + moveOn +
+                                 "document.forms[0].submit(); moveOn();</script>"
+                          << false << QStringLiteral("/after.htm");
+    QTest::newRow("window.open, other scheme")
+        << moveOn + "window.open('quvotest://opened'); moveOn();</script>" << false << QStringLiteral("/after.htm");
+    QTest::newRow("302 to another scheme")
+        << moveOn + "location.href = '/go?to=quvotest://redirected'; moveOn();</script>" << false
+        << QStringLiteral("/after.htm");
+    // In a frame: the engine shows its own error page for this one, where no script runs.
+    QTest::newRow("302 to a local file") << "<iframe src='/go?to=file:///etc/hostname'></iframe>" + moveOn +
+                                                "moveOn();</script>"
+                                         << false << QStringLiteral("/after.htm");
+    // Web pages load, in the same view.
+    QTest::newRow("clicked link, web page")
+        << link + "href='/landed.htm'>x</a>" << true << QStringLiteral("/landed.htm");
+    QTest::newRow("window.open, web page")
+        << QByteArray("<script>window.open('/landed.htm')</script>") << false << QStringLiteral("/landed.htm");
+    QTest::newRow("302 to a web page") << QByteArray("<script>location.href = '/go?to=/landed.htm'</script>") << false
+                                       << QStringLiteral("/landed.htm");
+}
+
+void TestMainShell::advertisementPageGoesToWebPagesOnly()
+{
+#ifdef Q_OS_WIN
+    QSKIP("needs the page's own widget, and Windows has no browser module yet");
+#endif
+    QFETCH(QByteArray, page);
+    QFETCH(bool, click);
+    QFETCH(QString, landed);
+    LocalHttpServer local;
+    std::mutex mutex;
+    QStringList requested;
+    local.server.Get("/ad.htm", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content(page.toStdString(), "text/html");
+    });
+    local.server.Get("/go", [](const httplib::Request& request, httplib::Response& response) {
+        response.set_redirect(request.get_param_value("to"), 302);
+    });
+    local.server.Get(R"(/(landed|after)\.htm)", [&](const httplib::Request& request, httplib::Response& response) {
+        const std::lock_guard lock(mutex);
+        requested << QString::fromStdString(request.path);
+        response.set_content("<p>here</p>", "text/html");
+    });
+    local.start();
+
+    // The desktop's opener: a recorder for the schemes tried, and xdg-open for any other one.
+    OpenerRecorder opener;
+    for (const QString& scheme : {QStringLiteral("quvotest"), QStringLiteral("file")})
+        QDesktopServices::setUrlHandler(scheme, &opener, "open");
+    QTemporaryDir bin;
+    QVERIFY(QFile::link(m_browser->program(), bin.filePath(QStringLiteral("xdg-open"))));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", path);
+        for (const QString& scheme : {QStringLiteral("quvotest"), QStringLiteral("file")})
+            QDesktopServices::unsetUrlHandler(scheme);
+    });
+
+    RemoteConfig().AdverDef = "1";
+    RemoteConfig().AdWebAdr = local.url("/ad.htm");
+    RemoteConfig().AdpnlHeight = "200";
+    RemoteConfig().AdShowtime = "0";
+    auto window = makeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QSignalSpy loaded(adverPage(*window), &WebView::loadFinished);
+    window->ShowAdvertisement();
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 20000);
+    if (click) {
+        QVERIFY(loaded.first().first().toBool());
+        QTRY_VERIFY_WITH_TIMEOUT(adverPage(*window)->engineView()->focusProxy(), 20000);
+        QWidget* surface = adverPage(*window)->engineView()->focusProxy();
+        QTest::mouseClick(surface, Qt::LeftButton, {}, surface->rect().center());
+    }
+    const auto arrived = [&] {
+        const std::lock_guard lock(mutex);
+        return requested.contains(landed);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(arrived(), 20000);
+    // The page it landed on loads in the strip's own view.
+    QTRY_COMPARE_WITH_TIMEOUT(adverPage(*window)->engineView()->property("url").toUrl(),
+                              QUrl(QString::fromLatin1(local.url(landed.toLatin1().constData()))), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(loaded.last().first().toBool(), 20000);
+    QCOMPARE(opener.opened, QList<QUrl>());
+    QCOMPARE(m_browser->launches(0), QList<QStringList>());
 }
 
 void TestMainShell::weiboPictureFollowsThePointer()

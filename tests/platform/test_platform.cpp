@@ -28,6 +28,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <mutex>
@@ -472,6 +473,14 @@ void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
         QVERIFY2(!Launcher::openAddress(program, address.toString(), Kind::Play), qPrintable(address.toString()));
         QVERIFY2(!AddressPolicy::acceptedAddress(address.toString(), Kind::Web), qPrintable(address.toString()));
     }
+    // Where a page may go on to: a web page or the empty page, never a play address or another program.
+    for (QStringView address :
+         {u"quvotest://x", u"ms-msdt:/id", u"about:srcdoc", u"blob:http://x/1", u"www.x.cn", u"file:///etc/passwd",
+          u"view-source:http://x/", u"javascript:alert(1)", u"data:text/html,x", u"/etc/passwd",
+          u"magnet:?xt=urn:btih:AB", u"thunder://QUFodHRw", u"ed2k://|file|a|1|H|/"})
+        QVERIFY2(!AddressPolicy::allowsPageNavigation(QUrl(address.toString())), qPrintable(address.toString()));
+    for (QStringView address : {u"http://127.0.0.1:8/a?b#c", u"HTTPS://x.cn", u"about:blank"})
+        QVERIFY2(AddressPolicy::allowsPageNavigation(QUrl(address.toString())), qPrintable(address.toString()));
     // Schemes of play addresses are not pages.
     for (QStringView address : {u"magnet:?xt=urn:btih:AB", u"thunder://QUFodHRw", u"ed2k://|file|a|1|H|/"})
         QVERIFY2(!Launcher::openAddress(program, address.toString(), Kind::Web), qPrintable(address.toString()));

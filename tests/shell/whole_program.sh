@@ -101,6 +101,19 @@ status=0
 "$quvo" --bogus 2>"$work/refused.txt" || status=$?
 [ "$status" -eq 2 ] || fail "an unknown option ended with status $status"
 grep -q '未知选项：--bogus' "$work/refused.txt" || fail "no Chinese error for an unknown option: $(cat "$work/refused.txt")"
+# Each wrong option is named as it was typed. <program> <told> <arguments...>
+refused_as_typed() {
+    local program=$1 told=$2 status=0
+    shift 2
+    "$program" "$@" 2>"$work/refused.txt" || status=$?
+    [ "$status" -eq 2 ] || fail "$* ended with status $status"
+    grep -qF -- "$told" "$work/refused.txt" || fail "$* told: $(cat "$work/refused.txt")"
+}
+refused_as_typed "$quvo" '：未知选项：--你' --你
+refused_as_typed "$quvo" '：未知选项：-hv' -hv
+refused_as_typed "$quvo" '：未知选项：--x, -y' -platform offscreen --x=1 -y -- -z
+refused_as_typed "$quvo" '：选项 --version 不带值' --version=1
+refused_as_typed "$site_program" '：选项 -port 缺少值' --log /dev/null -port
 
 step "first run, three starts at the same moment: one declaration, one process"
 start_quvo; a=$started

@@ -10,6 +10,7 @@
 #include "update/checkforupdate.h"
 #include "update/tformupdate.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -40,6 +41,8 @@ private Q_SLOTS:
 
 private:
     SampleSite m_site;
+    QTemporaryDir m_files;
+    QString m_picture; // a tall picture that a version read as rich text would show
     std::unique_ptr<TFormmain> m_main;
     int m_endCount = 0;
 };
@@ -59,6 +62,10 @@ void TestUpdateWindow::initTestCase()
     qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
     // The tests run the check themselves: the main window's own fetch finds no settings document.
     m_site.setSwitch(QStringLiteral("settings"), QStringLiteral("none"));
+    m_picture = m_files.filePath(QStringLiteral("tall.png"));
+    QImage tall(20, 300, QImage::Format_RGB32);
+    tall.fill(Qt::red);
+    QVERIFY(tall.save(m_picture));
 }
 
 void TestUpdateWindow::init()
@@ -91,6 +98,8 @@ void TestUpdateWindow::versionOutcomes_data()
     QTest::newRow("lower counts as new") << QByteArray("1.0.0.9") << newer << true << false;
     QTest::newRow("space before") << " " + QByteArray(BuildInfo::version) << newer << true << false;
     QTest::newRow("trailing line break") << QByteArray(BuildInfo::version) + "\r\n" << newer << true << false;
+    // The settings document's text is shown as it is, never as markup that loads a picture.
+    QTest::newRow("markup") << "9<img src=\"" + m_picture.toUtf8() + "\"><b>x</b>" << newer << true << false;
     QTest::newRow("none announced") << QByteArray() << QStringLiteral("提示：无法连接服务器!!") << false << false;
 }
 
@@ -128,6 +137,7 @@ void TestUpdateWindow::versionOutcomes()
         QCOMPARE(QApplication::activeModalWidget(), window.data());
         QCOMPARE(control<QLabel>(window, "lblupnote")->text(),
                  QStringLiteral("版本") + QString::fromLatin1(version) + QStringLiteral("  更新说明"));
+        QVERIFY2(control<QLabel>(window, "lblupnote")->sizeHint().height() < 40, "a picture in the version line");
         // A completed update is counted through the main window's general counter browser.
         Q_EMIT window->useCounted("/update/update.php");
         window->close();
