@@ -32,7 +32,7 @@ HttpCall* FetchRemoteConfiguration(QObject* owner, std::function<void()> read)
 {
     HttpRequest request;
     request.url = Sites::productServerUrl("/update/entcry.txt");
-    request.setTimeLimits(testHooks().configDocumentLimits.value_or(configDocumentTimeLimits));
+    request.limits = testHooks().configDocumentLimits.value_or(configDocumentTimeLimits);
     request.maxBodyBytes = maxConfigDocumentBytes;
     auto* call = new HttpCall(std::move(request), owner);
     call->setWorkerStep(readDocument);

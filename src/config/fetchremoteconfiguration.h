@@ -11,7 +11,8 @@ class QObject;
 // The document is a few kilobytes; a larger body fails the fetch and nothing is applied.
 inline constexpr qint64 maxConfigDocumentBytes = 1024 * 1024;
 // Less than one byte a second for 15 s, or a minute in all, ends the fetch.
-inline constexpr HttpTimeLimits configDocumentTimeLimits{10000, 15, 60000};
+inline constexpr HttpTimeLimits configDocumentTimeLimits{
+    .connect = std::chrono::seconds(10), .stall = std::chrono::seconds(15), .total = std::chrono::minutes(1)};
 // (tests shorten them through TestHooks::configDocumentLimits)
 
 // Starts the one fetch of the settings document of the run and returns at once. When the document

@@ -9,9 +9,8 @@ void CounterBrowser::navigate(const QByteArray& path)
     ++m_requestCount;
     HttpRequest request;
     request.url = m_lastAddress;
-    request.connectTimeoutMs = 5000;
-    request.stallTimeoutSec = 10;
-    request.totalTimeoutMs = 15000;
+    request.limits = {
+        .connect = std::chrono::seconds(5), .stall = std::chrono::seconds(10), .total = std::chrono::seconds(15)};
     request.maxBodyBytes = 1024 * 1024;
     // The answer is of no interest; the ordered lane keeps the requests of all counter browsers
     // in the order they were made.

@@ -9,10 +9,11 @@
 namespace {
 
 struct TransferState {
+    CURL* curl = nullptr;
     const HttpRequest* request = nullptr;
     HttpResponse* response = nullptr;
     bool aborted = false;
-    long blockStatus = 0;       // status line of the header block being read
+    long blockStatus = 0;       // status of the header block being read
     bool inHeaderBlock = false; // between a status line and the blank line that ends its block
 };
 
@@ -41,6 +42,12 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
     return bytes;
 }
 
+// Whether a header line begins a header block. libcurl decides it by this prefix, in any case.
+bool isStatusLine(const QByteArray& raw)
+{
+    return raw.size() >= 5 && raw.left(5).toUpper() == "HTTP/";
+}
+
 // libcurl hands over every line of every header block (redirect hops, 100-continue, the final
 // reply) and also the trailer lines after a chunked body. Only a block that begins with a status
 // line ends in a call of onHeaders: a trailer, or a line of white space after the body, must not
@@ -51,13 +58,16 @@ size_t onHeader(char* data, size_t size, size_t count, void* user)
     const size_t bytes = size * count;
     const QByteArray raw(data, qsizetype(bytes));
     const QByteArray line = raw.trimmed();
-    if (line.startsWith("HTTP/")) {
+    if (isStatusLine(raw)) {
         // A new response begins (redirect hop or 100-continue): forget the previous headers.
         state->response->headers.clear();
         state->response->contentLength = -1;
         state->response->contentType.clear();
-        const QList<QByteArray> parts = line.split(' ');
-        state->blockStatus = parts.size() > 1 ? parts[1].toLong() : 0;
+        // libcurl has read this line before handing it over; its reading of the status is the one
+        // the transfer follows (it takes "http/1.1 206" for a 200, for one).
+        long status = 0;
+        curl_easy_getinfo(state->curl, CURLINFO_RESPONSE_CODE, &status);
+        state->blockStatus = status;
         state->inHeaderBlock = true;
         return bytes;
     }
@@ -124,9 +134,8 @@ HttpResponse perform(const HttpRequest& request)
 {
     ensureGlobalInit();
     HttpResponse response;
-    TransferState state{&request, &response};
-
     CURL* curl = curl_easy_init();
+    TransferState state{curl, &request, &response};
     if (!curl) {
         response.error = QStringLiteral("curl_easy_init failed");
         return response;
@@ -144,11 +153,11 @@ HttpResponse perform(const HttpRequest& request)
         curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, request.followRedirects ? 1L : 0L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.connectTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(request.limits.connect.count()));
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, request.stallTimeoutSec);
-    if (request.totalTimeoutMs > 0)
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, request.totalTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long(request.limits.stall.count()));
+    if (request.limits.total.count() > 0)
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(request.limits.total.count()));
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headerList);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &state);

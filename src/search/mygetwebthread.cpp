@@ -42,7 +42,7 @@ void MyGetWebThread::start()
         return;
     HttpRequest request;
     request.url = m_address;
-    request.setTimeLimits(m_limits);
+    request.limits = m_limits;
     request.maxBodyBytes = maxPageBytes;
     m_call = new HttpCall(std::move(request), this);
     m_call->setWorkerStep(readPage);

@@ -34,7 +34,8 @@ public:
     static constexpr qint64 maxPageBytes = 4 * 1024 * 1024;
 
     // Less than one byte a second for 20 s, or two minutes in all, ends the fetch.
-    static constexpr HttpTimeLimits defaultTimeLimits{10000, 20, 120000};
+    static constexpr HttpTimeLimits defaultTimeLimits{
+        .connect = std::chrono::seconds(10), .stall = std::chrono::seconds(20), .total = std::chrono::minutes(2)};
     using TimeLimits = HttpTimeLimits;
     void setTimeLimits(const TimeLimits& limits) { m_limits = limits; } // before start()
     // (tests shorten the limits of every worker created afterwards through TestHooks::searchPageLimits)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/httpclient.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -10,11 +12,12 @@ class QThread;
 // Time limits and retry rules of an update download. The defaults suit a real server; tests and
 // the command-line front end shorten them.
 struct DownloadOptions {
-    long connectTimeoutMs = 10000;
-    long stallTimeoutSec = 20;         // a connection that delivers nothing for this long is dropped
-    long sizeRequestTimeoutMs = 30000; // the size request as a whole
-    int maxStalledAttempts = 5;        // attempts in a row that bring no new byte before a segment fails
-    int retryDelayMs = 500;            // grows with each attempt in a row that brought nothing
+    // A connection that delivers nothing for the stall limit is dropped; a segment has no overall limit.
+    HttpTimeLimits segmentLimits{.connect = std::chrono::seconds(10), .stall = std::chrono::seconds(20)};
+    HttpTimeLimits sizeRequestLimits{
+        .connect = std::chrono::seconds(10), .stall = std::chrono::seconds(20), .total = std::chrono::seconds(30)};
+    int maxStalledAttempts = 5; // attempts in a row that bring no new byte before a segment fails
+    int retryDelayMs = 500;     // grows with each attempt in a row that brought nothing
     // Tests only: called by each worker just before it counts itself finished, so that tests can
     // make workers finish at the same moment.
     std::function<void(int segment)> beforeFinishCount;

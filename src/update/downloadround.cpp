@@ -6,11 +6,36 @@
 
 namespace {
 
-// "<folder of the target>/<target name>.parts-XXXXXX": recognisable as the download's own.
+// File names hold at most 255 bytes on Linux's file systems (UTF-8 here) and 255 UTF-16 units on
+// Windows'; a name within 255 bytes of UTF-8 is within both.
+constexpr qsizetype maxFileNameBytes = 255;
+
+// The start of `name`, cut between whole characters, that leaves room for `reserved` ASCII
+// characters after it: the whole name whenever it fits.
+QString nameLeavingRoom(const QString& name, qsizetype reserved)
+{
+    QString start = name;
+    while (!start.isEmpty() && start.toUtf8().size() + reserved > maxFileNameBytes)
+        start.chop(start.size() >= 2 && start.back().isLowSurrogate() ? 2 : 1);
+    return start;
+}
+
+constexpr QLatin1String partFolderSuffix(".parts-XXXXXX");
+
+// "<folder of the target>/<target name>.parts-XXXXXX", the name cut short where the whole would not
+// fit: recognisable as the download's own.
 QString partFolderTemplate(const QString& targetPath)
 {
     const QFileInfo target(targetPath);
-    return target.absolutePath() + QLatin1Char('/') + target.fileName() + QStringLiteral(".parts-XXXXXX");
+    return target.absolutePath() + QLatin1Char('/') + nameLeavingRoom(target.fileName(), partFolderSuffix.size()) +
+           partFolderSuffix;
+}
+
+// The parts are named after the target, with room left for the largest part number.
+QString partBaseName(const QString& targetPath, const QList<SegmentRange>& segments)
+{
+    const int largest = segments.isEmpty() ? 1 : segments.last().number;
+    return nameLeavingRoom(QFileInfo(targetPath).fileName(), QString::number(largest).size());
 }
 
 } // namespace
@@ -22,7 +47,7 @@ DownloadRound::DownloadRound(QByteArray address, QString targetPath, qint64 file
       written(size_t(this->segments.size()), 0), m_partFolder(partFolderTemplate(this->targetPath))
 {
     if (m_partFolder.isValid())
-        m_partBase = m_partFolder.filePath(QFileInfo(this->targetPath).fileName());
+        m_partBase = m_partFolder.filePath(partBaseName(this->targetPath, this->segments));
     else
         qCInfo(lcUpdate) << "cannot make a folder for the part files:" << m_partFolder.errorString();
 }

@@ -70,5 +70,6 @@ public:
 private:
     std::atomic<int> m_finished = 0;
     QTemporaryDir m_partFolder;
-    QString m_partBase; // the target's name inside the part folder; part k adds k
+    // The target's name in the part folder, cut short where a part number would not fit; part k adds k.
+    QString m_partBase;
 };

@@ -12,9 +12,7 @@ HttpRequest FileSizeRequest(const QByteArray& address, const DownloadOptions& op
     request.method = "HEAD";
     request.headers = updateRequestHeaders();
     request.followRedirects = false;
-    request.connectTimeoutMs = options.connectTimeoutMs;
-    request.stallTimeoutSec = options.stallTimeoutSec;
-    request.totalTimeoutMs = options.sizeRequestTimeoutMs;
+    request.limits = options.sizeRequestLimits;
     return request;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "update/segmentplan.h"
+#include "update/segmentreply.h"
 
 #include <QThread>
 
@@ -20,10 +21,9 @@ protected:
 
 private:
     enum class Outcome { Done, Failed, RangeIgnored, CalledOff };
-    enum class Attempt { Complete, Short, Interrupted, RangeIgnored, Fatal };
 
     Outcome DownloadSegment(QFile& part);
-    Attempt fetchRest(QFile& part);
+    SegmentReply::Result fetchRest(QFile& part);
 
     std::shared_ptr<DownloadRound> m_round;
     const int m_index;

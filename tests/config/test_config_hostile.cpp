@@ -40,13 +40,15 @@ namespace {
 
 // The body limit is 1 MB; the document is held, deciphered and lower-cased a few times over.
 constexpr qint64 maxGrowthKiB = 32 * 1024;
-const HttpTimeLimits shortLimits{2000, 1, 3000};
+const HttpTimeLimits shortLimits{
+    .connect = std::chrono::seconds(2), .stall = std::chrono::seconds(1), .total = std::chrono::seconds(3)};
 
 // Starts the window's fetch of the settings document and waits until it has ended and its answer was handled.
 bool fetchAndWait(TFormmain* main, StallMonitor& monitor)
 {
     QPointer<HttpCall> fetch = main->startSettingsFetch(); // the settings timer's step, taken once per run
-    const bool ended = QTest::qWaitFor([&] { return fetch.isNull(); }, shortLimits.totalTimeoutMs + 5000);
+    const auto limit = std::chrono::milliseconds(shortLimits.total) + std::chrono::seconds(5);
+    const bool ended = QTest::qWaitFor([&] { return fetch.isNull(); }, int(limit.count()));
     QTest::qWait(50); // the queued answer
     monitor.stop();
     return ended;

@@ -45,6 +45,8 @@ private Q_SLOTS:
     void httpRefusedConnectionFailsFast();
     void httpStalledServerHitsStallLimit();
     void httpBodyLimit();
+    void httpReplyHeaders_data();
+    void httpReplyHeaders();
     void asyncCallRepliesOnTheCallersThread();
     void asyncCallGivenUpReportsNothing();
     void counterPagesLeaveInOrder();
@@ -187,7 +189,7 @@ void TestPlatform::httpStalledServerHitsStallLimit()
     local.start();
     HttpRequest request;
     request.url = local.url("/stall");
-    request.stallTimeoutSec = 1;
+    request.limits.stall = std::chrono::seconds(1);
     QElapsedTimer timer;
     timer.start();
     const HttpResponse response = HttpClient::perform(request);
@@ -209,6 +211,55 @@ void TestPlatform::httpBodyLimit()
     QVERIFY(!response.transferOk);
     QVERIFY(response.bodyTooLarge);
     QVERIFY(response.body.size() <= 1000);
+}
+
+void TestPlatform::httpReplyHeaders_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<long>("status");
+    QTest::addColumn<QByteArray>("contentType");
+    const QByteArray hello = "Content-Type: text/html; charset=GBK\r\nContent-Length: 5\r\n\r\nhello";
+    // The status is the one libcurl reads, also from lines a split at blanks would misread.
+    QTest::newRow("plain") << "HTTP/1.1 206 Partial Content\r\n" + hello << 206L
+                           << QByteArray("text/html; charset=GBK");
+    QTest::newRow("two blanks before the code")
+        << "HTTP/1.1  206 Partial\r\n" + hello << 206L << QByteArray("text/html; charset=GBK");
+    QTest::newRow("tab after the code") << "HTTP/1.1 206\tPartial\r\n" + hello << 206L
+                                        << QByteArray("text/html; charset=GBK");
+    QTest::newRow("lower-case version") << "http/1.1 206 Partial\r\n" + hello << 200L
+                                        << QByteArray("text/html; charset=GBK");
+    QTest::newRow("informational reply first")
+        << "HTTP/1.1 100 Continue\r\nContent-Type: a/b\r\n\r\nHTTP/1.1 200 OK\r\n" + hello << 200L
+        << QByteArray("text/html; charset=GBK");
+    // The trailer lines after a chunked body are not the reply's headers: the page is decoded by the
+    // reply's own Content-Type.
+    QTest::newRow("chunked trailers") << QByteArray(
+                                             "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=GBK\r\n"
+                                             "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n"
+                                             "Content-Type: text/plain; charset=utf-8\r\nX-Checksum: none\r\n\r\n")
+                                      << 200L << QByteArray("text/html; charset=GBK");
+}
+
+void TestPlatform::httpReplyHeaders()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(long, status);
+    QFETCH(QByteArray, contentType);
+    RawServer server([&reply](RawServer& raw, int socket) { raw.send(socket, reply); });
+    HttpRequest request;
+    request.url = server.baseUrl() + "/page";
+    QList<long> handed; // the statuses of the header blocks handed over
+    request.onHeaders = [&](long blockStatus, const HttpHeaders&) {
+        handed << blockStatus;
+        return true;
+    };
+    const HttpResponse response = HttpClient::perform(request);
+    QVERIFY2(response.transferOk, qPrintable(response.error));
+    QCOMPARE(handed, QList<long>{status});
+    QCOMPARE(response.status, status);
+    QCOMPARE(response.contentType, contentType);
+    QCOMPARE(response.header("content-type"), contentType);
+    QCOMPARE(response.body, QByteArray("hello"));
 }
 
 namespace {

@@ -196,7 +196,8 @@ TestSearchFetch::Outcome TestSearchFetch::fetch(const QByteArray& keyword, qint3
 {
     Outcome outcome;
     QPointer<MyGetWebThread> worker = new MyGetWebThread(keyword, page, root);
-    worker->setTimeLimits({2000, 1, 10000});
+    worker->setTimeLimits(
+        {.connect = std::chrono::seconds(2), .stall = std::chrono::seconds(1), .total = std::chrono::seconds(10)});
     connect(worker, &MyGetWebThread::pageFetched, this, [&](const QByteArray& gbk) {
         outcome.fetched = true;
         outcome.page = gbk;

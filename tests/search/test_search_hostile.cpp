@@ -52,7 +52,8 @@ namespace {
 constexpr qint64 maxGrowthKiB = 64 * 1024;
 
 // Time limits of the fetch, shortened so the endless and silent cases end within seconds.
-const MyGetWebThread::TimeLimits shortLimits{2000, 1, 3000};
+const MyGetWebThread::TimeLimits shortLimits{
+    .connect = std::chrono::seconds(2), .stall = std::chrono::seconds(1), .total = std::chrono::seconds(3)};
 
 const QString busyCaption = QStringLiteral("拼命搜索中...");
 const QString idleCaption = QStringLiteral("搜     索");
@@ -137,7 +138,7 @@ void TestSearchHostile::refusedPages()
     search(QStringLiteral("hostile"));
     QCOMPARE(caption(), busyCaption);
     // The shortened limits end every case within a few seconds.
-    QVERIFY(waitUntilIdle(shortLimits.totalTimeoutMs + 5000));
+    QVERIFY(waitUntilIdle(int(shortLimits.total.count()) + 5000));
     monitor.stop();
     VERIFY_HOSTILE_BOUNDS(monitor, "search", QTest::currentDataTag(), maxGrowthKiB);
 

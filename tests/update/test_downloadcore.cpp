@@ -20,6 +20,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 using Ranges = QList<QPair<qint64, qint64>>;
 Q_DECLARE_METATYPE(Ranges)
@@ -44,8 +45,8 @@ private Q_SLOTS:
     void faults();
     void repliesThatDoNotMatchTheRangeFail_data();
     void repliesThatDoNotMatchTheRangeFail();
-    void chunkedTrailersLeaveTheBodyAlone_data();
-    void chunkedTrailersLeaveTheBodyAlone();
+    void oddlyFramedReplies_data();
+    void oddlyFramedReplies();
     void staleTargetIsWrittenOver();
     void jobsThatCannotStartLeaveNothing();
     void completionRunsOnceWhenWorkersFinishTogether();
@@ -308,17 +309,24 @@ void TestDownloadCore::sizeRequestOutcomes()
 void TestDownloadCore::downloadsByteForByte_data()
 {
     QTest::addColumn<int>("workers");
-    QTest::newRow("1") << 1;
-    QTest::newRow("5") << 5;
-    QTest::newRow("10") << 10;
+    QTest::addColumn<QString>("name");
+    const QString plain = QStringLiteral("qorvex.rar");
+    QTest::newRow("1") << 1 << plain;
+    QTest::newRow("5") << 5 << plain;
+    QTest::newRow("10") << 10 << plain;
+    // The longest names a file can have (255 bytes on Linux, 255 characters on Windows) and a little less.
+    QTest::newRow("10, 251 characters") << 10 << QString(247, QLatin1Char('q')) + QStringLiteral(".rar");
+    QTest::newRow("10, 255 characters") << 10 << QString(251, QLatin1Char('q')) + QStringLiteral(".rar");
+    QTest::newRow("3, 252 bytes of Chinese") << 3 << QString(82, QChar(0x65B0)) + QStringLiteral("ab.rar");
 }
 
 void TestDownloadCore::downloadsByteForByte()
 {
     QFETCH(int, workers);
+    QFETCH(QString, name);
     const qint64 size = 1024 * 1024 + 7;
     m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
-    const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
+    const QString target = m_dir->filePath(name);
     DownloadJob job;
     QSignalSpy ended(&job, &DownloadJob::segmentEnded);
     QSignalSpy progress(&job, &DownloadJob::progressChanged);
@@ -330,14 +338,22 @@ void TestDownloadCore::downloadsByteForByte()
     QCOMPARE(job.connectionCount(), workers);
     QCOMPARE(job.receivedBytes(), size);
     QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
-    QCOMPARE(filesIn(m_dir->path()), QStringList{QStringLiteral("qorvex.rar")});
-    QStringList names;
-    for (const auto& arguments : ended)
-        names << arguments[0].toString();
-    names.sort();
-    QCOMPARE(names.size(), workers);
-    QVERIFY(names.contains(QStringLiteral("qorvex.rar1")));
-    QVERIFY(names.contains(QStringLiteral("qorvex.rar") + QString::number(workers)));
+    QCOMPARE(filesIn(m_dir->path()), QStringList{name});
+    // The parts are named after the target and numbered; a name too long for a number after it is cut short.
+    QStringList numbers;
+    for (const auto& arguments : ended) {
+        const QString partName = arguments[0].toString();
+        QString stem = partName;
+        while (stem.back().isDigit())
+            stem.chop(1);
+        QVERIFY2(name.startsWith(stem) && stem.size() >= qMin(name.size(), 200), qPrintable(partName));
+        QVERIFY(partName.toUtf8().size() <= 255);
+        numbers << partName.mid(stem.size());
+    }
+    numbers.sort();
+    QCOMPARE(numbers.size(), workers);
+    QVERIFY(numbers.contains(QStringLiteral("1")));
+    QVERIFY(numbers.contains(QString::number(workers)));
     // Progress is of the whole job: it only grows, never passes the size, and ends at all of it.
     qint64 previous = 0;
     for (const auto& arguments : progress) {
@@ -397,6 +413,7 @@ void TestDownloadCore::repliesThatDoNotMatchTheRangeFail_data()
     QTest::newRow("range moved by one") << "moved";
     QTest::newRow("another total") << "total";
     QTest::newRow("longer body than the range") << "longer";
+    QTest::newRow("longer body, no Content-Length") << "longer, unframed";
     QTest::newRow("range without Content-Range") << "bare";
 }
 
@@ -414,14 +431,30 @@ void TestDownloadCore::repliesThatDoNotMatchTheRangeFail()
             --from, --to;
         if (lie == QLatin1String("total"))
             total = size + 1;
-        if (lie == QLatin1String("longer"))
+        if (lie.startsWith(QLatin1String("longer")))
             length += 3;
         response.status = 206;
         if (lie != QLatin1String("bare"))
             response.set_header("Content-Range",
                                 QStringLiteral("bytes %1-%2/%3").arg(from).arg(to).arg(total).toStdString());
-        const QByteArray body = UpdateArchive::bytes(from, length);
-        response.set_content(body.toStdString(), "application/octet-stream");
+        const std::string body = UpdateArchive::bytes(from, length).toStdString();
+        if (lie != QLatin1String("longer, unframed")) {
+            response.set_content(body, "application/octet-stream");
+            return;
+        }
+        // Chunked: the body's length shows only as it arrives.
+        response.set_chunked_content_provider("application/octet-stream", [body](size_t, httplib::DataSink& sink) {
+            sink.write(body.data(), body.size());
+            sink.done();
+            return true;
+        });
+    });
+    // Every request, also one the server refuses before it reaches the handler above.
+    std::mutex mutex;
+    QStringList asked;
+    own.server.set_logger([&](const httplib::Request& request, const httplib::Response&) {
+        std::lock_guard lock(mutex);
+        asked << QString::fromStdString(request.get_header_value("Range"));
     });
     own.start();
     const QString target = m_dir->filePath(QStringLiteral("a.rar"));
@@ -430,42 +463,96 @@ void TestDownloadCore::repliesThatDoNotMatchTheRangeFail()
     QCOMPARE(outcome.successes, 0);
     QCOMPARE(outcome.failures, 1);
     QCOMPARE(filesIn(m_dir->path()), QStringList{});
+    // A reply that does not fit ends its segment at once: no range is asked again, or past its end.
+    own.stop();
+    asked.sort();
+    QCOMPARE(asked, (QStringList{"bytes=0-249", "bytes=250-499", "bytes=500-749", "bytes=750-999"}));
 }
 
-void TestDownloadCore::chunkedTrailersLeaveTheBodyAlone_data()
+namespace {
+
+// The byte range a request head asks for ("Range: bytes=first-last"), parsed by hand: QRegularExpression
+// on a thread that is not Qt's leaves a JIT stack behind that crashes as the thread ends under Wine.
+// Empty for no range or an open one ("0-").
+std::optional<std::pair<qint64, qint64>> requestedRange(const QByteArray& head)
 {
+    const qsizetype at = head.indexOf("Range: bytes=");
+    if (at < 0)
+        return std::nullopt;
+    const QByteArray range = head.mid(at + 13, head.indexOf('\r', at) - at - 13);
+    const qsizetype dash = range.indexOf('-');
+    bool firstOk = false, lastOk = false;
+    const qint64 first = range.left(dash).toLongLong(&firstOk);
+    const qint64 last = range.mid(dash + 1).toLongLong(&lastOk);
+    if (dash <= 0 || !firstOk || !lastOk)
+        return std::nullopt;
+    return std::pair{first, last};
+}
+
+} // namespace
+
+void TestDownloadCore::oddlyFramedReplies_data()
+{
+    QTest::addColumn<QByteArray>("version"); // the status line up to its code
+    QTest::addColumn<QByteArray>("afterCode");
+    QTest::addColumn<bool>("chunked");      // chunked, with trailer lines after the body
+    QTest::addColumn<qint64>("floodBytes"); // above 0: a body this long whatever was asked, without Content-Length
     QTest::addColumn<int>("workers");
     QTest::addColumn<bool>("sizeKnown");
-    QTest::newRow("one connection, size unknown") << 1 << false;
-    QTest::newRow("several ranges") << 4 << true;
+    QTest::addColumn<bool>("succeeds");
+    QTest::addColumn<bool>("fallsBack");
+    // After a chunked body the header callback sees its trailer lines, one of white space among them:
+    // the reply must not start again over a body already written.
+    QTest::newRow("chunked trailers, one connection, size unknown")
+        << QByteArray("HTTP/1.1 ") << QByteArray(" ") << true << qint64(0) << 1 << false << true << false;
+    QTest::newRow("chunked trailers, several ranges")
+        << QByteArray("HTTP/1.1 ") << QByteArray(" ") << true << qint64(0) << 4 << true << true << false;
+    // Status lines that libcurl reads; the lower-case one as 200, so one connection takes the file.
+    QTest::newRow("two blanks before the code")
+        << QByteArray("HTTP/1.1  ") << QByteArray(" ") << false << qint64(0) << 3 << true << true << false;
+    QTest::newRow("tab after the code") << QByteArray("HTTP/1.1 ") << QByteArray("\t") << false << qint64(0) << 3
+                                        << true << true << false;
+    QTest::newRow("lower-case version") << QByteArray("http/1.1 ") << QByteArray(" ") << false << qint64(0) << 3 << true
+                                        << true << true;
+    // 200 000 bytes for a file of 1000: nothing past the range is written, and the segment fails.
+    QTest::newRow("flood, two blanks before the code")
+        << QByteArray("HTTP/1.1  ") << QByteArray(" ") << false << qint64(200000) << 1 << true << false << false;
+    QTest::newRow("flood, lower-case version")
+        << QByteArray("http/1.1 ") << QByteArray(" ") << false << qint64(200000) << 1 << true << false << true;
 }
 
-// After a chunked body the header callback sees its trailer lines, one of white space among them:
-// the reply must not start again over a body already written.
-void TestDownloadCore::chunkedTrailersLeaveTheBodyAlone()
+void TestDownloadCore::oddlyFramedReplies()
 {
+    QFETCH(QByteArray, version);
+    QFETCH(QByteArray, afterCode);
+    QFETCH(bool, chunked);
+    QFETCH(qint64, floodBytes);
     QFETCH(int, workers);
     QFETCH(bool, sizeKnown);
-    const qint64 size = 100003;
-    RawServer server([size](RawServer& raw, int socket) {
-        // Parsed by hand: QRegularExpression on a thread that is not Qt's leaves a JIT stack behind
-        // that crashes as the thread ends under Wine.
-        const QByteArray& head = raw.requestHead();
-        const qsizetype at = head.indexOf("Range: bytes=");
-        const QByteArray range = at < 0 ? QByteArray() : head.mid(at + 13, head.indexOf('\r', at) - at - 13);
-        bool firstOk = false, lastOk = false;
-        const qint64 dash = range.indexOf('-');
-        const qint64 from = range.left(dash).toLongLong(&firstOk);
-        const qint64 to = range.mid(dash + 1).toLongLong(&lastOk);
-        const bool ranged = dash > 0 && firstOk && lastOk; // an open range ("0-") is answered whole
-        const qint64 first = ranged ? from : 0;
-        const qint64 last = ranged ? to : size - 1;
-        QByteArray reply = ranged
-                               ? "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + QByteArray::number(first) +
-                                     '-' + QByteArray::number(last) + '/' + QByteArray::number(size) + "\r\n"
-                               : QByteArray("HTTP/1.1 200 OK\r\n");
+    QFETCH(bool, succeeds);
+    QFETCH(bool, fallsBack);
+    const qint64 size = floodBytes > 0 ? 1000 : 100003;
+    std::atomic<int> rangesOutsideTheFile = 0;
+    RawServer server([&](RawServer& raw, int socket) {
+        const auto range = requestedRange(raw.requestHead());
+        if (range && (range->first > range->second || range->second >= size))
+            ++rangesOutsideTheFile;
+        const qint64 first = range ? range->first : 0;
+        const qint64 last = range ? range->second : size - 1;
+        QByteArray reply = version + (range ? "206" + afterCode + "Partial Content\r\nContent-Range: bytes " +
+                                                  QByteArray::number(first) + '-' + QByteArray::number(last) + '/' +
+                                                  QByteArray::number(size) + "\r\n"
+                                            : "200" + afterCode + "OK\r\n");
+        const QByteArray body = UpdateArchive::bytes(first, floodBytes > 0 ? floodBytes : last - first + 1);
+        if (floodBytes > 0) {
+            raw.send(socket, reply + "Connection: close\r\n\r\n" + body);
+            return;
+        }
+        if (!chunked) {
+            raw.send(socket, reply + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+            return;
+        }
         reply += "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
-        const QByteArray body = UpdateArchive::bytes(first, last - first + 1);
         for (qsizetype at = 0; at < body.size(); at += 40000) {
             const QByteArray chunk = body.mid(at, 40000);
             reply += QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n";
@@ -475,10 +562,17 @@ void TestDownloadCore::chunkedTrailersLeaveTheBodyAlone()
     const QString target = m_dir->filePath(QStringLiteral("a.rar"));
     DownloadJob job;
     const Outcome outcome = run(job, server.baseUrl() + "/a.rar", target, workers, sizeKnown ? size : -1);
-    QCOMPARE(outcome.successes, 1);
-    QCOMPARE(outcome.fallBacks, 0);
-    QCOMPARE(server.connections(), workers);
-    QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
+    QCOMPARE(outcome.successes, succeeds ? 1 : 0);
+    QCOMPARE(outcome.failures, succeeds ? 0 : 1);
+    QCOMPARE(outcome.fallBacks, fallsBack ? 1 : 0);
+    QCOMPARE(rangesOutsideTheFile.load(), 0);
+    if (succeeds) {
+        if (!fallsBack) // (a fall-back calls off workers that may not have connected yet)
+            QCOMPARE(server.connections(), workers);
+        QVERIFY(readAll(target) == UpdateArchive::bytes(0, size));
+    } else {
+        QCOMPARE(filesIn(m_dir->path()), QStringList{});
+    }
 }
 
 void TestDownloadCore::staleTargetIsWrittenOver()

@@ -19,9 +19,9 @@
 inline DownloadOptions quickOptions()
 {
     DownloadOptions options;
-    options.connectTimeoutMs = 2000;
-    options.stallTimeoutSec = 3;
-    options.sizeRequestTimeoutMs = 5000;
+    options.segmentLimits = {.connect = std::chrono::seconds(2), .stall = std::chrono::seconds(3)};
+    options.sizeRequestLimits = {
+        .connect = std::chrono::seconds(2), .stall = std::chrono::seconds(3), .total = std::chrono::seconds(5)};
     options.maxStalledAttempts = 3;
     options.retryDelayMs = 10;
     return options;
