@@ -43,11 +43,12 @@ rm -f "$out/$name.zip"
 (cd "$out" && cmake -E tar cf "$name.zip" --format=zip "$name")
 
 step "installer"
-# The uninstaller removes exactly the files the folder holds, deepest folders last.
-{
-    (cd "$folder" && find . -type f | sort) | sed -E 's|^\./||; s|/|\\|g; s|.*|    Delete "$INSTDIR\\&"|'
-    (cd "$folder" && find . -mindepth 1 -type d | sort -r) | sed -E 's|^\./||; s|/|\\|g; s|.*|    RMDir "$INSTDIR\\&"|'
-} > "$out/build/generated/uninstall-files.nsh"
+# The uninstaller removes exactly the files the folder holds, then its folders (deepest first) where
+# they are empty.
+(cd "$folder" && find . -type f | sort) | sed -E 's|^\./||; s|/|\\|g; s|.*|    Delete "$INSTDIR\\&"|' \
+    > "$out/build/generated/uninstall-files.nsh"
+(cd "$folder" && find . -mindepth 1 -type d | sort -r) | sed -E 's|^\./||; s|/|\\|g; s|.*|    RMDir "$INSTDIR\\&"|' \
+    > "$out/build/generated/uninstall-folders.nsh"
 makensis -V2 -DSOURCE="$folder" -DOUTFILE="$out/$name-setup.exe" "$out/build/generated/installer.nsi" >&2
 
 step "installer under Wine, in a fresh prefix"
