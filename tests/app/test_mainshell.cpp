@@ -178,7 +178,7 @@ void TestMainShell::init()
     m_registry = std::make_unique<TemporaryRegistry>();
     m_browser = std::make_unique<RecordingLauncher>();
     // Every test names the recorder as the browser, so nothing real is ever opened.
-    m_registry->set(kBrowserKey, QString(), QLatin1Char('"') + m_browser->program() + QStringLiteral("\" -- \"%1\""));
+    m_registry->set(kBrowserKey, QString(), QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
 #ifdef Q_OS_WIN
     // The system's own opener of http addresses starts the recorder too.
     m_systemRegistry = std::make_unique<SystemRegistryValues>();
