@@ -40,6 +40,9 @@ function(quvo_windows_program target)
     install(TARGETS ${target} RUNTIME DESTINATION .)
     install(FILES ${quvo_win_qt_dlls} ${quvo_win_sdk_dlls} ${quvo_win_compiler_dlls} DESTINATION .)
     install(FILES ${QUVO_WIN_SDK}/qt6-win/plugins/platforms/qwindows.dll DESTINATION platforms)
+    # The native look (without it Qt draws the grey classic style). The pictures are PNG, which Qt
+    # reads without a plugin; the icon file goes into the program's resources, not through Qt.
+    install(FILES ${QUVO_WIN_SDK}/qt6-win/plugins/styles/qwindowsvistastyle.dll DESTINATION styles)
     install(DIRECTORY ${quvo_win_runtime_data} DESTINATION .)
     # Qt finds its plugins beside the program, not in the folder it was built for.
     file(WRITE ${CMAKE_BINARY_DIR}/generated/qt.conf "[Paths]\nPrefix = .\nPlugins = .\nTranslations = translations\n")

@@ -24,13 +24,14 @@ folder="$out/$name"
 step "folder $folder"
 rm -rf "$folder"
 cmake --install "$out/build" --prefix "$folder" >/dev/null
-x86_64-w64-mingw32-strip "$folder"/*.exe "$folder"/*.dll "$folder"/platforms/*.dll
-for file in quvo.exe Qt6Core.dll Qt6Widgets.dll platforms/qwindows.dll translations/qtbase_zh_CN.qm \
+x86_64-w64-mingw32-strip "$folder"/*.exe "$folder"/*.dll "$folder"/platforms/*.dll "$folder"/styles/*.dll
+for file in quvo.exe Qt6Core.dll Qt6Widgets.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll \
+    translations/qtbase_zh_CN.qm \
     opencc/STCharacters.ocd2 opencc/TSCharacters.ocd2 libcurl-4.dll libstdc++-6.dll; do
     [ -f "$folder/$file" ] || fail "$file is missing from the folder"
 done
 # Every DLL the program and its DLLs import is in the folder or is the system's (API sets are the loader's).
-missing=$(for binary in "$folder"/*.exe "$folder"/*.dll "$folder"/platforms/*.dll; do
+missing=$(for binary in "$folder"/*.exe "$folder"/*.dll "$folder"/platforms/*.dll "$folder"/styles/*.dll; do
     x86_64-w64-mingw32-objdump -p "$binary" | sed -nE 's/^\s*DLL Name: (.*)/\1/p'
 done | sort -u | grep -viE '^(api|ext)-ms-win-' | while read -r dll; do
     [ -f "$folder/$dll" ] || [ -f "$QUVO_WINEPREFIX/drive_c/windows/system32/${dll,,}" ] ||
@@ -43,11 +44,12 @@ rm -f "$out/$name.zip"
 (cd "$out" && cmake -E tar cf "$name.zip" --format=zip "$name")
 
 step "installer"
-# The uninstaller removes exactly the files the folder holds, deepest folders last.
-{
-    (cd "$folder" && find . -type f | sort) | sed -E 's|^\./||; s|/|\\|g; s|.*|    Delete "$INSTDIR\\&"|'
-    (cd "$folder" && find . -mindepth 1 -type d | sort -r) | sed -E 's|^\./||; s|/|\\|g; s|.*|    RMDir "$INSTDIR\\&"|'
-} > "$out/build/generated/uninstall-files.nsh"
+# The uninstaller removes exactly the files the folder holds, then its folders (deepest first) where
+# they are empty.
+(cd "$folder" && find . -type f | sort) | sed -E 's|^\./||; s|/|\\|g; s|.*|    Delete "$INSTDIR\\&"|' \
+    > "$out/build/generated/uninstall-files.nsh"
+(cd "$folder" && find . -mindepth 1 -type d | sort -r) | sed -E 's|^\./||; s|/|\\|g; s|.*|    RMDir "$INSTDIR\\&"|' \
+    > "$out/build/generated/uninstall-folders.nsh"
 makensis -V2 -DSOURCE="$folder" -DOUTFILE="$out/$name-setup.exe" "$out/build/generated/installer.nsi" >&2
 
 step "installer under Wine, in a fresh prefix"

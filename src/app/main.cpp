@@ -2,6 +2,7 @@
 #include "app/mainwindowopener.h"
 #include "app/tformdeclare.h"
 #include "app/tformmain.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "platform/qttranslations.h"
 #include "platform/singleinstance.h"
@@ -10,6 +11,7 @@
 #include "services/windowrefs.h"
 
 #include <QApplication>
+#include <QStyle>
 
 int main(int argc, char* argv[])
 {
@@ -20,6 +22,8 @@ int main(int argc, char* argv[])
     QApplication::setDesktopFileName(QString::fromLatin1(BuildInfo::desktopId));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qorvex"));
+    // The style Qt found tells whether the native one is installed (scripts/package --windows asks).
+    qCInfo(lcShell) << "style" << QApplication::style()->name();
     // Hiding the main window (Alt+F1) or destroying the declaration must not end the program:
     // it ends only through EndProgram.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QWindow>
 
 PortalWindow::PortalWindow(Kind kind) : QWidget(nullptr), m_kind(std::move(kind))
@@ -23,7 +24,8 @@ void PortalWindow::attachControls(const Controls& controls)
 {
     m_controls = controls;
     setWindowTitle(m_kind.caption + Sites::productSiteHost());
-    resize(m_kind.size);
+    setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
+    ResizeOuter(this, m_kind.size);
     CentreOnPrimaryScreen(this);
     // Every change of a box counts, also one made by the program itself.
     connect(m_controls.onTop, &QCheckBox::toggled, this, &PortalWindow::chkontopClick);
@@ -117,6 +119,15 @@ void PortalWindow::quitCommand()
         return;
     m_closeConfirmed = true;
     close();
+}
+
+void PortalWindow::showEvent(QShowEvent* event)
+{
+    // A frame known only now (X11) still counts in the window's outer size.
+    if (!m_shownOnce && frameGeometry().size() != m_kind.size)
+        ResizeOuter(this, m_kind.size);
+    m_shownOnce = true;
+    QWidget::showEvent(event);
 }
 
 void PortalWindow::closeEvent(QCloseEvent* event)

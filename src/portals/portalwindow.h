@@ -69,6 +69,7 @@ protected:
     void countUse();
 
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void setTopmost(bool topmost);
@@ -78,4 +79,5 @@ private:
     QTimer TmrFmMdiTop; // always-on-top timer, runs while the box is ticked
     CounterBrowser m_counter{m_kind.counterName};
     bool m_closeConfirmed = false;
+    bool m_shownOnce = false;
 };

@@ -1,13 +1,6 @@
 #include "services/defaultbrowser.h"
 
-#include "platform/launcher.h"
-#include "platform/logging.h"
-#include "platform/registry.h"
-
-namespace {
-// Used where the registry stand-in names no browser command (a fresh Linux desktop).
-const QString kDefaultCommand = QStringLiteral("\"xdg-open\" \"%1\"");
-} // namespace
+#include <QProcess>
 
 QString BrowserProgramFromCommand(const QString& command)
 {
@@ -20,28 +13,53 @@ QString BrowserProgramFromCommand(const QString& command)
     return command.mid(first + 1, second - first - 1);
 }
 
-void OpenInDefaultBrowser(const QString& address, AddressPolicy::Kind kind)
+namespace {
+
+// Where an unquoted program ends: after the first ".exe" that a blank or the end follows, else at the
+// first blank (so blanks inside "C:\Program Files\..." do not cut the program).
+qsizetype unquotedProgramEnd(const QString& text)
 {
-    bool found = false;
-    QString command =
-        Registry::readString(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(), &found);
-#ifdef Q_OS_WIN
-    if (!found) {
-        // Without that key: the browser the user chose for http in the system's settings.
-        const QString progId = Registry::readString(
-            QStringLiteral(
-                "HKEY_CURRENT_"
-                "USER\\Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\http\\UserChoice"),
-            QStringLiteral("ProgId"));
-        command = progId.isEmpty() ? QString()
-                                   : Registry::readString(QStringLiteral("HKEY_CLASSES_ROOT\\") + progId +
-                                                              QStringLiteral("\\shell\\open\\command"),
-                                                          QString(), &found);
-        if (!found || command.isEmpty()) {
-            qCInfo(lcLaunch) << "no default browser named in the registry; not opened:" << address;
-            return;
-        }
+    const QLatin1String exe(".exe");
+    for (qsizetype at = text.indexOf(exe, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(exe, at + 1, Qt::CaseInsensitive)) {
+        const qsizetype end = at + exe.size();
+        if (end == text.size() || text.at(end).isSpace())
+            return end;
     }
-#endif
-    Launcher::openAddress(BrowserProgramFromCommand(found ? command : kDefaultCommand), address, kind);
+    for (qsizetype at = 0; at < text.size(); ++at)
+        if (text.at(at).isSpace())
+            return at;
+    return text.size();
+}
+
+} // namespace
+
+BrowserCommand ParseBrowserCommand(const QString& command)
+{
+    const QString text = command.trimmed();
+    BrowserCommand parsed;
+    QString rest;
+    if (text.startsWith(QLatin1Char('"'))) {
+        const qsizetype close = text.indexOf(QLatin1Char('"'), 1);
+        if (close < 0)
+            return {};
+        parsed.program = text.mid(1, close - 1).trimmed();
+        rest = text.mid(close + 1);
+    } else {
+        const qsizetype end = unquotedProgramEnd(text);
+        parsed.program = text.left(end);
+        rest = text.mid(end);
+    }
+    if (parsed.program.isEmpty())
+        return {};
+    bool placed = false;
+    for (QString argument : QProcess::splitCommand(rest)) {
+        // %L and %l are the long-name forms of the same place.
+        argument.replace(QLatin1String("%L"), QLatin1String("%1")).replace(QLatin1String("%l"), QLatin1String("%1"));
+        placed = placed || argument.contains(QLatin1String("%1"));
+        parsed.arguments.append(argument);
+    }
+    if (!placed)
+        parsed.arguments.append(QStringLiteral("%1"));
+    return parsed;
 }

@@ -1,6 +1,7 @@
 #include "update/tformupdate.h"
 
 #include "config/settingsview.h"
+#include "platform/logging.h"
 #include "services/centreonscreen.h"
 #include "services/defaultbrowser.h"
 #include "services/eventhook.h"
@@ -8,8 +9,11 @@
 #include "services/sites.h"
 #include "ui_tformupdate.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMouseEvent>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 // The window's picture lives in a resource file of the static library; make sure it is linked in.
 static void initUpdateResources()
@@ -57,11 +61,28 @@ TFormupdate::TFormupdate(QWidget* parent) : QDialog(parent), m_ui(std::make_uniq
     m_saveDialog = new QFileDialog(this);
     m_saveDialog->setObjectName(QStringLiteral("SaveDialog1"));
     m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    m_saveDialog->setDirectory(saveDialogStartFolder());
 
     applyRemoteSettings();
     connectHandlers();
     // Closed by its close box too: a size request still under way is given up with the window.
     connect(this, &QDialog::finished, this, &TFormupdate::dropSizeRequest);
+}
+
+QString TFormupdate::saveDialogStartFolder()
+{
+    // The working folder, as the download has always used it; but started from the Start menu that is
+    // the program's own folder, where an ordinary user cannot write: then the user's downloads folder.
+    // Only a file really made tells: attributes and mode bits say nothing of Windows' access lists.
+    QTemporaryFile probe(QDir::current().filePath(QStringLiteral("quvo-write-probe-XXXXXX")));
+    if (probe.open())
+        return QDir::currentPath();
+    QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (downloads.isEmpty() || !QDir().mkpath(downloads))
+        downloads = QDir::homePath();
+    qCInfo(lcUpdate) << "the working folder" << QDir::currentPath() << "cannot be written; the save dialog starts in"
+                     << downloads;
+    return downloads;
 }
 
 TFormupdate::~TFormupdate()

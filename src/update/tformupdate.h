@@ -52,6 +52,8 @@ private:
 
     // The texts the window starts with, built from the product site's address.
     static QString captionText();
+    // Where the save dialog opens: the working folder, or the downloads folder where that cannot be written.
+    static QString saveDialogStartFolder();
     static QString statusBarText();
 
     void applyRemoteSettings();

@@ -16,11 +16,13 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSettings>
 #include <QTableView>
 #include <QTest>
 #include <QUrl>
@@ -59,6 +61,48 @@ void rightClick(QWidget* widget)
     QContextMenuEvent request(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
     QApplication::sendEvent(widget, &request);
 }
+
+#ifdef Q_OS_WIN
+// Values written into the real registry for one test, each put back as it was afterwards.
+class SystemRegistryValues final {
+public:
+    SystemRegistryValues() = default;
+    SystemRegistryValues(const SystemRegistryValues&) = delete;
+    SystemRegistryValues& operator=(const SystemRegistryValues&) = delete;
+    ~SystemRegistryValues()
+    {
+        for (auto saved = m_saved.crbegin(); saved != m_saved.crend(); ++saved) {
+            QSettings key(saved->key, QSettings::NativeFormat);
+            if (saved->value.isValid())
+                key.setValue(saved->name, saved->value);
+            else
+                key.remove(saved->name);
+        }
+    }
+    void set(const QString& key, const QString& valueName, const QString& value)
+    {
+        QSettings settings(key, QSettings::NativeFormat);
+        const QString name = valueName.isEmpty() ? QStringLiteral(".") : valueName;
+        m_saved.append({key, name, settings.value(name)});
+        settings.setValue(name, value);
+        settings.sync();
+        QCOMPARE(settings.status(), QSettings::NoError);
+    }
+
+private:
+    struct Saved {
+        QString key;
+        QString name;
+        QVariant value;
+    };
+    QList<Saved> m_saved;
+};
+
+const QString kSystemHttpKey = QStringLiteral("HKEY_CLASSES_ROOT\\http\\shell\\open\\command");
+const QString kUserChoiceKey = QStringLiteral(
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\http\\UserChoice");
+const QString kTestProgIdKey = QStringLiteral("HKEY_CLASSES_ROOT\\QuvoTestHTML\\shell\\open\\command");
+#endif
 
 // A control of the main window, found by its name.
 QWidget* part(const TFormmain& window, const char* name)
@@ -102,11 +146,11 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
+    void browserCommandSplitting_data();
+    void browserCommandSplitting();
     void browserCommandParsing_data();
     void browserCommandParsing();
-#ifdef Q_OS_WIN
-    void noBrowserCommandUsesTheUsersChoice();
-#else
+#ifndef Q_OS_WIN
     void noBrowserCommandUsesXdgOpen();
 #endif
     void linkButtonsWithoutSettings();
@@ -131,6 +175,9 @@ private:
     SampleSite m_site;
     std::unique_ptr<TemporaryRegistry> m_registry;
     std::unique_ptr<RecordingLauncher> m_browser;
+#ifdef Q_OS_WIN
+    std::unique_ptr<SystemRegistryValues> m_systemRegistry;
+#endif
     int m_ends = 0;
 };
 
@@ -149,7 +196,13 @@ void TestMainShell::init()
     m_registry = std::make_unique<TemporaryRegistry>();
     m_browser = std::make_unique<RecordingLauncher>();
     // Every test names the recorder as the browser, so nothing real is ever opened.
-    m_registry->set(kBrowserKey, QString(), QLatin1Char('"') + m_browser->program() + QStringLiteral("\" -- \"%1\""));
+    m_registry->set(kBrowserKey, QString(), QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
+#ifdef Q_OS_WIN
+    // The system's own opener of http addresses starts the recorder too.
+    m_systemRegistry = std::make_unique<SystemRegistryValues>();
+    m_systemRegistry->set(kSystemHttpKey, QString(),
+                          QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
+#endif
     RemoteConfig() = RemoteConfiguration{};
     m_ends = 0;
     testHooks().endProgram = [this] { ++m_ends; };
@@ -161,6 +214,9 @@ void TestMainShell::cleanup()
 {
     testHooks().endProgram = {};
     RemoteConfig() = RemoteConfiguration{};
+#ifdef Q_OS_WIN
+    m_systemRegistry.reset();
+#endif
     m_browser.reset();
     m_registry.reset();
 }
@@ -183,57 +239,136 @@ QStringList TestMainShell::counterRequests() const
     return counters;
 }
 
+void TestMainShell::browserCommandSplitting_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("program"); // empty: none
+    QTest::addColumn<QStringList>("arguments");
+    const QStringList address{QStringLiteral("%1")};
+    QTest::newRow("quoted, with arguments")
+        << QStringLiteral("\"C:\\B b\\b.exe\" -osint -url \"%1\"") << QStringLiteral("C:\\B b\\b.exe")
+        << QStringList{QStringLiteral("-osint"), QStringLiteral("-url"), address[0]};
+    QTest::newRow("unquoted short names") << QStringLiteral("C:\\PROGRA~1\\MOZILL~1\\firefox.exe -osint -url \"%1\"")
+                                          << QStringLiteral("C:\\PROGRA~1\\MOZILL~1\\firefox.exe")
+                                          << QStringList{QStringLiteral("-osint"), QStringLiteral("-url"), address[0]};
+    QTest::newRow("unquoted, blanks before .exe")
+        << QStringLiteral("C:\\Program Files\\Web Browser.EXE --new-window %1")
+        << QStringLiteral("C:\\Program Files\\Web Browser.EXE")
+        << QStringList{QStringLiteral("--new-window"), address[0]};
+    QTest::newRow("unquoted, .exe inside a folder name")
+        << QStringLiteral("C:\\a.exe.d\\b.exe %1") << QStringLiteral("C:\\a.exe.d\\b.exe") << address;
+    QTest::newRow("unquoted, no .exe: up to the first blank")
+        << QStringLiteral("browser --url=%1") << QStringLiteral("browser") << QStringList{QStringLiteral("--url=%1")};
+    QTest::newRow("long-name placeholder") << QStringLiteral("\"b.exe\" \"%L\"") << QStringLiteral("b.exe") << address;
+    QTest::newRow("no placeholder: the address goes last")
+        << QStringLiteral("\"b.exe\" -nohome") << QStringLiteral("b.exe")
+        << QStringList{QStringLiteral("-nohome"), address[0]};
+    QTest::newRow("program alone") << QStringLiteral("  b.exe  ") << QStringLiteral("b.exe") << address;
+    QTest::newRow("one quote") << QStringLiteral("\"C:\\b.exe %1") << QString() << QStringList();
+    QTest::newRow("empty quotes") << QStringLiteral("\"\" %1") << QString() << QStringList();
+    QTest::newRow("empty") << QString() << QString() << QStringList();
+}
+
+void TestMainShell::browserCommandSplitting()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    const BrowserCommand parsed = ParseBrowserCommand(command);
+    QCOMPARE(parsed.program, program);
+    QCOMPARE(parsed.arguments, arguments);
+}
+
 void TestMainShell::browserCommandParsing_data()
 {
+    // Where the command is written: "classic" the HTTP key of the registry stand-in; on Windows
+    // "choice" the ProgId the user chose (UserChoice) and "protocol" the system's http class, both in
+    // the real registry.
+    QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("commandPattern"); // %P stands for the recorder's path
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("quoted program with its own arguments") << QStringLiteral("\"%P\" -osint -url \"%1\"") << true;
-    QTest::newRow("quoted program alone") << QStringLiteral("\"%P\"") << true;
-    QTest::newRow("no quotes") << QStringLiteral("%P %1") << false;
-    QTest::newRow("one quote") << QStringLiteral("\"%P %1") << false;
-    QTest::newRow("empty") << QString() << false;
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QStringList>("launched"); // the recorder's arguments, %A for the address; empty: none
+    // The address reaches the browser whole, as one argument, blanks and all.
+    const QString odd = QStringLiteral("http://127.0.0.1/a b?x=1&y=\"2\";echo 影片");
+    const QString plain = QStringLiteral("http://127.0.0.1/a?b=1");
+    const QString classic = QStringLiteral("classic");
+    const QStringList address{QStringLiteral("%A")};
+#ifdef Q_OS_WIN
+    // The command's own arguments come along; an unusable command leaves the address to the system's
+    // opener (here the recorder too, with the address as the system passes it).
+    const QStringList withOwnArguments{QStringLiteral("-osint"), QStringLiteral("-url"), QStringLiteral("%A")};
+    const QStringList unquoted = address;
+    const QStringList unusable = address;
+    const QString unusableAddress = plain;
+#else
+    // Linux: the quoted program with the address alone; anything else starts nothing.
+    const QStringList withOwnArguments = address;
+    const QStringList unquoted;
+    const QStringList unusable;
+    const QString unusableAddress = odd;
+#endif
+    QTest::newRow("quoted program with its own arguments")
+        << classic << QStringLiteral("\"%P\" -osint -url \"%1\"") << odd << withOwnArguments;
+    QTest::newRow("quoted program alone") << classic << QStringLiteral("\"%P\"") << odd << address;
+    QTest::newRow("no quotes") << classic << QStringLiteral("%P %1") << odd << unquoted;
+    QTest::newRow("one quote") << classic << QStringLiteral("\"%P %1") << unusableAddress << unusable;
+    QTest::newRow("empty") << classic << QString() << unusableAddress << unusable;
+#ifdef Q_OS_WIN
+    const QString choice = QStringLiteral("choice");
+    QTest::newRow("user's choice, quoted")
+        << choice << QStringLiteral("\"%P\" -osint -url \"%1\"") << odd << withOwnArguments;
+    QTest::newRow("user's choice, unquoted")
+        << choice << QStringLiteral("%P -osint -url \"%1\"") << odd << withOwnArguments;
+    QTest::newRow("user's choice, environment strings")
+        << choice << QStringLiteral("\"%QUVO_TEST_BROWSER%\" --single-argument %1") << odd
+        << QStringList{QStringLiteral("--single-argument"), QStringLiteral("%A")};
+    // A handler the system starts itself (DelegateExecute): the system's opener.
+    QTest::newRow("user's choice without a command") << choice << QString() << plain << address;
+    QTest::newRow("the system's http class") << QStringLiteral("protocol") << QStringLiteral("\"%P\" -nohome") << odd
+                                             << QStringList{QStringLiteral("-nohome"), QStringLiteral("%A")};
+#endif
 }
 
 void TestMainShell::browserCommandParsing()
 {
+    QFETCH(QString, source);
     QFETCH(QString, commandPattern);
-    QFETCH(bool, opens);
+    QFETCH(QString, address);
+    QFETCH(QStringList, launched);
     QString command = commandPattern;
-    command.replace(QStringLiteral("%P"), m_browser->program());
-    m_registry->set(kBrowserKey, QString(), command);
-
-    // The address reaches the browser whole, as its only argument, blanks and all.
-    const QString address = QStringLiteral("http://127.0.0.1/a b?x=1&y=\"2\";echo 影片");
-    OpenInDefaultBrowser(address);
-    const QList<QStringList> launches = m_browser->launches(opens ? 3000 : 700);
-    if (opens) {
-        QCOMPARE(launches.size(), 1);
-        QCOMPARE(launches[0], QStringList{address});
+    command.replace(QStringLiteral("%P"), QDir::toNativeSeparators(m_browser->program()));
+    if (source == QLatin1String("classic")) {
+        m_registry->set(kBrowserKey, QString(), command);
     } else {
-        QVERIFY(launches.isEmpty());
+#ifdef Q_OS_WIN
+        // The real registry, where the http class (the classic key) names the recorder with the
+        // address alone: the user's choice goes before it.
+        m_registry.reset();
+        if (source == QLatin1String("choice")) {
+            m_systemRegistry->set(kUserChoiceKey, QStringLiteral("ProgId"), QStringLiteral("QuvoTestHTML"));
+            if (command.isEmpty())
+                m_systemRegistry->set(kTestProgIdKey, QStringLiteral("DelegateExecute"),
+                                      QStringLiteral("{00000000-0000-0000-0000-00000000d0d0}"));
+            else
+                m_systemRegistry->set(kTestProgIdKey, QString(), command);
+        } else {
+            m_systemRegistry->set(kSystemHttpKey, QString(), command);
+        }
+        qputenv("QUVO_TEST_BROWSER", QDir::toNativeSeparators(m_browser->program()).toUtf8());
+#endif
     }
+
+    OpenInDefaultBrowser(address);
+    QStringList expected = launched;
+    expected.replaceInStrings(QStringLiteral("%A"), address);
+    const QList<QStringList> launches = m_browser->launches(launched.isEmpty() ? 700 : 5000);
+    QCOMPARE(launches, launched.isEmpty() ? QList<QStringList>() : QList<QStringList>{expected});
 }
 
 // Without a browser command the address goes to xdg-open (found on PATH); a bare host such as the
 // home page's gets a scheme, or xdg-open would take it for a file name. Play addresses with a
 // scheme of their own keep it.
-#ifdef Q_OS_WIN
-// Without the classic key: the browser the user chose for http in the system's settings.
-void TestMainShell::noBrowserCommandUsesTheUsersChoice()
-{
-    m_registry = std::make_unique<TemporaryRegistry>();            // no browser command
-    OpenInDefaultBrowser(QStringLiteral("http://127.0.0.1/none")); // and no choice either: nothing starts
-    m_registry->set(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Shell\\Associations\\"
-                                   "UrlAssociations\\http\\UserChoice"),
-                    QStringLiteral("ProgId"), QStringLiteral("QuvoTestHTML"));
-    m_registry->set(QStringLiteral("HKEY_CLASSES_ROOT\\QuvoTestHTML\\shell\\open\\command"), QString(),
-                    QLatin1Char('"') + m_browser->program() + QStringLiteral("\" --single-argument %1"));
-    OpenInDefaultBrowser(QStringLiteral("http://127.0.0.1/a?b=1"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 1, 5000);
-    QTest::qWait(300); // room for a start that should not have happened
-    QCOMPARE(m_browser->launches(), (QList<QStringList>{{QStringLiteral("http://127.0.0.1/a?b=1")}}));
-}
-#else
+#ifndef Q_OS_WIN
 void TestMainShell::noBrowserCommandUsesXdgOpen()
 {
     m_registry = std::make_unique<TemporaryRegistry>(); // no browser command

@@ -12,8 +12,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -31,6 +33,8 @@ private Q_SLOTS:
     void titleBarCloseAsksAndCancelKeepsWindow();
     void mvMiniModeFollowsItsBox();
     void mvReloadIsBuiltInAfterConfiguredPage();
+    void outerSizeAndIcon_data();
+    void outerSizeAndIcon();
     void alwaysOnTop_data();
     void alwaysOnTop();
     void rightClickMenuOnlyOutsideMusic();
@@ -234,6 +238,33 @@ public:
     }
 };
 } // namespace
+
+void TestPortals::outerSizeAndIcon_data()
+{
+    QTest::addColumn<bool>("music");
+    QTest::addColumn<QSize>("outer");
+    QTest::newRow("music") << true << QSize(922, 611);
+    QTest::newRow("mv") << false << QSize(919, 607);
+}
+
+// The window's size is its outer one, frame and title bar included; the title bar shows the program's icon.
+void TestPortals::outerSizeAndIcon()
+{
+    QFETCH(bool, music);
+    QFETCH(QSize, outer);
+    QTest::mouseClick(music ? control<QWidget>(Formmain, "BtnMusic") : control<QWidget>(Formmain, "btn6"),
+                      Qt::LeftButton);
+    PortalWindow* window = music ? static_cast<PortalWindow*>(FormMusic) : FormMtv;
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTRY_COMPARE(window->frameGeometry().size(), outer);
+    const QImage programIcon = QIcon(QStringLiteral(":/shell/quvo.png")).pixmap(32).toImage();
+    QVERIFY(!programIcon.isNull());
+    QCOMPARE(window->windowIcon().pixmap(32).toImage(), programIcon);
+    // Centred as a whole.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2((window->frameGeometry().center() - screen.center()).manhattanLength() <= 40,
+             qPrintable(QStringLiteral("%1,%2").arg(window->frameGeometry().x()).arg(window->frameGeometry().y())));
+}
 
 void TestPortals::alwaysOnTop_data()
 {

@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void failuresBeforeTheWorkers_data();
     void failuresBeforeTheWorkers();
     void emptyWorkerCountAsks();
+    void cancelledSaveDialogStartsNothing_data();
     void cancelledSaveDialogStartsNothing();
     void sizeRequestKeepsTheWindowResponsive_data();
     void sizeRequestKeepsTheWindowResponsive();
@@ -243,14 +245,41 @@ void TestUpdateDownload::emptyWorkerCountAsks()
     QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));
 }
 
+void TestUpdateDownload::cancelledSaveDialogStartsNothing_data()
+{
+    QTest::addColumn<QString>("workingFolder"); // empty: a temporary folder of the test's own
+    QTest::addColumn<bool>("inDownloads");      // whether the dialog starts in the downloads folder
+    QTest::newRow("writable working folder") << QString() << false;
+    // Started from the Start menu the working folder is the program's, where users cannot write. Even
+    // root cannot make a file in /proc (Z:\proc under Wine).
+#ifdef Q_OS_WIN
+    QTest::newRow("working folder not writable") << QStringLiteral("Z:/proc") << true;
+#else
+    QTest::newRow("working folder not writable") << QStringLiteral("/proc") << true;
+#endif
+}
+
 void TestUpdateDownload::cancelledSaveDialogStartsNothing()
 {
+    QFETCH(QString, workingFolder);
+    QFETCH(bool, inDownloads);
+    const QString before = QDir::currentPath();
+    QTemporaryDir own;
+    if (!QDir::setCurrent(workingFolder.isEmpty() ? own.path() : workingFolder))
+        QSKIP("no folder here that cannot be written");
+    m_window = std::make_unique<TFormupdate>(m_main.get()); // the dialog's folder is chosen with the window
+    const QString working = QDir::currentPath();
+    QDir::setCurrent(before);
+
     m_chosen.clear();
     MessageBoxRecorder boxes;
     QTest::mouseClick(downButton(), Qt::LeftButton);
     QCOMPARE(boxes.count(), 0);
     QCOMPARE(m_site.requestLog(), QStringList{});
     QVERIFY(downButton()->isEnabled());
+    const QString expected = inDownloads ? QStandardPaths::writableLocation(QStandardPaths::DownloadLocation) : working;
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(QFileInfo(m_proposed).absolutePath(), QFileInfo(expected).absoluteFilePath());
 }
 
 void TestUpdateDownload::sizeRequestKeepsTheWindowResponsive_data()

@@ -277,7 +277,7 @@ void TestUpdateWindow::linksOpenInDefaultBrowser()
     TemporaryRegistry registry;
     RecordingLauncher browser;
     registry.set(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
-                 QStringLiteral("\"%1\" %1").arg(browser.program()));
+                 QStringLiteral("\"%1\" %2").arg(browser.program(), QStringLiteral("%1")));
     RemoteConfig().updateline1 = "http://mirror.one/get?a=1";
     RemoteConfig().updateline3 = "http://mirror.three/";
     TFormupdate window;

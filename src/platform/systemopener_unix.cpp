@@ -1,0 +1,8 @@
+#include "platform/systemopener.h"
+
+#include <QProcess>
+
+bool SystemOpener::open(const QString& acceptedAddress)
+{
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {acceptedAddress});
+}
