@@ -12,8 +12,10 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <psapi.h>
+// clang-format off: windows.h first
 #include <windows.h>
+#include <psapi.h>
+// clang-format on
 
 #include <cstdio>
 #include <cstdlib>
