@@ -12,6 +12,7 @@
 #include "platform/messageboxes.h"
 #include "platform/qttranslations.h"
 #include "platform/registry.h"
+#include "platform/webengine.h"
 #include "platform/webengineloader.h"
 #include "platform/webview.h"
 #include "testsupport.h"
