@@ -608,10 +608,9 @@ void TestPlatform::pageNavigationsOffTheWebAreCancelled()
         QVERIFY2(userAgent.contains(QStringLiteral("Trident/")), qPrintable(userAgent)); // the control asked
     }
 
-    // The page follows a link to the address: the control's navigation is stopped before it starts.
-    const QString scheme = address.left(address.indexOf(QLatin1Char(':')) + 1);
-    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^refused a navigation of the page to \"") +
-                                                       QRegularExpression::escape(scheme)));
+    // The page follows a link to the address: the control's navigation is stopped before it starts
+    // (the control names the address its own way: a file address as a path, an unknown scheme empty).
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^refused a navigation of the page to ")));
     WebEngineLoader::engine()->load(page.engineView(), QUrl(address));
 
     // The view goes on showing pages of the web.
