@@ -13,8 +13,8 @@
 #include <QTimer>
 
 // clang-format off: windows.h first
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 // clang-format on
 
 #include <cstdio>
@@ -35,9 +35,11 @@ Usage usageNow()
     usage.gdi = GetGuiResources(self, GR_GDIOBJECTS);
     usage.user = GetGuiResources(self, GR_USEROBJECTS);
     GetProcessHandleCount(self, &usage.handles);
-    PROCESS_MEMORY_COUNTERS_EX memory = {};
-    if (GetProcessMemoryInfo(self, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
-        usage.privateBytes = memory.PrivateUsage;
+    // The committed private memory (PagefileUsage: Wine fills no PrivateUsage).
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(self, &memory, sizeof memory))
+        usage.privateBytes = memory.PagefileUsage;
     return usage;
 }
 
