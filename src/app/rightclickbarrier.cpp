@@ -4,7 +4,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-RightClickBarrier::RightClickBarrier(QWidget* area, QObject* parent) : QObject(parent), m_area(area)
+RightClickBarrier::RightClickBarrier(QWidget* area, QObject* parent)
+    : QObject(parent), m_area(area), m_nativeRightClicks(area)
 {
     QCoreApplication::instance()->installEventFilter(this);
 }

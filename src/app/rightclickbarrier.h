@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/nativerightclickfilter.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -7,7 +9,8 @@ class QWidget;
 
 // Watches every event of the program (installed on the application) and drops right mouse
 // button presses, releases and context menu requests aimed at a widget inside one area, so
-// nothing inside it, an embedded page included, ever opens a context menu.
+// nothing inside it, an embedded page included, ever opens a context menu. Native windows inside
+// the area that are not Qt widgets (the Windows page control's) are covered by NativeRightClickFilter.
 class RightClickBarrier final : public QObject {
     Q_OBJECT
 public:
@@ -19,4 +22,5 @@ protected:
 
 private:
     QPointer<QWidget> m_area;
+    NativeRightClickFilter m_nativeRightClicks;
 };

@@ -48,9 +48,3 @@ WebEngine* WebEngineLoader::loadFirst(const QStringList& files)
     qCInfo(lcWeb) << "no browser module found that loads; pages stay empty. Looked for" << files;
     return nullptr;
 }
-
-WebEngine* WebEngineLoader::engine()
-{
-    static WebEngine* const loaded = loadFirst(candidates());
-    return loaded;
-}

@@ -10,8 +10,10 @@ class WebEngine;
 // program's library folder of an installed copy (<bin>/../lib/quvo).
 class WebEngineLoader final {
 public:
-    // The module of this run, loaded on the first call; null when it cannot be loaded (then every
-    // page stays empty; the failure is logged once).
+    // The page engine of this run, made on the first call. Where pages come from a module
+    // (webengineloader_unix.cpp): the module, loaded then; null when it cannot be loaded (then
+    // every page stays empty; the failure is logged once). On Windows (webengine_win.cpp): the
+    // system's WebBrowser control, linked in; the module is not looked for there.
     static WebEngine* engine();
 
     // The files tried by engine(), in order.

@@ -2,6 +2,7 @@
 
 #include "platform/addresspolicy.h"
 #include "platform/logging.h"
+#include "platform/nativerightclickfilter.h"
 #include "platform/webengine.h"
 #include "platform/webengineloader.h"
 
@@ -47,6 +48,8 @@ WebView::WebView(QWidget* parent) : QWidget(parent), m_layout(new QVBoxLayout(th
     m_layout->setContentsMargins(0, 0, 0, 0);
 }
 
+WebView::~WebView() = default;
+
 bool WebView::ensureView()
 {
     if (m_view)
@@ -90,6 +93,10 @@ void WebView::navigate(const QString& address)
 void WebView::setRightClickBlocked(bool blocked)
 {
     m_rightClickBlocked = blocked;
+    if (!blocked)
+        m_nativeRightClicks.reset();
+    else if (!m_nativeRightClicks)
+        m_nativeRightClicks = std::make_unique<NativeRightClickFilter>(this);
 }
 
 bool WebView::eventFilter(QObject* watched, QEvent* event)

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
+class NativeRightClickFilter;
 class QVBoxLayout;
 class WebEngine;
 
@@ -13,6 +16,7 @@ class WebView final : public QWidget {
     Q_OBJECT
 public:
     explicit WebView(QWidget* parent = nullptr);
+    ~WebView() override;
 
     // Loads a web address (http, https, or a bare host name); returns at once. "about:blank" clears
     // the view (and creates no engine when none exists yet); any other address clears it too.
@@ -45,4 +49,5 @@ private:
     QString m_address;
     int m_navigations = 0;
     bool m_rightClickBlocked = false;
+    std::unique_ptr<NativeRightClickFilter> m_nativeRightClicks; // while right clicks are blocked
 };

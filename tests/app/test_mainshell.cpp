@@ -627,9 +627,6 @@ void TestMainShell::advertisementHidesAfterItsDisplayTime()
 
 void TestMainShell::advertisementCloseButtonAndRightClicks()
 {
-#ifdef Q_OS_WIN
-    QSKIP("needs the page's own widget, and Windows has no browser module yet");
-#endif
     RemoteConfig().AdverDef = "1";
     RemoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
     RemoteConfig().AdShowtime = "0";
@@ -637,18 +634,28 @@ void TestMainShell::advertisementCloseButtonAndRightClicks()
     window->ShowAdvertisement();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 
+#ifdef Q_OS_WIN
+    // The system's control asked for the page itself; its windows are not Qt widgets, and a right
+    // click posted to them never reaches them.
+    const QString request = QStringLiteral("GET /update/Advert.php");
+    QTRY_VERIFY_WITH_TIMEOUT(m_site.countRequests(request) >= 1, 20000);
+    QVERIFY2(m_site.userAgentOf(request).contains(QStringLiteral("Trident/")), qPrintable(m_site.userAgentOf(request)));
+    QCOMPARE(nativeRightClicksReaching(adverPage(*window)->engineView()), 0);
+#else
     // The page's own widget appears once the engine renders.
     QTRY_VERIFY_WITH_TIMEOUT(adverPage(*window)->engineView() && adverPage(*window)->engineView()->focusProxy(), 20000);
     QWidget* page = adverPage(*window)->engineView()->focusProxy();
-
-    RightClickSpy pageSpy, buttonSpy, outsideSpy;
+    RightClickSpy pageSpy;
     page->installEventFilter(&pageSpy);
+    rightClick(page);
+    QCOMPARE(pageSpy.rightClicks, 0);
+#endif
+
+    RightClickSpy buttonSpy, outsideSpy;
     part(*window, "btnAdClose")->installEventFilter(&buttonSpy);
     part(*window, "BtnSearch")->installEventFilter(&outsideSpy);
-    rightClick(page);
     rightClick(part(*window, "btnAdClose"));
     rightClick(part(*window, "BtnSearch"));
-    QCOMPARE(pageSpy.rightClicks, 0);
     QCOMPARE(buttonSpy.rightClicks, 0);
     QCOMPARE(outsideSpy.rightClicks, 2); // outside the strip nothing is held back
     QVERIFY(!part(*window, "pnlAdver")->isHidden());

@@ -23,6 +23,7 @@
 
 class SampleSite;
 class TFormmain;
+class QWidget;
 
 // A window's control as a user finds it: by its object name. A missing one ends the run, since
 // every later step of the test would act on nothing.
@@ -218,6 +219,13 @@ private:
     std::atomic<int> m_connections = 0;
     std::thread m_thread;
 };
+
+#ifdef Q_OS_WIN
+// Posts a right click (press and release) to the innermost native window of a page view (the
+// Windows page control's own windows, which are not Qt widgets) and tells how many of the two
+// messages reached that window; -1 when the view has no such window.
+int nativeRightClicksReaching(QWidget* pageView);
+#endif
 
 // A port on 127.0.0.1 on which nothing listens, and its address "http://127.0.0.1:<port>".
 int closedPort();

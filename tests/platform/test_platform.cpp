@@ -12,6 +12,7 @@
 #include "platform/messageboxes.h"
 #include "platform/qttranslations.h"
 #include "platform/registry.h"
+#include "platform/webengine.h"
 #include "platform/webengineloader.h"
 #include "platform/webview.h"
 #include "testsupport.h"
@@ -57,6 +58,10 @@ private Q_SLOTS:
     void launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles();
     void standardButtonsReadChinese();
     void brokenBrowserModuleLeavesPagesEmpty();
+#ifdef Q_OS_WIN
+    void pageNavigationsOffTheWebAreCancelled_data();
+    void pageNavigationsOffTheWebAreCancelled();
+#endif
     void guardEndsAStepAndLogsWhy();
 };
 
@@ -602,6 +607,11 @@ void TestPlatform::brokenBrowserModuleLeavesPagesEmpty()
         QVERIFY(WebEngineLoader::loadFirst({broken, module}));
     }
 
+#ifdef Q_OS_WIN
+    // Windows' engine is the system's control, linked in: no module is looked for.
+    QLoggingCategory::setFilterRules({});
+    return;
+#endif
     // The program's pages with that file as the module: empty, counted, and no load ever ends.
     qputenv("QUVO_WEB_MODULE", broken.toLocal8Bit());
     QCOMPARE(WebEngineLoader::candidates(), QStringList{broken});
@@ -622,6 +632,54 @@ void TestPlatform::brokenBrowserModuleLeavesPagesEmpty()
     QVERIFY(!loaded.wait(300));
     QLoggingCategory::setFilterRules({});
 }
+
+#ifdef Q_OS_WIN
+void TestPlatform::pageNavigationsOffTheWebAreCancelled_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::newRow("local file") << QStringLiteral("file:///C:/windows/win.ini");
+    QTest::newRow("mail program") << QStringLiteral("mailto:someone@example.com");
+    QTest::newRow("download manager") << QStringLiteral("thunder://QUFodHRwOi8vZXhhbXBsZS5jb20vYS56aXBaWg==");
+    QTest::newRow("ftp") << QStringLiteral("ftp://127.0.0.1:9/a");
+}
+
+void TestPlatform::pageNavigationsOffTheWebAreCancelled()
+{
+    QFETCH(QString, address);
+    std::atomic<int> pages = 0;
+    QString userAgent;
+    std::mutex agentLock;
+    LocalHttpServer local;
+    local.server.Get("/page.htm", [&](const httplib::Request& request, httplib::Response& response) {
+        std::lock_guard lock(agentLock);
+        userAgent = QString::fromStdString(request.get_header_value("User-Agent"));
+        ++pages;
+        response.set_content("<html><body><a href=\"x\">x</a></body></html>", "text/html");
+    });
+    local.start();
+    QLoggingCategory::setFilterRules(QStringLiteral("quvo.web.info=true"));
+    const auto quiet = qScopeGuard([] { QLoggingCategory::setFilterRules({}); });
+
+    WebView page;
+    page.resize(300, 200);
+    page.show();
+    page.navigate(QString::fromLatin1(local.url("/page.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(pages.load(), 1, 20000);
+    {
+        std::lock_guard lock(agentLock);
+        QVERIFY2(userAgent.contains(QStringLiteral("Trident/")), qPrintable(userAgent)); // the control asked
+    }
+
+    // The page follows a link to the address: the control's navigation is stopped before it starts
+    // (the control names the address its own way: a file address as a path, an unknown scheme empty).
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^refused a navigation of the page to ")));
+    WebEngineLoader::engine()->load(page.engineView(), QUrl(address));
+
+    // The view goes on showing pages of the web.
+    page.navigate(QString::fromLatin1(local.url("/page.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(pages.load(), 2, 20000);
+}
+#endif
 
 void TestPlatform::guardEndsAStepAndLogsWhy()
 {

@@ -92,6 +92,7 @@ void SampleSite::clearRequestLog()
 {
     std::lock_guard lock(m_mutex);
     m_log.clear();
+    m_userAgents.clear();
 }
 
 int SampleSite::countRequests(const QString& line) const
@@ -100,12 +101,19 @@ int SampleSite::countRequests(const QString& line) const
     return int(m_log.count(line));
 }
 
+QString SampleSite::userAgentOf(const QString& line) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_userAgents.value(line);
+}
+
 void SampleSite::logRequest(const httplib::Request& request)
 {
-    const QString line = QString::fromStdString(request.method) + QLatin1Char(' ') +
-                         QString::fromStdString(request.target);
+    const QString line =
+        QString::fromStdString(request.method) + QLatin1Char(' ') + QString::fromStdString(request.target);
     std::lock_guard lock(m_mutex);
     m_log.append(line);
+    m_userAgents.insert(line, QString::fromStdString(request.get_header_value("User-Agent")));
     if (!m_logFile.isEmpty()) {
         QFile file(m_logFile);
         if (file.open(QIODevice::Append))

@@ -12,7 +12,7 @@
 namespace httplib {
 class Server;
 struct Request;
-}
+} // namespace httplib
 
 // A small HTTP server on 127.0.0.1 that stands in for the torrent search site and the product
 // server. Behaviour is steered by named switches ("settings=garbage", "update.size=1048576"…),
@@ -35,9 +35,10 @@ public:
     QString switchValue(const QString& name, const QString& fallback = {}) const;
 
     void setLogFile(const QString& path);
-    QStringList requestLog() const;       // "GET /search/a/1" …, in arrival order
+    QStringList requestLog() const; // "GET /search/a/1" …, in arrival order
     void clearRequestLog();
-    int countRequests(const QString& line) const; // how many logged lines equal `line`
+    int countRequests(const QString& line) const;   // how many logged lines equal `line`
+    QString userAgentOf(const QString& line) const; // the User-Agent of the last request logged as `line`
 
     httplib::Server& server() { return *m_server; }
 
@@ -51,6 +52,7 @@ private:
     mutable std::mutex m_mutex;
     QMap<QString, QString> m_switches;
     QStringList m_log;
+    QMap<QString, QString> m_userAgents; // by logged line
     QString m_logFile;
 };
 
