@@ -86,8 +86,7 @@ private:
     {
         // The empty page the program clears a view with, and the pages of the web; nothing else
         // (no local file, no program started through a scheme of its own).
-        if (address.compare(QLatin1String("about:blank"), Qt::CaseInsensitive) == 0 ||
-            AddressPolicy::acceptedAddress(address, AddressPolicy::Kind::Web))
+        if (AddressPolicy::allowsPageNavigation(QUrl(address)))
             return true;
         qCInfo(lcWeb) << "refused a navigation of the page to" << address << "-"
                       << AddressPolicy::refusal(address, AddressPolicy::Kind::Web);
@@ -98,8 +97,9 @@ private:
     {
         // No page opens a window: a page of the web it asked for is shown in this view instead.
         qCInfo(lcWeb) << "refused a new window of the page for" << address;
-        if (const std::optional<QString> accepted = AddressPolicy::acceptedAddress(address, AddressPolicy::Kind::Web))
-            QTimer::singleShot(0, this, [this, page = *accepted] { load(QUrl(page)); });
+        const QUrl page(address);
+        if (page != QUrl(QStringLiteral("about:blank")) && AddressPolicy::allowsPageNavigation(page))
+            QTimer::singleShot(0, this, [this, page] { load(page); });
     }
 
     void loadEnded(bool ok) override { m_loadFinished(ok); }
