@@ -71,8 +71,8 @@ int main(int argc, char* argv[])
     if (site.start() <= 0)
         return 2;
     qputenv("QUVO_PRODUCT_SERVER", site.baseUrl());
-    RemoteConfig().MusicDef = "1";
-    RemoteConfig().MusicAdr = site.baseUrl() + "/portal/music.htm";
+    remoteConfig().MusicDef = "1";
+    remoteConfig().MusicAdr = site.baseUrl() + "/portal/music.htm";
 
     Usage first;
     Usage last;

@@ -184,7 +184,7 @@ std::optional<int> CommandLine::parse()
     return std::nullopt;
 }
 
-std::optional<int> ParseProgramCommandLine(int argc, char* argv[])
+std::optional<int> parseProgramCommandLine(int argc, char* argv[])
 {
     CommandLine commandLine(argc, argv, QStringLiteral("[选项]"),
                             QStringLiteral("Quvo盒子：搜索种子影片，在线播放、交给迅雷下载或复制地址。"));

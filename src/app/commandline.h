@@ -51,4 +51,4 @@ private:
 
 // The program's own command line: help and version only; the help lists the environment variables
 // the program reads.
-std::optional<int> ParseProgramCommandLine(int argc, char* argv[]);
+std::optional<int> parseProgramCommandLine(int argc, char* argv[]);

@@ -16,7 +16,7 @@
 int main(int argc, char* argv[])
 {
     // Before the application object: --help and --version need no display.
-    if (const std::optional<int> status = ParseProgramCommandLine(argc, argv))
+    if (const std::optional<int> status = parseProgramCommandLine(argc, argv))
         return *status;
     QApplication::setApplicationVersion(QString::fromLatin1(BuildInfo::version));
     QApplication::setDesktopFileName(QString::fromLatin1(BuildInfo::desktopId));
@@ -25,7 +25,7 @@ int main(int argc, char* argv[])
     // The style Qt found tells whether the native one is installed (scripts/package --windows asks).
     qCInfo(lcShell) << "style" << QApplication::style()->name();
     // Hiding the main window (Alt+F1) or destroying the declaration must not end the program:
-    // it ends only through EndProgram.
+    // it ends only through endProgram.
     QApplication::setQuitOnLastWindowClosed(false);
     // The interface is Chinese whatever the locale: Qt's own buttons and dialogs too.
     QtTranslations::installChinese();
@@ -48,6 +48,6 @@ int main(int argc, char* argv[])
     // main window half a second later.
     FormDeclare = new TFormDeclare;
     const int code = QApplication::exec();
-    DestroyAllWindows();
+    destroyAllWindows();
     return code;
 }

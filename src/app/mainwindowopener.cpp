@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QPointer>
 
-void OpenMainWindow()
+void openMainWindow()
 {
     if (!Formmain) {
         Formmain = new TFormmain;
@@ -20,7 +20,7 @@ void OpenMainWindow()
     }
 }
 
-void DestroyAllWindows()
+void destroyAllWindows()
 {
     // A window's destructor may take other windows with it, so each is looked at again (through
     // its guard) just before it is deleted.

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-QImage QrCodePicture(const QString& text, int side)
+QImage qrCodePicture(const QString& text, int side)
 {
     const QByteArray utf8 = text.toUtf8();
     std::unique_ptr<QRcode, decltype(&QRcode_free)> code(QRcode_encodeString8bit(utf8.constData(), 0, QR_ECLEVEL_M),

@@ -33,7 +33,7 @@ TFormDeclare::TFormDeclare(QWidget* parent) : QWidget(parent), m_ui(std::make_un
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
     setFixedSize(586, 652);
-    CentreOnPrimaryScreen(this);
+    centreOnPrimaryScreen(this);
     setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
     m_ui->mmoAgreea->setPlainText(declarationText());
 
@@ -129,18 +129,18 @@ void TFormDeclare::btnagreeaClick()
 
 void TFormDeclare::btnDisAgreeaClick()
 {
-    EndProgram();
+    endProgram();
 }
 
 void TFormDeclare::TmrAutoLoginTimer()
 {
     TmrAutoLogin.stop();
-    OpenMainWindow();
+    openMainWindow();
 }
 
 void TFormDeclare::closeEvent(QCloseEvent* event)
 {
     // The declaration is the program's only window while it shows: closing it ends the program.
     event->accept();
-    EndProgram();
+    endProgram();
 }

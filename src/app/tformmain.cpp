@@ -27,7 +27,7 @@ TFormmain::TFormmain(QWidget* parent) : QMainWindow(parent), m_ui(std::make_uniq
     m_ui->setupUi(this);
     setWindowTitle(Sites::mainWindowCaption());
     resize(1024, 656);
-    CentreOnPrimaryScreen(this);
+    centreOnPrimaryScreen(this);
 
     createListMenu();
     setupSearch();
@@ -103,7 +103,7 @@ void TFormmain::createWeiboPicture()
     imgweibo->setObjectName(QStringLiteral("imgweibo"));
     imgweibo->setGeometry(0, 0, 130, 130);
     imgweibo->setScaledContents(true);
-    imgweibo->setPixmap(QPixmap::fromImage(QrCodePicture(Sites::microblogAddress(), 174)));
+    imgweibo->setPixmap(QPixmap::fromImage(qrCodePicture(Sites::microblogAddress(), 174)));
     pnlweibo->hide();
 }
 
@@ -192,7 +192,7 @@ void TFormmain::actActQuitExecute()
     if (!MessageBoxes::confirm(this, QStringLiteral("555~~~ 真的不撸一发再走吗?!")))
         return;
     m_quitConfirmed = true;
-    EndProgram();
+    endProgram();
 }
 
 void TFormmain::toggleVisibilityByHotKey()
@@ -294,7 +294,7 @@ void TFormmain::btnweiboClick()
     openSwitchedPage(SettingsView().microblogPage(), Sites::microblogAddress(), "/update/WeiBo.php");
 }
 
-void TFormmain::ShowAdvertisement()
+void TFormmain::showAdvertisement()
 {
     m_advertisement->show(SettingsView());
 }

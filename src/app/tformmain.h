@@ -44,7 +44,7 @@ public:
     // edited the box nor searched since start, so it never replaces what the user typed.
     void presetKeywordBox(const QString& word);
     // The advertisement step run after the settings document.
-    void ShowAdvertisement();
+    void showAdvertisement();
     // Takes the settings timer's once-per-run step now instead of a second after creation: starts the
     // fetch of the settings document, which is applied when it arrives. The request belongs to the
     // window and deletes itself when done.

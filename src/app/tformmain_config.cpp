@@ -30,7 +30,7 @@ RemoteConfigurationHooks TFormmain::remoteConfigurationHooks()
     };
     hooks.showAdvertisement = [self] {
         if (self)
-            self->ShowAdvertisement();
+            self->showAdvertisement();
     };
     return hooks;
 }

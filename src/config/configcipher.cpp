@@ -40,12 +40,12 @@ QByteArray HexToBytes(const QByteArray& text)
     return bytes;
 }
 
-QByteArray BytesToHex(const QByteArray& bytes)
+QByteArray bytesToHex(const QByteArray& bytes)
 {
     return bytes.toHex().toUpper();
 }
 
-QByteArray ConfigCipherKey(const QByteArray& keyText)
+QByteArray configCipherKey(const QByteArray& keyText)
 {
     QByteArray key = keyText.left(aesBlockSize);
     key.append(aesBlockSize - key.size(), '\0');
@@ -60,15 +60,15 @@ QByteArray DecipherConfigText(const QByteArray& hexText, const QByteArray& keyTe
     const QByteArray cipherText = bytes.mid(kHeaderSize);
     if (cipherText.isEmpty() || cipherText.size() % aesBlockSize != 0)
         throw EAESError("Invalid buffer size for decryption");
-    return aes128Ecb(cipherText, ConfigCipherKey(keyText), false);
+    return aes128Ecb(cipherText, configCipherKey(keyText), false);
 }
 
-QByteArray EncipherConfigText(const QByteArray& plain, const QByteArray& keyText, const QByteArray& header)
+QByteArray encipherConfigText(const QByteArray& plain, const QByteArray& keyText, const QByteArray& header)
 {
     QByteArray padded = plain;
     const qsizetype blocks = qMax<qsizetype>(1, (plain.size() + aesBlockSize - 1) / aesBlockSize);
     padded.append(blocks * aesBlockSize - plain.size(), '\0');
     QByteArray headerBytes = header.left(kHeaderSize);
     headerBytes.append(kHeaderSize - headerBytes.size(), '\0');
-    return BytesToHex(headerBytes + aes128Ecb(padded, ConfigCipherKey(keyText), true));
+    return bytesToHex(headerBytes + aes128Ecb(padded, configCipherKey(keyText), true));
 }

@@ -10,10 +10,10 @@
 QByteArray HexToBytes(const QByteArray& text);
 
 // Bytes to upper-case hexadecimal digits, two per byte.
-QByteArray BytesToHex(const QByteArray& bytes);
+QByteArray bytesToHex(const QByteArray& bytes);
 
 // The 16-byte AES key of a key text: its bytes, zero-filled (or cut) to 16.
-QByteArray ConfigCipherKey(const QByteArray& keyText);
+QByteArray configCipherKey(const QByteArray& keyText);
 
 // Hexadecimal document to all plain bytes (nothing removed from the end). Throws EConvertError for
 // text that is not hexadecimal and EAESError for fewer than 4 bytes or a cipher text that is empty
@@ -22,4 +22,4 @@ QByteArray DecipherConfigText(const QByteArray& hexText, const QByteArray& keyTe
 
 // The reverse, for sealing a document: `header` (4 bytes) followed by the cipher text of `plain`
 // zero-filled to whole blocks (at least one), as hexadecimal text.
-QByteArray EncipherConfigText(const QByteArray& plain, const QByteArray& keyText, const QByteArray& header);
+QByteArray encipherConfigText(const QByteArray& plain, const QByteArray& keyText, const QByteArray& header);

@@ -21,7 +21,7 @@ const std::array<ConfigTag, 27> kConfigTags = {
 
 #undef CONFIG_TAG
 
-QByteArray TrimControlAndSpace(const QByteArray& text)
+QByteArray trimControlAndSpace(const QByteArray& text)
 {
     const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
     qsizetype from = 0;
@@ -33,13 +33,13 @@ QByteArray TrimControlAndSpace(const QByteArray& text)
     return text.mid(from, to - from);
 }
 
-QByteArray CutAtFirstZero(const QByteArray& text)
+QByteArray cutAtFirstZero(const QByteArray& text)
 {
     const qsizetype zero = text.indexOf('\0');
     return zero < 0 ? text : text.left(zero);
 }
 
-QByteArray LowerAsciiLetters(const QByteArray& gbk)
+QByteArray lowerAsciiLetters(const QByteArray& gbk)
 {
     QByteArray lowered = gbk;
     for (qsizetype i = 0; i < lowered.size(); ++i) {
@@ -52,21 +52,21 @@ QByteArray LowerAsciiLetters(const QByteArray& gbk)
     return lowered;
 }
 
-RemoteConfiguration ParseConfigDocument(const QByteArray& responseText, const QByteArray& keyText)
+RemoteConfiguration parseConfigDocument(const QByteArray& responseText, const QByteArray& keyText)
 {
     // The response is read as text, which ends at a zero byte, like the deciphered text below.
-    const QByteArray hexText = TrimControlAndSpace(CutAtFirstZero(responseText));
-    const QByteArray plain = LowerAsciiLetters(CutAtFirstZero(DecipherConfigText(hexText, keyText)));
+    const QByteArray hexText = trimControlAndSpace(cutAtFirstZero(responseText));
+    const QByteArray plain = lowerAsciiLetters(cutAtFirstZero(DecipherConfigText(hexText, keyText)));
     RemoteConfiguration record;
     for (const ConfigTag& tag : kConfigTags)
         record.*tag.field = TextBetween(plain, tag.start, tag.end);
     return record;
 }
 
-Expected<RemoteConfiguration> ReadConfigDocument(const QByteArray& responseText, const QByteArray& keyText)
+Expected<RemoteConfiguration> readConfigDocument(const QByteArray& responseText, const QByteArray& keyText)
 {
     try {
-        return ParseConfigDocument(responseText, keyText);
+        return parseConfigDocument(responseText, keyText);
     } catch (const std::exception& failure) {
         return Expected<RemoteConfiguration>::failure(QString::fromUtf8(failure.what()));
     }

@@ -18,17 +18,17 @@ struct ConfigTag {
 extern const std::array<ConfigTag, 27> kConfigTags;
 
 // Removes leading and trailing bytes with codes 0 to 32.
-QByteArray TrimControlAndSpace(const QByteArray& text);
+QByteArray trimControlAndSpace(const QByteArray& text);
 
 // The text up to (not including) its first zero byte.
-QByteArray CutAtFirstZero(const QByteArray& text);
+QByteArray cutAtFirstZero(const QByteArray& text);
 
 // GBK text with the single-byte letters A-Z lowered; both bytes of a double-byte character stay.
-QByteArray LowerAsciiLetters(const QByteArray& gbk);
+QByteArray lowerAsciiLetters(const QByteArray& gbk);
 
 // The whole reading of a fetched document: trim, decipher with `keyText`, cut at the first zero
 // byte, lower-case, cut the 27 values out. Throws (EConvertError, EAESError) when the document
 // cannot be deciphered; then nothing of it is used.
-RemoteConfiguration ParseConfigDocument(const QByteArray& responseText, const QByteArray& keyText);
+RemoteConfiguration parseConfigDocument(const QByteArray& responseText, const QByteArray& keyText);
 // The same reading at the boundary: the record, or why the document could not be read.
-Expected<RemoteConfiguration> ReadConfigDocument(const QByteArray& responseText, const QByteArray& keyText);
+Expected<RemoteConfiguration> readConfigDocument(const QByteArray& responseText, const QByteArray& keyText);

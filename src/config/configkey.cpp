@@ -1,6 +1,6 @@
 #include "config/configkey.h"
 
-QByteArray JoinConfigKey()
+QByteArray joinConfigKey()
 {
     QByteArray key(ConfigKey::piece1);
     key += ConfigKey::piece2;

@@ -11,4 +11,4 @@ inline constexpr char piece3[] = "r4x";
 } // namespace ConfigKey
 
 // The 9-character key text.
-QByteArray JoinConfigKey();
+QByteArray joinConfigKey();

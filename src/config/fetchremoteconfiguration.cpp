@@ -16,7 +16,7 @@ QVariant readDocument(HttpResponse& response)
 {
     if (!response.transferOk)
         return {}; // the request path has logged why
-    const Expected<RemoteConfiguration> record = ReadConfigDocument(response.body, JoinConfigKey());
+    const Expected<RemoteConfiguration> record = readConfigDocument(response.body, joinConfigKey());
     if (!record.ok()) {
         // Not a document this program can read: keep the built-in behaviour.
         qCInfo(lcConfig) << "settings document not read (HTTP status" << response.status << "):" << record.error();
@@ -41,7 +41,7 @@ HttpCall* FetchRemoteConfiguration(QObject* owner, std::function<void()> read)
                          call->deleteLater();
                          if (!record.isValid())
                              return;
-                         RemoteConfig() = record.value<RemoteConfiguration>();
+                         remoteConfig() = record.value<RemoteConfiguration>();
                          if (read)
                              read();
                      });

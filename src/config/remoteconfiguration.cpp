@@ -1,6 +1,6 @@
 #include "config/remoteconfiguration.h"
 
-RemoteConfiguration& RemoteConfig()
+RemoteConfiguration& remoteConfig()
 {
     static RemoteConfiguration record;
     return record;

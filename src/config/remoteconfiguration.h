@@ -35,4 +35,4 @@ struct RemoteConfiguration {
 };
 
 // The program-wide record.
-RemoteConfiguration& RemoteConfig();
+RemoteConfiguration& remoteConfig();

@@ -26,7 +26,7 @@ SettingsView::SettingsView(const RemoteConfiguration& record) : m_record(record)
 {
 }
 
-SettingsView::SettingsView() : m_record(RemoteConfig())
+SettingsView::SettingsView() : m_record(remoteConfig())
 {
 }
 

@@ -4,7 +4,7 @@
 
 #include <exception>
 
-bool RunGuarded(const QLoggingCategory& category, const char* what, const std::function<void()>& step)
+bool runGuarded(const QLoggingCategory& category, const char* what, const std::function<void()>& step)
 {
     try {
         step();

@@ -19,6 +19,10 @@
 // frame, IDocHostUIHandler) and, through a member, its DWebBrowserEvents2 sink. It is reference
 // counted like any COM object: the control may hold it a while after close(), so everything it
 // tells its client goes through close()'s cut-off.
+// COM's interfaces have no virtual destructor by design: an object ends in its own Release (here
+// `delete this` on the final class), never by a delete through an interface pointer.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class WebBrowserHost final : public IOleClientSite,
                              public IOleInPlaceSite,
                              public IOleInPlaceFrame,
@@ -148,3 +152,4 @@ private:
     DWORD m_cookie = 0;
     bool m_loading = false; // a page load has started and not yet ended
 };
+#pragma GCC diagnostic pop

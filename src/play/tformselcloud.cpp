@@ -36,9 +36,9 @@ TFormSelCloud::TFormSelCloud(SelectedAddress selectedAddress, CountUse countUse,
 
     // The pictures and labels of a line choose it (those beside the second picture choose line 1).
     for (QWidget* control : {m_ui->imgLine2, m_ui->lbl2, m_ui->lbl4})
-        OnLeftClick(control, [this] { chooseLine(1); });
+        onLeftClick(control, [this] { chooseLine(1); });
     for (QWidget* control : {m_ui->imgLine1, m_ui->lbl1, m_ui->lbl3})
-        OnLeftClick(control, [this] { chooseLine(2); });
+        onLeftClick(control, [this] { chooseLine(2); });
     // Merely passing the pointer over the close button closes the window.
     EventHook::install(m_ui->BtnClose, [this](QEvent* event) {
         if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove)

@@ -25,8 +25,8 @@ void PortalWindow::attachControls(const Controls& controls)
     m_controls = controls;
     setWindowTitle(m_kind.caption + Sites::productSiteHost());
     setWindowIcon(QIcon(QStringLiteral(":/shell/quvo.png")));
-    ResizeOuter(this, m_kind.size);
-    CentreOnPrimaryScreen(this);
+    resizeOuter(this, m_kind.size);
+    centreOnPrimaryScreen(this);
     // Every change of a box counts, also one made by the program itself.
     connect(m_controls.onTop, &QCheckBox::toggled, this, &PortalWindow::chkontopClick);
     connect(m_controls.miniMode, &QCheckBox::toggled, this, &PortalWindow::chkhidemainClick);
@@ -125,7 +125,7 @@ void PortalWindow::showEvent(QShowEvent* event)
 {
     // A frame known only now (X11) still counts in the window's outer size.
     if (!m_shownOnce && frameGeometry().size() != m_kind.size)
-        ResizeOuter(this, m_kind.size);
+        resizeOuter(this, m_kind.size);
     m_shownOnce = true;
     QWidget::showEvent(event);
 }

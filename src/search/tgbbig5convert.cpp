@@ -42,7 +42,7 @@ opencc::DictPtr loadDictionary(const char* fileName)
     // OpenCC raises its own failures for a file it cannot read.
     opencc::DictPtr dictionary;
     const QByteArray step = QByteArray("reading the character dictionary ") + fileName;
-    RunGuarded(lcSearch(), step.constData(), [&] { dictionary = opencc::MarisaDict::NewFromFile(file); });
+    runGuarded(lcSearch(), step.constData(), [&] { dictionary = opencc::MarisaDict::NewFromFile(file); });
     std::fclose(file);
     return dictionary;
 }

@@ -5,13 +5,13 @@
 #include <QWidget>
 #include <QWindow>
 
-void CentreOnPrimaryScreen(QWidget* window)
+void centreOnPrimaryScreen(QWidget* window)
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
-void ResizeOuter(QWidget* window, QSize outer)
+void resizeOuter(QWidget* window, QSize outer)
 {
     window->winId();
     const QMargins frame = window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();

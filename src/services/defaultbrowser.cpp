@@ -2,7 +2,7 @@
 
 #include <QProcess>
 
-QString BrowserProgramFromCommand(const QString& command)
+QString browserProgramFromCommand(const QString& command)
 {
     const qsizetype first = command.indexOf(QLatin1Char('"'));
     if (first < 0)
@@ -34,7 +34,7 @@ qsizetype unquotedProgramEnd(const QString& text)
 
 } // namespace
 
-BrowserCommand ParseBrowserCommand(const QString& command)
+BrowserCommand parseBrowserCommand(const QString& command)
 {
     const QString text = command.trimmed();
     BrowserCommand parsed;

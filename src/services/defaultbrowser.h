@@ -7,7 +7,7 @@
 
 // The browser program named by a registry command such as "\"C:\\B\\b.exe\" -- \"%1\"": the text
 // between the command's first two double quotes; empty with fewer than two.
-QString BrowserProgramFromCommand(const QString& command);
+QString browserProgramFromCommand(const QString& command);
 
 // A command line such as Windows keeps for opening web addresses, taken apart: the program, and its
 // arguments with "%1" standing where the address goes.
@@ -20,7 +20,7 @@ struct BrowserCommand {
 // unquoted one that runs up to its ".exe" (so "C:\Program Files\B\b.exe -url %1" works) or, without
 // one, to the first blank; the rest split into arguments the way the system splits them. When no
 // argument holds "%1", the address is the last argument. Empty program when the text names none.
-BrowserCommand ParseBrowserCommand(const QString& command);
+BrowserCommand parseBrowserCommand(const QString& command);
 
 // Opens an address in the user's default web browser, never through a shell. Only an address of the
 // kind's schemes opens (a bare host name as "http://..."); any other opens nothing

@@ -11,5 +11,5 @@ void OpenInDefaultBrowser(const QString& address, AddressPolicy::Kind kind)
     if (!found)
         Launcher::openWithSystem(address, kind);
     else
-        Launcher::openAddress(BrowserProgramFromCommand(command), address, kind);
+        Launcher::openAddress(browserProgramFromCommand(command), address, kind);
 }

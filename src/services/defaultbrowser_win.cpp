@@ -21,7 +21,7 @@ void OpenInDefaultBrowser(const QString& address, AddressPolicy::Kind kind)
         if (found)
             command = ShellAssociation::expandEnvironment(classic);
     }
-    const BrowserCommand browser = ParseBrowserCommand(command.value_or(QString()));
+    const BrowserCommand browser = parseBrowserCommand(command.value_or(QString()));
     if (browser.program.isEmpty()) {
         qCInfo(lcLaunch) << "no browser program in" << command.value_or(QStringLiteral("(no command)"))
                          << "- the system's opener gets the address";

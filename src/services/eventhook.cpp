@@ -25,7 +25,7 @@ bool EventHook::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void OnLeftClick(QWidget* control, std::function<void()> action)
+void onLeftClick(QWidget* control, std::function<void()> action)
 {
     EventHook::install(control, [control, action = std::move(action)](QEvent* event) {
         if (event->type() != QEvent::MouseButtonRelease)

@@ -29,4 +29,4 @@ private:
 
 // Makes a control that has no click signal (a label, a picture) clickable: `action` runs when the
 // left button is released over it; that release goes no further.
-void OnLeftClick(QWidget* control, std::function<void()> action);
+void onLeftClick(QWidget* control, std::function<void()> action);

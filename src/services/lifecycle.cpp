@@ -4,7 +4,7 @@
 
 #include <QCoreApplication>
 
-void EndProgram()
+void endProgram()
 {
     if (testHooks().endProgram) {
         testHooks().endProgram();

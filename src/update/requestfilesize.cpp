@@ -5,7 +5,7 @@ QList<QByteArray> updateRequestHeaders()
     return {"User-Agent: Mozilla/3.0 (compatible; Indy Library)", "Accept: text/html, */*", "Content-Type: text/html"};
 }
 
-HttpRequest FileSizeRequest(const QByteArray& address, const DownloadOptions& options)
+HttpRequest fileSizeRequest(const QByteArray& address, const DownloadOptions& options)
 {
     HttpRequest request;
     request.url = address;
@@ -16,7 +16,7 @@ HttpRequest FileSizeRequest(const QByteArray& address, const DownloadOptions& op
     return request;
 }
 
-FileSizeReply FileSizeReplyFrom(const HttpResponse& response)
+FileSizeReply fileSizeReplyFrom(const HttpResponse& response)
 {
     FileSizeReply reply;
     reply.status = response.status;
@@ -36,5 +36,5 @@ FileSizeReply FileSizeReplyFrom(const HttpResponse& response)
 
 FileSizeReply RequestFileSize(const QByteArray& address, const DownloadOptions& options)
 {
-    return FileSizeReplyFrom(HttpClient::perform(FileSizeRequest(address, options)));
+    return fileSizeReplyFrom(HttpClient::perform(fileSizeRequest(address, options)));
 }

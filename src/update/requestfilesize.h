@@ -18,9 +18,9 @@ struct FileSizeReply {
 };
 
 // The HEAD request for the archive's length (no redirects followed).
-HttpRequest FileSizeRequest(const QByteArray& address, const DownloadOptions& options = {});
+HttpRequest fileSizeRequest(const QByteArray& address, const DownloadOptions& options = {});
 // What the answer to that request says.
-FileSizeReply FileSizeReplyFrom(const HttpResponse& response);
+FileSizeReply fileSizeReplyFrom(const HttpResponse& response);
 
 // Asks the server for the archive's length and waits for the answer (for worker threads and tools).
 FileSizeReply RequestFileSize(const QByteArray& address, const DownloadOptions& options = {});

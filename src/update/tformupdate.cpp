@@ -124,8 +124,8 @@ void TFormupdate::connectHandlers()
     connect(m_ui->BtnQuit, &QPushButton::clicked, this, &TFormupdate::BtnQuitClick);
     connect(m_ui->ButtonDown, &QPushButton::clicked, this, &TFormupdate::ButtonDownClick);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TFormupdate::Button2Click);
-    OnLeftClick(m_ui->imgUpdatePic, [this] { imgUpdatePicClick(); });
-    OnLeftClick(m_ui->lblupdateNote, [this] { lblupdateNoteClick(); });
+    onLeftClick(m_ui->imgUpdatePic, [this] { imgUpdatePicClick(); });
+    onLeftClick(m_ui->lblupdateNote, [this] { lblupdateNoteClick(); });
     EventHook::install(m_ui->lblupdateNote, [this](QEvent* event) {
         if (event->type() != QEvent::MouseMove)
             return false;
@@ -137,7 +137,7 @@ void TFormupdate::connectHandlers()
 void TFormupdate::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    CentreOnPrimaryScreen(this);
+    centreOnPrimaryScreen(this);
     raise();
     activateWindow();
 }
@@ -191,7 +191,7 @@ void TFormupdate::BtnQuitClick()
     dropSizeRequest();
     const bool forced = SettingsView().forcedUpdate();
     if (forced || m_downloadCompleted) {
-        EndProgram();
+        endProgram();
         return;
     }
     close();

@@ -55,10 +55,10 @@ void TFormupdate::ButtonDownClick()
     const DownloadOptions options = testHooks().downloadOptions ? *testHooks().downloadOptions : DownloadOptions{};
     // The window stays responsive while the server is asked; one job at a time.
     m_ui->ButtonDown->setEnabled(false);
-    m_sizeRequest = new HttpCall(FileSizeRequest(url, options), this);
+    m_sizeRequest = new HttpCall(fileSizeRequest(url, options), this);
     connect(m_sizeRequest, &HttpCall::finished, this, [=, this](const HttpResponse& response) {
         dropSizeRequest();
-        const FileSizeReply size = FileSizeReplyFrom(response);
+        const FileSizeReply size = fileSizeReplyFrom(response);
         if (size.outcome != FileSizeReply::Outcome::Ok)
             qCInfo(lcUpdate).noquote() << "size request for" << QString::fromUtf8(url) << "failed: status"
                                        << response.status << "error" << response.error;

@@ -203,7 +203,7 @@ void TestMainShell::init()
     m_systemRegistry->set(kSystemHttpKey, QString(),
                           QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
 #endif
-    RemoteConfig() = RemoteConfiguration{};
+    remoteConfig() = RemoteConfiguration{};
     m_ends = 0;
     testHooks().endProgram = [this] { ++m_ends; };
     CounterBrowser::waitForIdle(5000);
@@ -213,7 +213,7 @@ void TestMainShell::init()
 void TestMainShell::cleanup()
 {
     testHooks().endProgram = {};
-    RemoteConfig() = RemoteConfiguration{};
+    remoteConfig() = RemoteConfiguration{};
 #ifdef Q_OS_WIN
     m_systemRegistry.reset();
 #endif
@@ -274,7 +274,7 @@ void TestMainShell::browserCommandSplitting()
     QFETCH(QString, command);
     QFETCH(QString, program);
     QFETCH(QStringList, arguments);
-    const BrowserCommand parsed = ParseBrowserCommand(command);
+    const BrowserCommand parsed = parseBrowserCommand(command);
     QCOMPARE(parsed.program, program);
     QCOMPARE(parsed.arguments, arguments);
 }
@@ -452,7 +452,7 @@ void TestMainShell::switchedPages()
     QFETCH(bool, microblog);
     QFETCH(QString, opened);
     QFETCH(bool, counted);
-    RemoteConfiguration& config = RemoteConfig();
+    RemoteConfiguration& config = remoteConfig();
     (microblog ? config.AttentionDef : config.FeedbackDef) = switchValue;
     (microblog ? config.AttentionAdr : config.FeedAdr) = address;
 
@@ -549,7 +549,7 @@ void TestMainShell::advertisementStep()
     QFETCH(int, interval);
     QFETCH(bool, restarted);
 
-    RemoteConfiguration& config = RemoteConfig();
+    RemoteConfiguration& config = remoteConfig();
     config.AdverDef = adverDef;
     config.AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
     config.AdpnlHeight = height;
@@ -562,7 +562,7 @@ void TestMainShell::advertisementStep()
     showTimer(*window)->setTimerType(Qt::PreciseTimer);
     showTimer(*window)->start();
     QTest::qWait(600);
-    window->ShowAdvertisement();
+    window->showAdvertisement();
 
     QCOMPARE(!part(*window, "pnlAdver")->isHidden(), shown);
     QCOMPARE(adverPage(*window)->currentAddress(), shown ? QString::fromLatin1(config.AdWebAdr) : QString());
@@ -580,16 +580,16 @@ void TestMainShell::advertisementStep()
 
 void TestMainShell::advertisementStripNeverGrowsTheWindow()
 {
-    RemoteConfig().AdverDef = "1";
-    RemoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
-    RemoteConfig().AdpnlHeight = "2000";
+    remoteConfig().AdverDef = "1";
+    remoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
+    remoteConfig().AdpnlHeight = "2000";
     auto window = makeWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     const QSize size = window->size();
     const int minimum = window->minimumHeight();
 
     // The strip takes all it may: the list keeps exactly its 100 px, the window stays as it was.
-    window->ShowAdvertisement();
+    window->showAdvertisement();
     QTRY_COMPARE(control<QTableView>(window.get(), "lv1")->height(), 100);
     QVERIFY(part(*window, "pnlAdver")->height() > 300);
     QCOMPARE(window->size(), size);
@@ -605,20 +605,20 @@ void TestMainShell::advertisementStripNeverGrowsTheWindow()
 
 void TestMainShell::advertisementHidesAfterItsDisplayTime()
 {
-    RemoteConfig().AdverDef = "1";
-    RemoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
-    RemoteConfig().AdShowtime = "400";
+    remoteConfig().AdverDef = "1";
+    remoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
+    remoteConfig().AdShowtime = "400";
     auto window = makeWindow();
-    window->ShowAdvertisement();
+    window->showAdvertisement();
     QVERIFY(!part(*window, "pnlAdver")->isHidden());
     QTRY_VERIFY_WITH_TIMEOUT(part(*window, "pnlAdver")->isHidden(), 3000);
     QCOMPARE(adverPage(*window)->currentAddress(), QStringLiteral("about:blank"));
     QVERIFY(!showTimer(*window)->isActive());
 
     // Without an advertisement the hidden strip is blanked too, without starting the engine.
-    RemoteConfig() = RemoteConfiguration{};
+    remoteConfig() = RemoteConfiguration{};
     auto plain = makeWindow();
-    plain->ShowAdvertisement();
+    plain->showAdvertisement();
     showTimer(*plain)->start(50);
     QTRY_VERIFY(!showTimer(*plain)->isActive());
     QCOMPARE(adverPage(*plain)->currentAddress(), QStringLiteral("about:blank"));
@@ -627,11 +627,11 @@ void TestMainShell::advertisementHidesAfterItsDisplayTime()
 
 void TestMainShell::advertisementCloseButtonAndRightClicks()
 {
-    RemoteConfig().AdverDef = "1";
-    RemoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
-    RemoteConfig().AdShowtime = "0";
+    remoteConfig().AdverDef = "1";
+    remoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
+    remoteConfig().AdShowtime = "0";
     auto window = makeWindow();
-    window->ShowAdvertisement();
+    window->showAdvertisement();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 
 #ifdef Q_OS_WIN
@@ -665,7 +665,7 @@ void TestMainShell::advertisementCloseButtonAndRightClicks()
     QTest::mouseClick(part(*window, "btnAdClose"), Qt::LeftButton);
     QCOMPARE(buttonSpy.leftClicks, 1);
     QVERIFY(part(*window, "pnlAdver")->isHidden());
-    QCOMPARE(adverPage(*window)->currentAddress(), QString::fromLatin1(RemoteConfig().AdWebAdr));
+    QCOMPARE(adverPage(*window)->currentAddress(), QString::fromLatin1(remoteConfig().AdWebAdr));
     QVERIFY(showTimer(*window)->isActive());
 }
 
@@ -746,14 +746,14 @@ void TestMainShell::advertisementPageGoesToWebPagesOnly()
             QDesktopServices::unsetUrlHandler(scheme);
     });
 
-    RemoteConfig().AdverDef = "1";
-    RemoteConfig().AdWebAdr = local.url("/ad.htm");
-    RemoteConfig().AdpnlHeight = "200";
-    RemoteConfig().AdShowtime = "0";
+    remoteConfig().AdverDef = "1";
+    remoteConfig().AdWebAdr = local.url("/ad.htm");
+    remoteConfig().AdpnlHeight = "200";
+    remoteConfig().AdShowtime = "0";
     auto window = makeWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QSignalSpy loaded(adverPage(*window), &WebView::loadFinished);
-    window->ShowAdvertisement();
+    window->showAdvertisement();
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 20000);
     if (click) {
         QVERIFY(loaded.first().first().toBool());
@@ -838,7 +838,7 @@ void TestMainShell::weiboPictureIsTheMicroblogCode()
     }
     QCOMPARE(image.pixelColor(origin - 1, origin - 1), QColor(Qt::white));
     // Text too long for any code gives no picture rather than a broken one.
-    QVERIFY(QrCodePicture(QString(8000, QLatin1Char('x')), 174).isNull());
+    QVERIFY(qrCodePicture(QString(8000, QLatin1Char('x')), 174).isNull());
 }
 
 QTEST_MAIN(TestMainShell)

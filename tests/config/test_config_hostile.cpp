@@ -70,7 +70,7 @@ void TestConfigHostile::cleanupTestCase()
 void TestConfigHostile::init()
 {
     qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    RemoteConfig() = RemoteConfiguration{};
+    remoteConfig() = RemoteConfiguration{};
     m_main = std::make_unique<TFormmain>();
     Formmain = m_main.get();
     control<QLineEdit>(m_main.get(), "EdtSearch")->setText(QStringLiteral("typed"));
@@ -79,7 +79,7 @@ void TestConfigHostile::init()
 void TestConfigHostile::cleanup()
 {
     m_main.reset();
-    RemoteConfig() = RemoteConfiguration{};
+    remoteConfig() = RemoteConfiguration{};
     for (const char* name : {"settings", "settings.filler", "settings.BulletinWord"})
         m_site.setSwitch(QString::fromLatin1(name), QString());
 }
@@ -98,7 +98,7 @@ void TestConfigHostile::badDocumentsApplyNothing()
     QVERIFY(fetchAndWait(m_main.get(), monitor));
     VERIFY_HOSTILE_BOUNDS(monitor, "settings", QTest::currentDataTag(), maxGrowthKiB);
 
-    const RemoteConfiguration& config = RemoteConfig();
+    const RemoteConfiguration& config = remoteConfig();
     for (const QByteArray* field : {&config.Version, &config.FrcUp, &config.BulletinWord, &config.AdverDef,
                                     &config.CloudDef, &config.AttentionAdr})
         QVERIFY(field->isEmpty());
@@ -121,7 +121,7 @@ void TestConfigHostile::documentJustUnderTheLimitIsApplied()
     StallMonitor monitor;
     QVERIFY(fetchAndWait(m_main.get(), monitor));
     VERIFY_HOSTILE_BOUNDS(monitor, "settings", "document just under the limit", maxGrowthKiB);
-    QCOMPARE(RemoteConfig().Version, QByteArray(BuildInfo::version));
+    QCOMPARE(remoteConfig().Version, QByteArray(BuildInfo::version));
     QCOMPARE(control<QLineEdit>(m_main.get(), "EdtSearch")->text(), QStringLiteral("applied"));
     QCOMPARE(control<QLabel>(m_main.get(), "statPanel2")->text(),
              QStringLiteral("当前版本:%1    您的版本已是最新!").arg(QLatin1String(BuildInfo::version)));

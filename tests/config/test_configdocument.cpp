@@ -34,7 +34,7 @@ const QByteArray kHeader("\x12\x34\x56\x78", 4);
 
 RemoteConfiguration parse(const QByteArray& plain)
 {
-    return ParseConfigDocument(EncipherConfigText(plain, JoinConfigKey(), kHeader), JoinConfigKey());
+    return parseConfigDocument(encipherConfigText(plain, joinConfigKey(), kHeader), joinConfigKey());
 }
 
 QByteArray zeroFilled(QByteArray bytes)
@@ -45,7 +45,7 @@ QByteArray zeroFilled(QByteArray bytes)
 // `openssl enc -aes-128-ecb -nopad` in the given direction, keyed with the key text zero-filled.
 QByteArray openssl(const char* direction, const QByteArray& input)
 {
-    const QString key = QString::fromLatin1(JoinConfigKey().toHex()).leftJustified(32, QLatin1Char('0'));
+    const QString key = QString::fromLatin1(joinConfigKey().toHex()).leftJustified(32, QLatin1Char('0'));
     QProcess process;
     process.start(QStringLiteral("openssl"),
                   {QStringLiteral("enc"), QString::fromLatin1(direction), QStringLiteral("-aes-128-ecb"),
@@ -72,16 +72,16 @@ void TestConfigDocument::agreesWithOpensslCommandLine()
 #ifdef Q_OS_WIN
     QSKIP("no openssl command under Wine; aesKnownAnswer checks the system's cipher");
 #endif
-    QCOMPARE(JoinConfigKey().size(), 9);
+    QCOMPARE(joinConfigKey().size(), 9);
     const QByteArray plain = "<Version>1.0.2.0</Version>\r\n<BulletinWord>\xb5\xe7\xd3\xb0</BulletinWord>\r\n";
 
     // Enciphered by openssl, read by the program (lower-case digits this time).
     const QByteArray document = (kHeader + openssl("-e", zeroFilled(plain))).toHex();
-    QCOMPARE(DecipherConfigText(document, JoinConfigKey()), zeroFilled(plain));
-    QCOMPARE(ParseConfigDocument(document, JoinConfigKey()).BulletinWord, QByteArray("\xb5\xe7\xd3\xb0"));
+    QCOMPARE(DecipherConfigText(document, joinConfigKey()), zeroFilled(plain));
+    QCOMPARE(parseConfigDocument(document, joinConfigKey()).BulletinWord, QByteArray("\xb5\xe7\xd3\xb0"));
 
     // Sealed by the program's (and the sealing tool's) code, opened by openssl.
-    const QByteArray sealed = EncipherConfigText(plain, JoinConfigKey(), kHeader);
+    const QByteArray sealed = encipherConfigText(plain, joinConfigKey(), kHeader);
     QVERIFY(sealed.startsWith("12345678"));
     QCOMPARE(openssl("-d", HexToBytes(sealed.mid(8))), zeroFilled(plain));
 
@@ -95,7 +95,7 @@ void TestConfigDocument::aesKnownAnswer()
     const QByteArray key = QByteArray::fromHex("000102030405060708090a0b0c0d0e0f");
     const QByteArray plain = QByteArray::fromHex("00112233445566778899aabbccddeeff");
     const QByteArray cipher = QByteArray::fromHex("69c4e0d86a7b0430d8cdb78070b4c55a");
-    QCOMPARE(EncipherConfigText(plain + plain, key, kHeader), (kHeader + cipher + cipher).toHex().toUpper());
+    QCOMPARE(encipherConfigText(plain + plain, key, kHeader), (kHeader + cipher + cipher).toHex().toUpper());
     QCOMPARE(DecipherConfigText((kHeader + cipher).toHex(), key), plain);
 }
 
@@ -103,16 +103,16 @@ void TestConfigDocument::cipherTextLengthRules()
 {
     const QByteArray header("00112233");
     const QByteArray block(32, 'a');
-    QVERIFY_THROWS_EXCEPTION(EAESError, DecipherConfigText("001122", JoinConfigKey()));
+    QVERIFY_THROWS_EXCEPTION(EAESError, DecipherConfigText("001122", joinConfigKey()));
     for (const QByteArray& document : {header, header + block.left(30), header + block + "ab", header + block + "a"}) {
         try {
-            DecipherConfigText(document, JoinConfigKey());
+            DecipherConfigText(document, joinConfigKey());
             QFAIL(document.constData());
         } catch (const EAESError& error) {
             QCOMPARE(QByteArray(error.what()), QByteArray("Invalid buffer size for decryption"));
         }
     }
-    QCOMPARE(DecipherConfigText(header + block, JoinConfigKey()).size(), 16);
+    QCOMPARE(DecipherConfigText(header + block, joinConfigKey()).size(), 16);
 }
 
 void TestConfigDocument::documentValues()
@@ -141,22 +141,22 @@ void TestConfigDocument::documentValues()
 
 void TestConfigDocument::documentTextAroundTheDigits()
 {
-    const QByteArray digits = EncipherConfigText("<Version>1.0.2.0</Version>", JoinConfigKey(), kHeader);
+    const QByteArray digits = encipherConfigText("<Version>1.0.2.0</Version>", joinConfigKey(), kHeader);
     // Either case, blanks and control characters around the run, anything after a zero byte.
     for (const QByteArray& body :
          {digits.toLower(), " \t\r\n" + digits + "\r\n\x01 ", digits + QByteArray("\0trailing junk", 14)})
-        QCOMPARE(ParseConfigDocument(body, JoinConfigKey()).Version, QByteArray("1.0.2.0"));
+        QCOMPARE(parseConfigDocument(body, joinConfigKey()).Version, QByteArray("1.0.2.0"));
     // One line break inside the run spoils the whole document.
     QVERIFY_THROWS_EXCEPTION(EConvertError,
-                             ParseConfigDocument(digits.left(20) + "\r\n" + digits.mid(20), JoinConfigKey()));
-    QVERIFY_THROWS_EXCEPTION(EConvertError, ParseConfigDocument("<html>error</html>", JoinConfigKey()));
-    QVERIFY_THROWS_EXCEPTION(EAESError, ParseConfigDocument(digits.chopped(2), JoinConfigKey()));
+                             parseConfigDocument(digits.left(20) + "\r\n" + digits.mid(20), joinConfigKey()));
+    QVERIFY_THROWS_EXCEPTION(EConvertError, parseConfigDocument("<html>error</html>", joinConfigKey()));
+    QVERIFY_THROWS_EXCEPTION(EAESError, parseConfigDocument(digits.chopped(2), joinConfigKey()));
     // At the boundary the same failures come back as values, with their text.
-    QCOMPARE(ReadConfigDocument(digits, JoinConfigKey()).value().Version, QByteArray("1.0.2.0"));
-    const Expected<RemoteConfiguration> wrong = ReadConfigDocument(digits.chopped(2), JoinConfigKey());
+    QCOMPARE(readConfigDocument(digits, joinConfigKey()).value().Version, QByteArray("1.0.2.0"));
+    const Expected<RemoteConfiguration> wrong = readConfigDocument(digits.chopped(2), joinConfigKey());
     QVERIFY(!wrong.ok());
     QCOMPARE(wrong.error(), QStringLiteral("Invalid buffer size for decryption"));
-    QVERIFY(!ReadConfigDocument("<html>error</html>", JoinConfigKey()).error().isEmpty());
+    QVERIFY(!readConfigDocument("<html>error</html>", joinConfigKey()).error().isEmpty());
 }
 
 void TestConfigDocument::zeroByteAndDoubleByteCharacters()
@@ -174,7 +174,7 @@ void TestConfigDocument::zeroByteAndDoubleByteCharacters()
                    "Cd</BulletinWord>")
                  .BulletinWord,
              lowered);
-    QCOMPARE(LowerAsciiLetters("A\x81"), QByteArray("a\x81")); // a lead byte at the very end stays
+    QCOMPARE(lowerAsciiLetters("A\x81"), QByteArray("a\x81")); // a lead byte at the very end stays
 }
 
 void TestConfigDocument::textBetweenEdges()

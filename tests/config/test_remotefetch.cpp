@@ -89,7 +89,7 @@ void TestRemoteFetch::initTestCase()
 void TestRemoteFetch::init()
 {
     qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    RemoteConfig() = RemoteConfiguration{};
+    remoteConfig() = RemoteConfiguration{};
     m_main = std::make_unique<TFormmain>();
     Formmain = m_main.get();
     control<QLineEdit>(m_main.get(), "EdtSearch")->setText(QStringLiteral("typed"));
@@ -99,7 +99,7 @@ void TestRemoteFetch::init()
 void TestRemoteFetch::cleanup()
 {
     m_main.reset();
-    RemoteConfig() = RemoteConfiguration{};
+    remoteConfig() = RemoteConfiguration{};
     setSwitch("settings", {});
     setSwitch("settings.BulletinWord", QStringLiteral("0"));
     setSwitch("settings.Version", QString::fromLatin1(BuildInfo::version));
@@ -124,7 +124,7 @@ void TestRemoteFetch::documentIsAppliedInOrder()
     setSwitch("settings.BulletinWord", QStringLiteral("速度与激情 ABC"));
     setSwitch("settings.AdverDef", QStringLiteral("1"));
     QPointer<HttpCall> fetch = startFetch(m_main.get());
-    QCOMPARE(RemoteConfig().Version, QByteArray()); // nothing filled before the document arrives
+    QCOMPARE(remoteConfig().Version, QByteArray()); // nothing filled before the document arrives
 
     // The update window is open and modal, yet the completion that opened it has returned: its
     // request is gone (a modal loop inside the completion would keep it until the window closed).
@@ -132,7 +132,7 @@ void TestRemoteFetch::documentIsAppliedInOrder()
     QVERIFY(Formupdate && Formupdate->isVisible() && Formupdate->isModal());
     QCOMPARE(QApplication::activeModalWidget(), Formupdate.data());
     QCOMPARE(control<QLabel>(Formupdate, "lblupnote")->text(), QStringLiteral("版本1.0.2.0  更新说明"));
-    QCOMPARE(RemoteConfig().updateline1, m_site.baseUrl() + "/update/mirror1/");
+    QCOMPARE(remoteConfig().updateline1, m_site.baseUrl() + "/update/mirror1/");
     // updateline2 is "0" in the template
     QCOMPARE((QList<bool>{control<QPushButton>(Formupdate, "BtnBypass1")->isVisible(),
                           control<QPushButton>(Formupdate, "BtnBypass2")->isVisible(),
@@ -187,9 +187,9 @@ void TestRemoteFetch::remainingStepsFollowTheUpdateWindow()
     QFETCH(QStringList, stepsBefore);
     QFETCH(QStringList, stepsAfter);
     m_main.reset(); // the record is applied with hooks of the test's own, without the window's fetch
-    RemoteConfig().Version = version;
-    RemoteConfig().FrcUp = frcUp;
-    RemoteConfig().BulletinWord = "w";
+    remoteConfig().Version = version;
+    remoteConfig().FrcUp = frcUp;
+    remoteConfig().BulletinWord = "w";
     int ends = 0;
     testHooks().endProgram = [&] { ++ends; };
     QStringList steps;
@@ -233,7 +233,7 @@ void TestRemoteFetch::bulletinWord()
     QFETCH(QString, box);
     setSwitch("settings.BulletinWord", word);
     QVERIFY(fetchAndWait(m_main.get()));
-    QCOMPARE(RemoteConfig().Version, QByteArray(BuildInfo::version));
+    QCOMPARE(remoteConfig().Version, QByteArray(BuildInfo::version));
     QCOMPARE(keywordBox(m_main.get()), box);
 }
 
@@ -286,7 +286,7 @@ void TestRemoteFetch::failures()
     QLoggingCategory::setFilterRules(QString());
     QCOMPARE(versionStatus(m_main.get()), status);
     QCOMPARE(keywordBox(m_main.get()), box);
-    const RemoteConfiguration& config = RemoteConfig();
+    const RemoteConfiguration& config = remoteConfig();
     for (const QByteArray* field : {&config.Version, &config.FrcUp, &config.updateline1, &config.AttentionAdr})
         QVERIFY(field->isEmpty());
 }

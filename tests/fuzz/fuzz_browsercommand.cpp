@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::memcpy(units.data(), data, units.size() * sizeof(char16_t));
     const QString fromUtf16 = QString::fromStdU16String(units);
     for (const QString& command : {fromUtf8, fromUtf16}) {
-        const QString program = BrowserProgramFromCommand(command);
+        const QString program = browserProgramFromCommand(command);
         const qsizetype quotes = command.count(QLatin1Char('"'));
         // Never a quote in the program, never text from outside the first pair of quotes.
         FUZZ_CHECK(!program.contains(QLatin1Char('"')));

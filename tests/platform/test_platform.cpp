@@ -685,11 +685,11 @@ void TestPlatform::guardEndsAStepAndLogsWhy()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("quvo.config.info=true"));
     int reached = 0;
-    QVERIFY(RunGuarded(lcConfig(), "a step", [&] { ++reached; }));
+    QVERIFY(runGuarded(lcConfig(), "a step", [&] { ++reached; }));
     QTest::ignoreMessage(QtInfoMsg, "a step broke off: bad value");
-    QVERIFY(!RunGuarded(lcConfig(), "a step", [&] { throw std::invalid_argument("bad value"); }));
+    QVERIFY(!runGuarded(lcConfig(), "a step", [&] { throw std::invalid_argument("bad value"); }));
     QTest::ignoreMessage(QtInfoMsg, "a step broke off: a failure that is no std::exception");
-    QVERIFY(!RunGuarded(lcConfig(), "a step", [] { throw 42; }));
+    QVERIFY(!runGuarded(lcConfig(), "a step", [] { throw 42; }));
     QCOMPARE(reached, 1);
     QLoggingCategory::setFilterRules({});
 }

@@ -83,7 +83,7 @@ void TestPlay::init()
                     QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
     m_registry->set(kThunderKey, QStringLiteral("Path"), m_thunder->program()); // holds a blank
     CloudPlay().reset();
-    RemoteConfig() = RemoteConfiguration();
+    remoteConfig() = RemoteConfiguration();
     QCursor::setPos(2, 2); // away from where a close button may appear
     Formmain = m_main = new TFormmain;
     m_main->show();
@@ -193,8 +193,8 @@ void TestPlay::playingFromTheList()
     QCOMPARE(requests("/update/CldNum1.php"), 1);
 
     // A remembered line 2 plays at once on its built-in base, remote line or not, and counts nothing.
-    RemoteConfig().CloudDef = "1";
-    RemoteConfig().Cldline2 = "http://remote/?go=";
+    remoteConfig().CloudDef = "1";
+    remoteConfig().Cldline2 = "http://remote/?go=";
     CloudPlay().rememberLine(2);
     m_browser->clear();
     m_site.clearRequestLog();
@@ -277,7 +277,7 @@ void TestPlay::launchesAreOneArgumentEach()
     // Refused first (a line break; an option, a local file, a relative path or another scheme once
     // a remote line leaves the base empty; a key that is a path): only the last start may reach
     // each recording program.
-    RemoteConfig().CloudDef = "1";
+    remoteConfig().CloudDef = "1";
     for (int row : {5, 4, 3, 2}) {
         list()->selectRow(row);
         action("actCloudPlay")->trigger();

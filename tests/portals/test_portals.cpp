@@ -69,7 +69,7 @@ void TestPortals::initTestCase()
 
 void TestPortals::init()
 {
-    RemoteConfig() = {};
+    remoteConfig() = {};
     m_site.clearRequestLog();
     m_browser.clear();
     Formmain = new TFormmain;
@@ -83,21 +83,21 @@ void TestPortals::cleanup()
         if (qobject_cast<PortalWindow*>(window))
             delete window;
     delete Formmain;
-    RemoteConfig() = {};
+    remoteConfig() = {};
 }
 
 void TestPortals::tvButton()
 {
     QVERIFY(PortalPages::fengyunMini({1024, 768}).endsWith(QStringLiteral("?from=qorvex#width=874&height=568")));
     // Switch in force, no address: nothing opens and nothing is counted.
-    RemoteConfig().OnlineDef = "1";
-    RemoteConfig().OLTvAdr = "0";
+    remoteConfig().OnlineDef = "1";
+    remoteConfig().OLTvAdr = "0";
     QTest::mouseClick(control<QWidget>(Formmain, "btnTv"), Qt::LeftButton);
     QVERIFY(m_browser.launches(500).isEmpty());
     QCOMPARE(counted(PortalPages::tvCounter), 0);
 
     // Built in: the mini page sized for this 1280 x 1024 screen, counted once.
-    RemoteConfig().OnlineDef.clear();
+    remoteConfig().OnlineDef.clear();
     QTest::mouseClick(control<QWidget>(Formmain, "btnTv"), Qt::LeftButton);
     QTRY_COMPARE(m_browser.launches(0).size(), 1);
     const QStringList opened = m_browser.launches().at(0);
@@ -131,8 +131,8 @@ void TestPortals::musicOpeningAndButtons()
 
     // A configured page (GBK text of the settings document): the main window stays, no count.
     Formmain->show();
-    RemoteConfig().MusicDef = "1";
-    RemoteConfig().MusicAdr = sitePage("/portal/music.htm?\xd2\xf4\xc0\xd6");
+    remoteConfig().MusicDef = "1";
+    remoteConfig().MusicAdr = sitePage("/portal/music.htm?\xd2\xf4\xc0\xd6");
     QTest::mouseClick(control<QWidget>(Formmain, "BtnMusic"), Qt::LeftButton);
     QVERIFY(FormMusic != music && !control<QCheckBox>(FormMusic, "chkhidemain")->isChecked() && Formmain->isVisible());
     QCOMPARE(control<WebView>(FormMusic, "wb1")->currentAddress(),
@@ -208,13 +208,13 @@ void TestPortals::mvMiniModeFollowsItsBox()
 
 void TestPortals::mvReloadIsBuiltInAfterConfiguredPage()
 {
-    RemoteConfig().MtvDef = "1";
-    RemoteConfig().MtvAdr = "0"; // a blank window, uncounted
+    remoteConfig().MtvDef = "1";
+    remoteConfig().MtvAdr = "0"; // a blank window, uncounted
     QTest::mouseClick(control<QWidget>(Formmain, "btn6"), Qt::LeftButton);
     QCOMPARE(control<WebView>(FormMtv, "wb1")->navigationCount(), 0);
     QCOMPARE(counted(PortalPages::mvCounter), 0);
 
-    RemoteConfig().MtvAdr = sitePage("/portal/mv.htm");
+    remoteConfig().MtvAdr = sitePage("/portal/mv.htm");
     QTest::mouseClick(control<QWidget>(Formmain, "btn6"), Qt::LeftButton);
     TFormMtv* mv = FormMtv;
     QCOMPARE(control<WebView>(mv, "wb1")->currentAddress().toLatin1(), sitePage("/portal/mv.htm"));
@@ -342,10 +342,10 @@ void TestPortals::rightClickMenuOnlyOutsideMusic()
         const char* path;
         int clicksReaching;
     };
-    RemoteConfig().MtvDef = "1";
-    RemoteConfig().MtvAdr = sitePage("/portal/mv.htm");
-    RemoteConfig().MusicDef = "1";
-    RemoteConfig().MusicAdr = sitePage("/portal/music.htm");
+    remoteConfig().MtvDef = "1";
+    remoteConfig().MtvAdr = sitePage("/portal/mv.htm");
+    remoteConfig().MusicDef = "1";
+    remoteConfig().MusicAdr = sitePage("/portal/music.htm");
     for (const Case& each : {Case{"btn6", "/portal/mv.htm", 2}, Case{"BtnMusic", "/portal/music.htm", 0}}) {
         QTest::mouseClick(control<QWidget>(Formmain, each.button), Qt::LeftButton);
         PortalWindow* window = each.clicksReaching ? static_cast<PortalWindow*>(FormMtv) : FormMusic;
@@ -358,16 +358,16 @@ void TestPortals::rightClickMenuOnlyOutsideMusic()
     }
     return;
 #endif
-    RemoteConfig().MtvDef = "1";
-    RemoteConfig().MtvAdr = sitePage("/portal/mv.htm");
+    remoteConfig().MtvDef = "1";
+    remoteConfig().MtvAdr = sitePage("/portal/mv.htm");
     QTest::mouseClick(control<QWidget>(Formmain, "btn6"), Qt::LeftButton);
     QElapsedTimer mvTimer;
     mvTimer.start();
     QCOMPARE(rightClickPage(FormMtv, control<WebView>(FormMtv, "wb1"), 15000), PageMenu::Shown);
     const int mvTook = int(mvTimer.elapsed());
 
-    RemoteConfig().MusicDef = "1";
-    RemoteConfig().MusicAdr = sitePage("/portal/music.htm");
+    remoteConfig().MusicDef = "1";
+    remoteConfig().MusicAdr = sitePage("/portal/music.htm");
     QTest::mouseClick(control<QWidget>(Formmain, "BtnMusic"), Qt::LeftButton);
     QCOMPARE(rightClickPage(FormMusic, control<WebView>(FormMusic, "wb1"), 3000 + 2 * mvTook), PageMenu::None);
 }
@@ -376,8 +376,8 @@ void TestPortals::closingWhileThePageLoads()
 {
     // The page's server takes the request and never answers: the window closes in the middle of it.
     SilentServer silent;
-    RemoteConfig().MusicDef = "1";
-    RemoteConfig().MusicAdr = silent.baseUrl() + "/portal/music.htm";
+    remoteConfig().MusicDef = "1";
+    remoteConfig().MusicAdr = silent.baseUrl() + "/portal/music.htm";
     QTest::mouseClick(control<QWidget>(Formmain, "BtnMusic"), Qt::LeftButton);
     QPointer<TFormMusic> loading = FormMusic;
     QVERIFY(QTest::qWaitForWindowExposed(loading));
@@ -388,7 +388,7 @@ void TestPortals::closingWhileThePageLoads()
 
     // Whatever the abandoned request does later touches nothing of the closed window: the next
     // window loads its page.
-    RemoteConfig().MusicAdr = sitePage("/portal/music.htm");
+    remoteConfig().MusicAdr = sitePage("/portal/music.htm");
     QTest::mouseClick(control<QWidget>(Formmain, "BtnMusic"), Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowExposed(FormMusic));
     QTRY_COMPARE_WITH_TIMEOUT(m_site.countRequests(QStringLiteral("GET /portal/music.htm")), 1, 20000);

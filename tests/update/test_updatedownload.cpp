@@ -105,7 +105,7 @@ void TestUpdateDownload::initTestCase()
 
 void TestUpdateDownload::init()
 {
-    RemoteConfig() = RemoteConfiguration{};
+    remoteConfig() = RemoteConfiguration{};
     for (const char* name : {"update.fault", "update.rate", "update.drop.count", "update.size"})
         m_site.setSwitch(QString::fromLatin1(name), QString());
     m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("400009"));
@@ -383,7 +383,7 @@ void TestUpdateDownload::successfulDownload()
     QCOMPARE(counted, QList<QByteArray>{"/update/update.php"});
 
     // After a completed download leaving ends the program, even when the update was voluntary.
-    RemoteConfig().FrcUp = "0";
+    remoteConfig().FrcUp = "0";
     QCOMPARE(m_endCount, 0);
     QTest::mouseClick(quitButton(), Qt::LeftButton);
     QCOMPARE(m_endCount, 1);

@@ -70,7 +70,7 @@ void TestUpdateWindow::initTestCase()
 
 void TestUpdateWindow::init()
 {
-    RemoteConfig() = RemoteConfiguration{};
+    remoteConfig() = RemoteConfiguration{};
     m_endCount = 0;
     testHooks().endProgram = [this] { ++m_endCount; };
     m_main = std::make_unique<TFormmain>();
@@ -81,7 +81,7 @@ void TestUpdateWindow::cleanup()
 {
     m_main.reset();
     testHooks().endProgram = {};
-    RemoteConfig() = RemoteConfiguration{};
+    remoteConfig() = RemoteConfiguration{};
 }
 
 void TestUpdateWindow::versionOutcomes_data()
@@ -109,7 +109,7 @@ void TestUpdateWindow::versionOutcomes()
     QFETCH(QString, status);
     QFETCH(bool, windowOpens);
     QFETCH(bool, counted);
-    RemoteConfig().Version = version;
+    remoteConfig().Version = version;
     m_site.clearRequestLog();
     Formupdate = nullptr;
 
@@ -152,8 +152,8 @@ void TestUpdateWindow::versionOutcomes()
 
 void TestUpdateWindow::everythingShownFitsAndTheRestIsOutOfSight()
 {
-    RemoteConfig().FrcUp = "0"; // the longer caption of the leave button
-    RemoteConfig().updateline1 = RemoteConfig().updateline2 = RemoteConfig().updateline3 = "http://mirror/";
+    remoteConfig().FrcUp = "0"; // the longer caption of the leave button
+    remoteConfig().updateline1 = remoteConfig().updateline2 = remoteConfig().updateline3 = "http://mirror/";
     TFormupdate window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -216,10 +216,10 @@ void TestUpdateWindow::quitCaptionAndMirrorButtons()
     QFETCH(QList<QByteArray>, lines);
     QFETCH(QString, quitCaption);
     QFETCH(QList<bool>, shown);
-    RemoteConfig().FrcUp = frcUp;
-    RemoteConfig().updateline1 = lines[0];
-    RemoteConfig().updateline2 = lines[1];
-    RemoteConfig().updateline3 = lines[2];
+    remoteConfig().FrcUp = frcUp;
+    remoteConfig().updateline1 = lines[0];
+    remoteConfig().updateline2 = lines[1];
+    remoteConfig().updateline3 = lines[2];
     TFormupdate window;
     window.show();
     const auto mirror = [&](const TFormupdate& in, int number) {
@@ -230,7 +230,7 @@ void TestUpdateWindow::quitCaptionAndMirrorButtons()
         (QList<bool>{mirror(window, 1)->isVisible(), mirror(window, 2)->isVisible(), mirror(window, 3)->isVisible()}),
         shown);
     // Each mirror keeps its own place whichever others are shown: where it stands with all three.
-    RemoteConfig().updateline1 = RemoteConfig().updateline2 = RemoteConfig().updateline3 = "http://mirror/";
+    remoteConfig().updateline1 = remoteConfig().updateline2 = remoteConfig().updateline3 = "http://mirror/";
     TFormupdate allShown;
     allShown.show();
     for (int number = 1; number <= 3; ++number)
@@ -254,8 +254,8 @@ void TestUpdateWindow::leavingRules()
     QFETCH(QByteArray, frcUp);
     QFETCH(bool, closeBox);
     QFETCH(bool, ends);
-    RemoteConfig().FrcUp = frcUp;
-    RemoteConfig().Version = "1.0.2.0";
+    remoteConfig().FrcUp = frcUp;
+    remoteConfig().Version = "1.0.2.0";
     UpdateCheckHooks hooks;
     hooks.parent = m_main.get();
     auto* window = qobject_cast<TFormupdate*>(CheckForUpdate(hooks));
@@ -278,8 +278,8 @@ void TestUpdateWindow::linksOpenInDefaultBrowser()
     RecordingLauncher browser;
     registry.set(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
                  QStringLiteral("\"%1\" %2").arg(browser.program(), QStringLiteral("%1")));
-    RemoteConfig().updateline1 = "http://mirror.one/get?a=1";
-    RemoteConfig().updateline3 = "http://mirror.three/";
+    remoteConfig().updateline1 = "http://mirror.one/get?a=1";
+    remoteConfig().updateline3 = "http://mirror.three/";
     TFormupdate window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

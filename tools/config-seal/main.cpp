@@ -55,10 +55,10 @@ int main(int argc, char* argv[])
         if (command == QLatin1String("seal")) {
             const quint32 random = QRandomGenerator::system()->generate();
             const QByteArray header(reinterpret_cast<const char*>(&random), sizeof random);
-            return writeOut(EncipherConfigText(input, JoinConfigKey(), header) + '\n') ? 0 : 1;
+            return writeOut(encipherConfigText(input, joinConfigKey(), header) + '\n') ? 0 : 1;
         }
-        const QByteArray plain = DecipherConfigText(TrimControlAndSpace(CutAtFirstZero(input)), JoinConfigKey());
-        return writeOut(CutAtFirstZero(plain)) ? 0 : 1;
+        const QByteArray plain = DecipherConfigText(trimControlAndSpace(cutAtFirstZero(input)), joinConfigKey());
+        return writeOut(cutAtFirstZero(plain)) ? 0 : 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "config-seal: %s\n", error.what());
         return 1;

@@ -82,10 +82,10 @@ void registerSettingsRoutes(SampleSite& site)
             response.set_content("<html><body>The proxy could not reach the server.</body></html>", "text/html");
             return;
         }
-        const QByteArray key = mode == QLatin1String("wrong-key") ? QByteArray("not-the-key") : JoinConfigKey();
+        const QByteArray key = mode == QLatin1String("wrong-key") ? QByteArray("not-the-key") : joinConfigKey();
         const quint32 random = QRandomGenerator::global()->generate();
         const QByteArray header(reinterpret_cast<const char*>(&random), sizeof random);
-        const QByteArray sealed = EncipherConfigText(plainDocument(site), key, header) + "\r\n";
+        const QByteArray sealed = encipherConfigText(plainDocument(site), key, header) + "\r\n";
         response.set_content(sealed.toStdString(), "text/plain");
     });
 }
