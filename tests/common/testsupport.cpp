@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include "app/tformmain.h"
+#include "config/remoteconfiguration.h"
 #include "platform/registry.h"
 #include "platform/testhooks.h"
 #include "samplesite.h"
@@ -122,6 +123,58 @@ QList<QStringList> RecordingLauncher::launches(int timeoutMs) const
 void RecordingLauncher::clear()
 {
     QFile::remove(m_record);
+}
+
+ProgramWorld::ProgramWorld(Setup setup) : m_setup(setup), m_site(std::make_unique<SampleSite>())
+{
+}
+
+ProgramWorld::~ProgramWorld() = default;
+
+bool ProgramWorld::start()
+{
+    m_refusedUrl = closedBaseUrl();
+    return m_site->start() > 0;
+}
+
+QByteArray ProgramWorld::baseUrl() const
+{
+    return m_site->baseUrl();
+}
+
+void ProgramWorld::reset()
+{
+    qputenv("QUVO_PRODUCT_SERVER", m_setup.productServerRefused ? m_refusedUrl : baseUrl());
+    if (m_setup.searchOnSite)
+        qputenv("QUVO_SEARCH_SITE", baseUrl());
+    m_site->clearSwitches();
+    if (!m_setup.settingsDocument)
+        m_site->setSwitch(QStringLiteral("settings"), QStringLiteral("none"));
+    m_site->clearRequestLog();
+    RemoteConfig() = RemoteConfiguration{};
+    if (m_setup.browserRecorded) {
+        m_registry = std::make_unique<TemporaryRegistry>();
+        m_browser = std::make_unique<RecordingLauncher>();
+        m_registry->set(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
+                        QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
+    }
+}
+
+void ProgramWorld::finish()
+{
+    RemoteConfig() = RemoteConfiguration{};
+    m_registry.reset();
+    m_browser.reset();
+}
+
+void ProgramWorld::emptyRegistry()
+{
+    m_registry = std::make_unique<TemporaryRegistry>();
+}
+
+void ProgramWorld::dropRegistry()
+{
+    m_registry.reset();
 }
 
 namespace {

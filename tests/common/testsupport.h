@@ -108,6 +108,50 @@ private:
     QString m_record;
 };
 
+// The program's world for the tests of its windows: the sample site started and the program's
+// servers pointed at it, the settings record emptied before and after each test, and (when asked) a
+// temporary registry of each test's own that names a recording launcher as the browser, so that
+// nothing real is ever opened. initTestCase calls start(), init reset(), cleanup finish().
+class ProgramWorld final {
+public:
+    struct Setup {
+        // The product server: the sample site, which answers the window's own settings fetch with
+        // its document, or with none when the tests set the settings record themselves...
+        bool settingsDocument = true;
+        // ... or a port nobody listens on.
+        bool productServerRefused = false;
+        bool searchOnSite = false;    // the search site is the sample site too
+        bool browserRecorded = false; // a registry per test with the recorder as the browser
+    };
+
+    explicit ProgramWorld(Setup setup);
+    ~ProgramWorld();
+    ProgramWorld(const ProgramWorld&) = delete;
+    ProgramWorld& operator=(const ProgramWorld&) = delete;
+
+    bool start(); // false when the site could not listen
+    // The addresses pointed again (a test may have moved them), the site's switches and request log
+    // cleared, the settings record emptied, a fresh registry and browser recorder.
+    void reset();
+    void finish();
+
+    SampleSite& site() { return *m_site; }
+    const SampleSite& site() const { return *m_site; }
+    QByteArray baseUrl() const;
+    QByteArray refusedUrl() const { return m_refusedUrl; }
+    TemporaryRegistry& registry() { return *m_registry; }
+    RecordingLauncher& browser() { return *m_browser; }
+    void emptyRegistry(); // a fresh registry that names no browser
+    void dropRegistry();  // the real one is read again
+
+private:
+    Setup m_setup;
+    std::unique_ptr<SampleSite> m_site;
+    QByteArray m_refusedUrl;
+    std::unique_ptr<TemporaryRegistry> m_registry;
+    std::unique_ptr<RecordingLauncher> m_browser;
+};
+
 #if defined(__SANITIZE_ADDRESS__)
 inline constexpr bool underAddressSanitizer = true;
 #elif defined(__has_feature)

@@ -32,7 +32,7 @@ private Q_SLOTS:
     void documentJustUnderTheLimitIsApplied();
 
 private:
-    SampleSite m_site;
+    ProgramWorld m_world{{}};
     std::unique_ptr<TFormmain> m_main;
 };
 
@@ -58,7 +58,7 @@ bool fetchAndWait(TFormmain* main, StallMonitor& monitor)
 
 void TestConfigHostile::initTestCase()
 {
-    QVERIFY(m_site.start() > 0);
+    QVERIFY(m_world.start());
     testHooks().configDocumentLimits = shortLimits;
 }
 
@@ -69,8 +69,7 @@ void TestConfigHostile::cleanupTestCase()
 
 void TestConfigHostile::init()
 {
-    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    RemoteConfig() = RemoteConfiguration{};
+    m_world.reset();
     m_main = std::make_unique<TFormmain>();
     Formmain = m_main.get();
     control<QLineEdit>(m_main.get(), "EdtSearch")->setText(QStringLiteral("typed"));
@@ -79,9 +78,7 @@ void TestConfigHostile::init()
 void TestConfigHostile::cleanup()
 {
     m_main.reset();
-    RemoteConfig() = RemoteConfiguration{};
-    for (const char* name : {"settings", "settings.filler", "settings.BulletinWord"})
-        m_site.setSwitch(QString::fromLatin1(name), QString());
+    m_world.finish();
 }
 
 void TestConfigHostile::badDocumentsApplyNothing_data()
@@ -91,8 +88,8 @@ void TestConfigHostile::badDocumentsApplyNothing_data()
 
 void TestConfigHostile::badDocumentsApplyNothing()
 {
-    HostileServer hostile(m_site, QStringLiteral("settings"), "QUVO_PRODUCT_SERVER");
-    m_site.setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
+    HostileServer hostile(m_world.site(), QStringLiteral("settings"), "QUVO_PRODUCT_SERVER");
+    m_world.site().setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
 
     StallMonitor monitor;
     QVERIFY(fetchAndWait(m_main.get(), monitor));
@@ -113,9 +110,9 @@ void TestConfigHostile::documentJustUnderTheLimitIsApplied()
 {
     // The sealed document is hexadecimal text, twice the plain text's length: half a megabyte of
     // filler gives a body just under the 1 MB limit.
-    m_site.setSwitch(QStringLiteral("settings.filler"), QString::number(500 * 1000));
-    m_site.setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
-    const qsizetype bodySize = HttpClient::get(m_site.baseUrl() + "/update/entcry.txt").body.size();
+    m_world.site().setSwitch(QStringLiteral("settings.filler"), QString::number(500 * 1000));
+    m_world.site().setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
+    const qsizetype bodySize = HttpClient::get(m_world.baseUrl() + "/update/entcry.txt").body.size();
     QVERIFY2(bodySize > maxConfigDocumentBytes * 9 / 10 && bodySize < maxConfigDocumentBytes,
              qPrintable(QString::number(bodySize)));
     StallMonitor monitor;

@@ -45,9 +45,12 @@ private Q_SLOTS:
     void silentServerLeavesTheWindowResponsive();
 
 private:
-    void setSwitch(const char* name, const QString& value) { m_site.setSwitch(QString::fromLatin1(name), value); }
+    void setSwitch(const char* name, const QString& value)
+    {
+        m_world.site().setSwitch(QString::fromLatin1(name), value);
+    }
 
-    SampleSite m_site;
+    ProgramWorld m_world{{}};
     std::unique_ptr<TFormmain> m_main;
 };
 
@@ -83,39 +86,36 @@ bool fetchAndWait(TFormmain* main)
 
 void TestRemoteFetch::initTestCase()
 {
-    QVERIFY(m_site.start() > 0);
+    QVERIFY(m_world.start());
 }
 
 void TestRemoteFetch::init()
 {
-    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    RemoteConfig() = RemoteConfiguration{};
+    m_world.reset();
+    setSwitch("settings.BulletinWord", QStringLiteral("0"));
+    setSwitch("settings.Version", QString::fromLatin1(BuildInfo::version));
+    setSwitch("settings.AdverDef", QStringLiteral("0"));
+    setSwitch("settings.AdShowtime", QStringLiteral("50000"));
     m_main = std::make_unique<TFormmain>();
     Formmain = m_main.get();
     control<QLineEdit>(m_main.get(), "EdtSearch")->setText(QStringLiteral("typed"));
-    m_site.clearRequestLog();
 }
 
 void TestRemoteFetch::cleanup()
 {
     m_main.reset();
-    RemoteConfig() = RemoteConfiguration{};
-    setSwitch("settings", {});
-    setSwitch("settings.BulletinWord", QStringLiteral("0"));
-    setSwitch("settings.Version", QString::fromLatin1(BuildInfo::version));
-    setSwitch("settings.AdverDef", QStringLiteral("0"));
-    setSwitch("settings.AdShowtime", QStringLiteral("50000"));
+    m_world.finish();
 }
 
 void TestRemoteFetch::timerFetchesOnceAfterOneSecond()
 {
     QTest::qWait(700);
-    QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/entcry.txt")), 0);
+    QCOMPARE(m_world.site().countRequests(QStringLiteral("GET /update/entcry.txt")), 0);
     QTRY_COMPARE_WITH_TIMEOUT(versionStatus(m_main.get()),
                               QStringLiteral("当前版本:%1    您的版本已是最新!").arg(QLatin1String(BuildInfo::version)),
                               5000);
     QTest::qWait(1500);
-    QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/entcry.txt")), 1);
+    QCOMPARE(m_world.site().countRequests(QStringLiteral("GET /update/entcry.txt")), 1);
 }
 
 void TestRemoteFetch::documentIsAppliedInOrder()
@@ -132,7 +132,7 @@ void TestRemoteFetch::documentIsAppliedInOrder()
     QVERIFY(Formupdate && Formupdate->isVisible() && Formupdate->isModal());
     QCOMPARE(QApplication::activeModalWidget(), Formupdate.data());
     QCOMPARE(control<QLabel>(Formupdate, "lblupnote")->text(), QStringLiteral("版本1.0.2.0  更新说明"));
-    QCOMPARE(RemoteConfig().updateline1, m_site.baseUrl() + "/update/mirror1/");
+    QCOMPARE(RemoteConfig().updateline1, m_world.baseUrl() + "/update/mirror1/");
     // updateline2 is "0" in the template
     QCOMPARE((QList<bool>{control<QPushButton>(Formupdate, "BtnBypass1")->isVisible(),
                           control<QPushButton>(Formupdate, "BtnBypass2")->isVisible(),
@@ -248,13 +248,13 @@ void TestRemoteFetch::advertisementFromTheDocument()
     QVERIFY(fetchAndWait(m_main.get()));
     QVERIFY(!control<QWidget>(m_main.get(), "pnlAdver")->isHidden());
     QCOMPARE(control<WebView>(m_main.get(), "wbAdver")->currentAddress(),
-             QString::fromUtf8(m_site.baseUrl() + "/ad/strip.html"));
+             QString::fromUtf8(m_world.baseUrl() + "/ad/strip.html"));
     QTRY_COMPARE(control<QWidget>(m_main.get(), "pnlAdver")->height(), 22);
     QVERIFY(!control<QTimer>(m_main.get(), "TmrShowtime")->isActive());
-    QTRY_COMPARE_WITH_TIMEOUT(m_site.countRequests(QStringLiteral("GET /ad/strip.html")), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.site().countRequests(QStringLiteral("GET /ad/strip.html")), 1, 20000);
 #ifdef Q_OS_WIN
     // Asked for by the system's WebBrowser control.
-    QVERIFY(m_site.userAgentOf(QStringLiteral("GET /ad/strip.html")).contains(QStringLiteral("Trident/")));
+    QVERIFY(m_world.site().userAgentOf(QStringLiteral("GET /ad/strip.html")).contains(QStringLiteral("Trident/")));
 #endif
 }
 
@@ -275,7 +275,7 @@ void TestRemoteFetch::failures()
     QFETCH(QString, mode);
     QFETCH(QString, status);
     QFETCH(QString, box);
-    m_site.setSwitch(QStringLiteral("settings"), mode);
+    m_world.site().setSwitch(QStringLiteral("settings"), mode);
     if (mode == QLatin1String("down"))
         qputenv("QUVO_PRODUCT_SERVER", closedBaseUrl());
     // A document that cannot be read is not shown, but logged.

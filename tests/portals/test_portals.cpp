@@ -48,30 +48,21 @@ private:
     int counted(const char* path) const
     {
         CounterBrowser::waitForIdle(10000);
-        return m_site.countRequests(QStringLiteral("GET ") + QLatin1String(path));
+        return m_world.site().countRequests(QStringLiteral("GET ") + QLatin1String(path));
     }
-    QByteArray sitePage(const char* path) const { return m_site.baseUrl() + path; }
+    QByteArray sitePage(const char* path) const { return m_world.baseUrl() + path; }
 
-    SampleSite m_site;
-    TemporaryRegistry m_registry;
-    RecordingLauncher m_browser;
+    ProgramWorld m_world{{.settingsDocument = false, .browserRecorded = true}};
 };
 
 void TestPortals::initTestCase()
 {
-    QVERIFY(m_site.start() > 0);
-    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    // The settings document is not part of these tests: the window's own fetch finds none.
-    m_site.setSwitch(QStringLiteral("settings"), QStringLiteral("none"));
-    m_registry.set(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
-                   QStringLiteral("\"%1\" \"%2\"").arg(m_browser.program(), QStringLiteral("%1")));
+    QVERIFY(m_world.start());
 }
 
 void TestPortals::init()
 {
-    RemoteConfig() = {};
-    m_site.clearRequestLog();
-    m_browser.clear();
+    m_world.reset();
     Formmain = new TFormmain;
     Formmain->show();
     QVERIFY(QTest::qWaitForWindowExposed(Formmain));
@@ -83,7 +74,7 @@ void TestPortals::cleanup()
         if (qobject_cast<PortalWindow*>(window))
             delete window;
     delete Formmain;
-    RemoteConfig() = {};
+    m_world.finish();
 }
 
 void TestPortals::tvButton()
@@ -93,14 +84,14 @@ void TestPortals::tvButton()
     RemoteConfig().OnlineDef = "1";
     RemoteConfig().OLTvAdr = "0";
     QTest::mouseClick(control<QWidget>(Formmain, "btnTv"), Qt::LeftButton);
-    QVERIFY(m_browser.launches(500).isEmpty());
+    QVERIFY(m_world.browser().launches(500).isEmpty());
     QCOMPARE(counted(PortalPages::tvCounter), 0);
 
     // Built in: the mini page sized for this 1280 x 1024 screen, counted once.
     RemoteConfig().OnlineDef.clear();
     QTest::mouseClick(control<QWidget>(Formmain, "btnTv"), Qt::LeftButton);
-    QTRY_COMPARE(m_browser.launches(0).size(), 1);
-    const QStringList opened = m_browser.launches().at(0);
+    QTRY_COMPARE(m_world.browser().launches(0).size(), 1);
+    const QStringList opened = m_world.browser().launches().at(0);
     QCOMPARE(opened.size(), 1);
     QVERIFY2(opened[0].endsWith(QStringLiteral("/mini/fengyunmini.htm?from=qorvex#width=1130&height=824")),
              qPrintable(opened[0]));
@@ -351,9 +342,9 @@ void TestPortals::rightClickMenuOnlyOutsideMusic()
         PortalWindow* window = each.clicksReaching ? static_cast<PortalWindow*>(FormMtv) : FormMusic;
         QVERIFY(QTest::qWaitForWindowExposed(window));
         const QString request = QStringLiteral("GET ") + QLatin1String(each.path);
-        QTRY_COMPARE_WITH_TIMEOUT(m_site.countRequests(request), 1, 20000);
-        QVERIFY2(m_site.userAgentOf(request).contains(QStringLiteral("Trident/")),
-                 qPrintable(m_site.userAgentOf(request)));
+        QTRY_COMPARE_WITH_TIMEOUT(m_world.site().countRequests(request), 1, 20000);
+        QVERIFY2(m_world.site().userAgentOf(request).contains(QStringLiteral("Trident/")),
+                 qPrintable(m_world.site().userAgentOf(request)));
         QCOMPARE(nativeRightClicksReaching(control<WebView>(window, "wb1")->engineView()), each.clicksReaching);
     }
     return;
@@ -391,7 +382,7 @@ void TestPortals::closingWhileThePageLoads()
     RemoteConfig().MusicAdr = sitePage("/portal/music.htm");
     QTest::mouseClick(control<QWidget>(Formmain, "BtnMusic"), Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowExposed(FormMusic));
-    QTRY_COMPARE_WITH_TIMEOUT(m_site.countRequests(QStringLiteral("GET /portal/music.htm")), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.site().countRequests(QStringLiteral("GET /portal/music.htm")), 1, 20000);
 }
 
 void TestPortals::openWindowsEndWithTheProgram()

@@ -40,7 +40,7 @@ private:
     void checkNextSearchWorks(const QString& keyword = QStringLiteral("next"));
     QList<ResultRow> rows() const;
 
-    SampleSite m_site;
+    ProgramWorld m_world{{.productServerRefused = true, .searchOnSite = true}};
     std::unique_ptr<MessageBoxRecorder> m_boxes;
     std::unique_ptr<TFormmain> m_window;
 };
@@ -64,8 +64,7 @@ const QString doneCaption = QStringLiteral("搜 索 完 毕");
 
 void TestSearchHostile::initTestCase()
 {
-    QVERIFY(m_site.start() > 0);
-    qputenv("QUVO_PRODUCT_SERVER", closedBaseUrl());
+    QVERIFY(m_world.start());
     testHooks().searchPageLimits = shortLimits;
 }
 
@@ -76,8 +75,7 @@ void TestSearchHostile::cleanupTestCase()
 
 void TestSearchHostile::init()
 {
-    qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
-    m_site.clearRequestLog();
+    m_world.reset();
     QVERIFY(openMainWindow(m_window, m_boxes));
 }
 
@@ -85,8 +83,7 @@ void TestSearchHostile::cleanup()
 {
     m_window.reset();
     m_boxes.reset();
-    for (const char* name : {"search.body", "search.charset"})
-        m_site.setSwitch(QString::fromLatin1(name), QString());
+    m_world.finish();
 }
 
 void TestSearchHostile::search(const QString& keyword)
@@ -113,16 +110,16 @@ QList<ResultRow> TestSearchHostile::rows() const
 
 void TestSearchHostile::checkNextSearchWorks(const QString& keyword)
 {
-    qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
-    m_site.setSwitch(QStringLiteral("search.body"), QString());
-    m_site.setSwitch(QStringLiteral("search.charset"), QString());
-    m_site.clearRequestLog();
+    qputenv("QUVO_SEARCH_SITE", m_world.baseUrl());
+    m_world.site().setSwitch(QStringLiteral("search.body"), QString());
+    m_world.site().setSwitch(QStringLiteral("search.charset"), QString());
+    m_world.site().clearRequestLog();
     const int before = int(rows().size());
     search(keyword);
     QVERIFY(waitUntilIdle(10000));
     QCOMPARE(int(rows().size()), before + 25);
     QCOMPARE(caption(), moreCaption);
-    QCOMPARE(m_site.requestLog(), QStringList{QStringLiteral("GET /search/%1/1").arg(keyword)});
+    QCOMPARE(m_world.site().requestLog(), QStringList{QStringLiteral("GET /search/%1/1").arg(keyword)});
 }
 
 void TestSearchHostile::refusedPages_data()
@@ -132,7 +129,7 @@ void TestSearchHostile::refusedPages_data()
 
 void TestSearchHostile::refusedPages()
 {
-    HostileServer hostile(m_site, QStringLiteral("search.body"), "QUVO_SEARCH_SITE");
+    HostileServer hostile(m_world.site(), QStringLiteral("search.body"), "QUVO_SEARCH_SITE");
 
     StallMonitor monitor;
     search(QStringLiteral("hostile"));
@@ -179,8 +176,8 @@ void TestSearchHostile::oddPagesGiveOnlyTheirRows()
     m_window->findChild<QPushButton*>(QStringLiteral("btnClear"))->click(); // answered with OK
     QCOMPARE(int(rows().size()), 0);
 
-    m_site.setSwitch(QStringLiteral("search.body"), body);
-    m_site.setSwitch(QStringLiteral("search.charset"), charset);
+    m_world.site().setSwitch(QStringLiteral("search.body"), body);
+    m_world.site().setSwitch(QStringLiteral("search.charset"), charset);
     StallMonitor monitor;
     search(QStringLiteral("电影")); // page 1 again after the clear
     QVERIFY(waitUntilIdle(15000));
@@ -229,8 +226,8 @@ void TestSearchHostile::pageOfRunOnRowsAtTheSizeLimit()
     // Every field of every row runs on to the end of a page of nearly 4 MB: each tick must still
     // cost about one row, and no row may carry a copy of the rest of the page.
     const int rowCount = 150;
-    m_site.setSwitch(QStringLiteral("search.body"),
-                     QStringLiteral("runon:%1:%2").arg(rowCount).arg(MyGetWebThread::maxPageBytes - 16));
+    m_world.site().setSwitch(QStringLiteral("search.body"),
+                             QStringLiteral("runon:%1:%2").arg(rowCount).arg(MyGetWebThread::maxPageBytes - 16));
     StallMonitor monitor;
     search(QStringLiteral("runon"));
     QVERIFY(waitUntilIdle(rowCount * 10 + 15000));

@@ -62,23 +62,21 @@ private:
     };
     Outcome run(DownloadJob& job, const QByteArray& url, const QString& target, int workers, qint64 size,
                 const DownloadOptions& options = quickOptions());
-    QByteArray archiveUrl() const { return m_site.baseUrl() + "/update/qorvex.rar"; }
-    int archiveGets() const { return m_site.countRequests(QStringLiteral("GET /update/qorvex.rar")); }
+    QByteArray archiveUrl() const { return m_world.baseUrl() + "/update/qorvex.rar"; }
+    int archiveGets() const { return m_world.site().countRequests(QStringLiteral("GET /update/qorvex.rar")); }
 
-    SampleSite m_site;
+    ProgramWorld m_world{{}};
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 void TestDownloadCore::initTestCase()
 {
-    QVERIFY(m_site.start() > 0);
+    QVERIFY(m_world.start());
 }
 
 void TestDownloadCore::init()
 {
-    for (const char* name : {"update.fault", "update.rate", "update.drop.count", "update.size"})
-        m_site.setSwitch(QString::fromLatin1(name), QString());
-    m_site.clearRequestLog();
+    m_world.reset();
     m_dir = std::make_unique<QTemporaryDir>();
 }
 
@@ -282,22 +280,22 @@ void TestDownloadCore::sizeRequestSendsItsHeadersAndFollowsNothing()
 
 void TestDownloadCore::sizeRequestOutcomes()
 {
-    m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("123457"));
+    m_world.site().setSwitch(QStringLiteral("update.size"), QStringLiteral("123457"));
     FileSizeReply reply = RequestFileSize(archiveUrl(), quickOptions());
     QCOMPARE(reply.outcome, FileSizeReply::Outcome::Ok);
     QCOMPARE(reply.size, 123457);
 
-    m_site.setSwitch(QStringLiteral("update.fault"), QStringLiteral("no-length"));
+    m_world.site().setSwitch(QStringLiteral("update.fault"), QStringLiteral("no-length"));
     reply = RequestFileSize(archiveUrl(), quickOptions());
     QCOMPARE(reply.outcome, FileSizeReply::Outcome::Ok);
     QCOMPARE(reply.size, -1);
 
     for (const char* fault : {"404", "redirect"}) {
-        m_site.setSwitch(QStringLiteral("update.fault"), QString::fromLatin1(fault));
+        m_world.site().setSwitch(QStringLiteral("update.fault"), QString::fromLatin1(fault));
         reply = RequestFileSize(archiveUrl(), quickOptions());
         QCOMPARE(reply.outcome, FileSizeReply::Outcome::HttpError);
     }
-    QCOMPARE(m_site.countRequests(QStringLiteral("HEAD /update/moved/qorvex.rar")), 0);
+    QCOMPARE(m_world.site().countRequests(QStringLiteral("HEAD /update/moved/qorvex.rar")), 0);
 
     const QByteArray refused = "http://127.0.0.1:" + QByteArray::number(closedPort()) + "/update/qorvex.rar";
     QCOMPARE(RequestFileSize(refused, quickOptions()).outcome, FileSizeReply::Outcome::ConnectFailed);
@@ -325,7 +323,7 @@ void TestDownloadCore::downloadsByteForByte()
     QFETCH(int, workers);
     QFETCH(QString, name);
     const qint64 size = 1024 * 1024 + 7;
-    m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
+    m_world.site().setSwitch(QStringLiteral("update.size"), QString::number(size));
     const QString target = m_dir->filePath(name);
     DownloadJob job;
     QSignalSpy ended(&job, &DownloadJob::segmentEnded);
@@ -390,9 +388,9 @@ void TestDownloadCore::faults()
     QFETCH(bool, succeeds);
     QFETCH(bool, fallsBack);
     const qint64 size = 300007;
-    m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
-    m_site.setSwitch(QStringLiteral("update.fault"), fault);
-    m_site.setSwitch(QStringLiteral("update.drop.count"), QString::number(dropCount));
+    m_world.site().setSwitch(QStringLiteral("update.size"), QString::number(size));
+    m_world.site().setSwitch(QStringLiteral("update.fault"), fault);
+    m_world.site().setSwitch(QStringLiteral("update.drop.count"), QString::number(dropCount));
     const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
     putUsersFilesBeside(target);
     QMap<QString, QByteArray> expected = contentsOf(m_dir->path());
@@ -578,7 +576,7 @@ void TestDownloadCore::oddlyFramedReplies()
 void TestDownloadCore::staleTargetIsWrittenOver()
 {
     const qint64 size = 90001;
-    m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
+    m_world.site().setSwitch(QStringLiteral("update.size"), QString::number(size));
     const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
     QFile stale(target); // left by an earlier, larger download
     QVERIFY(stale.open(QIODevice::WriteOnly));
@@ -603,7 +601,7 @@ void TestDownloadCore::jobsThatCannotStartLeaveNothing()
     QSKIP("Windows starts a thread of any stack size: no worker can be made to fail to start");
 #endif
     // The server ignores ranges, and the system refuses the worker of the one-connection round.
-    m_site.setSwitch(QStringLiteral("update.fault"), QStringLiteral("ignore-range"));
+    m_world.site().setSwitch(QStringLiteral("update.fault"), QStringLiteral("ignore-range"));
     putUsersFilesBeside(target);
     const QMap<QString, QByteArray> before = contentsOf(m_dir->path());
     DownloadOptions options = quickOptions();
@@ -627,7 +625,7 @@ void TestDownloadCore::completionRunsOnceWhenWorkersFinishTogether()
     for (const int workers : {2, 10}) {
         for (int round = 0; round < 5; ++round) {
             const qint64 size = 1000 + round;
-            m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
+            m_world.site().setSwitch(QStringLiteral("update.size"), QString::number(size));
             // The workers meet right before counting themselves finished, so they count together.
             auto meeting = std::make_shared<Meeting>(workers);
             DownloadOptions options = quickOptions();
@@ -645,8 +643,8 @@ void TestDownloadCore::completionRunsOnceWhenWorkersFinishTogether()
 
 void TestDownloadCore::endingTheJobStopsWorkersAndRemovesParts()
 {
-    m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("2000000"));
-    m_site.setSwitch(QStringLiteral("update.rate"), QStringLiteral("100000"));
+    m_world.site().setSwitch(QStringLiteral("update.size"), QStringLiteral("2000000"));
+    m_world.site().setSwitch(QStringLiteral("update.rate"), QStringLiteral("100000"));
     const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
     putUsersFilesBeside(target);
     const QMap<QString, QByteArray> before = contentsOf(m_dir->path());
