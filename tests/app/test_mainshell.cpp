@@ -548,7 +548,7 @@ void TestMainShell::advertisementStep()
     // Precise timing (a coarse timer may be off by 5%) so the test can tell a restart from none.
     showTimer(*window)->setTimerType(Qt::PreciseTimer);
     showTimer(*window)->start();
-    QTest::qWait(600);
+    QTest::qWait(600); // the timer's own period is what is checked: a restart begins it again
     window->ShowAdvertisement();
 
     QCOMPARE(!part(*window, "pnlAdver")->isHidden(), shown);

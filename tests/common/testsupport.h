@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/messageboxes.h"
+#include "platform/testhooks.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -330,3 +331,26 @@ private:
         if (peakMemoryIsMeaningful)                                                                                    \
             QVERIFY2((monitor).peakGrowthKiB() < (maxGrowthKiB), qPrintable((monitor).summary()));                     \
     } while (false)
+
+// The skeleton of a suite of hostile cases against one fetch of the program: the program's world,
+// and the fetch's time limits shortened (hostileLimits) for the whole suite, so that the endless and
+// silent cases end within seconds.
+class HostileSuite : public QObject {
+    Q_OBJECT
+public:
+    static inline const HttpTimeLimits hostileLimits{
+        .connect = std::chrono::seconds(2), .stall = std::chrono::seconds(1), .total = std::chrono::seconds(3)};
+
+protected:
+    using LimitsHook = std::optional<HttpTimeLimits> TestHooks::*;
+    HostileSuite(ProgramWorld::Setup setup, LimitsHook limits) : m_world(setup), m_limits(limits) {}
+
+    ProgramWorld m_world;
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+
+private:
+    LimitsHook m_limits;
+};

@@ -20,11 +20,12 @@
 
 #include <memory>
 
-class TestConfigHostile : public QObject {
+class TestConfigHostile : public HostileSuite {
     Q_OBJECT
+public:
+    TestConfigHostile() : HostileSuite({}, &TestHooks::configDocumentLimits) {}
+
 private Q_SLOTS:
-    void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
     void badDocumentsApplyNothing_data();
@@ -32,7 +33,6 @@ private Q_SLOTS:
     void documentJustUnderTheLimitIsApplied();
 
 private:
-    ProgramWorld m_world{{}};
     std::unique_ptr<TFormmain> m_main;
 };
 
@@ -40,32 +40,19 @@ namespace {
 
 // The body limit is 1 MB; the document is held, deciphered and lower-cased a few times over.
 constexpr qint64 maxGrowthKiB = 32 * 1024;
-const HttpTimeLimits shortLimits{
-    .connect = std::chrono::seconds(2), .stall = std::chrono::seconds(1), .total = std::chrono::seconds(3)};
 
-// Starts the window's fetch of the settings document and waits until it has ended and its answer was handled.
+// Starts the window's fetch of the settings document and waits until it has ended and its answer was
+// handled (the call goes only after its answer, from that answer's own handler).
 bool fetchAndWait(TFormmain* main, StallMonitor& monitor)
 {
     QPointer<HttpCall> fetch = main->startSettingsFetch(); // the settings timer's step, taken once per run
-    const auto limit = std::chrono::milliseconds(shortLimits.total) + std::chrono::seconds(5);
+    const auto limit = std::chrono::milliseconds(HostileSuite::hostileLimits.total) + std::chrono::seconds(5);
     const bool ended = QTest::qWaitFor([&] { return fetch.isNull(); }, int(limit.count()));
-    QTest::qWait(50); // the queued answer
     monitor.stop();
     return ended;
 }
 
 } // namespace
-
-void TestConfigHostile::initTestCase()
-{
-    QVERIFY(m_world.start());
-    testHooks().configDocumentLimits = shortLimits;
-}
-
-void TestConfigHostile::cleanupTestCase()
-{
-    testHooks().configDocumentLimits = std::nullopt;
-}
 
 void TestConfigHostile::init()
 {

@@ -76,11 +76,7 @@ QString keywordBox(const TFormmain* main)
 bool fetchAndWait(TFormmain* main)
 {
     QPointer<HttpCall> fetch = startFetch(main);
-    QElapsedTimer timer;
-    timer.start();
-    while (fetch && timer.elapsed() < 10000)
-        QTest::qWait(10);
-    return fetch.isNull();
+    return QTest::qWaitFor([&] { return fetch.isNull(); }, 10000);
 }
 } // namespace
 
@@ -109,12 +105,12 @@ void TestRemoteFetch::cleanup()
 
 void TestRemoteFetch::timerFetchesOnceAfterOneSecond()
 {
-    QTest::qWait(700);
+    QTest::qWait(700); // not fetched before the timer's second
     QCOMPARE(m_world.site().countRequests(QStringLiteral("GET /update/entcry.txt")), 0);
     QTRY_COMPARE_WITH_TIMEOUT(versionStatus(m_main.get()),
                               QStringLiteral("当前版本:%1    您的版本已是最新!").arg(QLatin1String(BuildInfo::version)),
                               5000);
-    QTest::qWait(1500);
+    QTest::qWait(1500); // room for a second fetch, which must not come
     QCOMPARE(m_world.site().countRequests(QStringLiteral("GET /update/entcry.txt")), 1);
 }
 
@@ -140,7 +136,7 @@ void TestRemoteFetch::documentIsAppliedInOrder()
              (QList<bool>{true, false, true}));
     QCOMPARE(versionStatus(m_main.get()),
              QStringLiteral("当前版本:%1    服务器有新版本咯!!!").arg(QLatin1String(BuildInfo::version)));
-    // The word and the strip wait for the update window.
+    // The word and the strip wait for the update window: they do not come meanwhile.
     QTest::qWait(100);
     QCOMPARE(keywordBox(m_main.get()), QStringLiteral("typed"));
     QVERIFY(control<QWidget>(m_main.get(), "pnlAdver")->isHidden());
@@ -305,7 +301,7 @@ void TestRemoteFetch::silentServerLeavesTheWindowResponsive()
     clock.start();
     QPointer<HttpCall> fetch = startFetch(m_main.get());
     QVERIFY(clock.elapsed() < 200);
-    QTest::qWait(1500);
+    QTest::qWait(1500); // the window's timers keep ticking all this time
     QVERIFY(fetch && fetch->isRunning());
     QVERIFY2(ticks >= 60, qPrintable(QString::number(ticks)));
     QCOMPARE(versionStatus(m_main.get()), QString());

@@ -13,7 +13,6 @@
 
 #include <QCheckBox>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -105,7 +104,7 @@ void TestPlay::clickList(int row, bool doubleClick)
         QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
     }
-    QTest::qWait(20); // the handlers run queued
+    QCoreApplication::sendPostedEvents(m_main, QEvent::MetaCall); // the handlers run queued
 }
 
 void TestPlay::withSettingsWindow(const std::function<void(TFormSelCloud*)>& body)
@@ -124,10 +123,8 @@ void TestPlay::withSettingsWindow(const std::function<void(TFormSelCloud*)>& bod
 
 Launches TestPlay::launches(const RecordingLauncher& launcher, int expected)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (launcher.launches(0).size() < expected && timer.elapsed() < 5000)
-        QTest::qWait(20);
+    static_cast<void>(
+        QTest::qWaitFor([&] { return launcher.launches(0).size() >= expected; }, 5000)); // compared by the caller
     QTest::qWait(150); // room for an unexpected further start
     return launcher.launches(0);
 }

@@ -165,7 +165,7 @@ void TestPortals::titleBarCloseAsksAndCancelKeepsWindow()
     QCOMPARE(boxes.requests()[0].kind, MessageBoxes::Kind::Confirm);
     QCOMPARE(boxes.requests()[0].caption, QStringLiteral("提示"));
     QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->退出播放,真的要退出吗?"));
-    QTest::qWait(50);
+    QTest::qWait(50); // room for a closing step, which must not come
     QVERIFY(music && music->isVisible() && control<QCheckBox>(music, "chkhidemain")->isChecked() &&
             !Formmain->isVisible());
 
@@ -289,7 +289,8 @@ void TestPortals::alwaysOnTop()
     QVERIFY2(sinceTick.elapsed() >= interval * 9 / 10, qPrintable(QString::number(sinceTick.elapsed())));
     QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(window));
 
-    // It stays on top tick after tick; unticking drops it at once and for good.
+    // It stays on top tick after tick; unticking drops it at once and for good (the timer's own
+    // period is what is waited for).
     QTest::qWait(interval + 100);
     QVERIFY(window->isTopmost());
     box->click();
@@ -308,18 +309,17 @@ TestPortals::PageMenu TestPortals::rightClickPage(PortalWindow* window, WebView*
     QTest::qWait(300); // the first frame
     QWidget* surface = page->engineView()->focusProxy() ? page->engineView()->focusProxy() : page->engineView();
     QTest::mouseClick(surface, Qt::RightButton, {}, surface->rect().center());
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < waitMs) {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (qobject_cast<QMenu*>(top) && top->isVisible()) {
-                top->close();
-                return PageMenu::Shown;
-            }
-        }
-        QTest::qWait(50);
-    }
-    return PageMenu::None;
+    QWidget* menu = nullptr;
+    const auto menuShown = [&menu] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (qobject_cast<QMenu*>(top) && top->isVisible())
+                menu = top;
+        return menu != nullptr;
+    };
+    if (!QTest::qWaitFor(menuShown, waitMs))
+        return PageMenu::None;
+    menu->close();
+    return PageMenu::Shown;
 }
 
 void TestPortals::rightClickMenuOnlyOutsideMusic()

@@ -19,11 +19,15 @@
 #include <algorithm>
 #include <memory>
 
-class TestSearchHostile : public QObject {
+class TestSearchHostile : public HostileSuite {
     Q_OBJECT
+public:
+    TestSearchHostile()
+        : HostileSuite({.productServerRefused = true, .searchOnSite = true}, &TestHooks::searchPageLimits)
+    {
+    }
+
 private Q_SLOTS:
-    void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
     void refusedPages_data();
@@ -40,7 +44,6 @@ private:
     void checkNextSearchWorks(const QString& keyword = QStringLiteral("next"));
     QList<ResultRow> rows() const;
 
-    ProgramWorld m_world{{.productServerRefused = true, .searchOnSite = true}};
     std::unique_ptr<MessageBoxRecorder> m_boxes;
     std::unique_ptr<TFormmain> m_window;
 };
@@ -51,27 +54,12 @@ namespace {
 // and holding it as the page buffer takes a few times that at most.
 constexpr qint64 maxGrowthKiB = 64 * 1024;
 
-// Time limits of the fetch, shortened so the endless and silent cases end within seconds.
-const MyGetWebThread::TimeLimits shortLimits{
-    .connect = std::chrono::seconds(2), .stall = std::chrono::seconds(1), .total = std::chrono::seconds(3)};
-
 const QString busyCaption = QStringLiteral("拼命搜索中...");
 const QString idleCaption = QStringLiteral("搜     索");
 const QString moreCaption = QStringLiteral("加 载 更 多");
 const QString doneCaption = QStringLiteral("搜 索 完 毕");
 
 } // namespace
-
-void TestSearchHostile::initTestCase()
-{
-    QVERIFY(m_world.start());
-    testHooks().searchPageLimits = shortLimits;
-}
-
-void TestSearchHostile::cleanupTestCase()
-{
-    testHooks().searchPageLimits = std::nullopt;
-}
 
 void TestSearchHostile::init()
 {
@@ -135,7 +123,7 @@ void TestSearchHostile::refusedPages()
     search(QStringLiteral("hostile"));
     QCOMPARE(caption(), busyCaption);
     // The shortened limits end every case within a few seconds.
-    QVERIFY(waitUntilIdle(int(shortLimits.total.count()) + 5000));
+    QVERIFY(waitUntilIdle(int(hostileLimits.total.count()) + 5000));
     monitor.stop();
     VERIFY_HOSTILE_BOUNDS(monitor, "search", QTest::currentDataTag(), maxGrowthKiB);
 

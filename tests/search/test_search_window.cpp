@@ -160,7 +160,7 @@ void TestSearchWindow::emptyKeywordAndBlankKeyword()
     search(QString());
     QCOMPARE(m_boxes->texts(), QStringList{QStringLiteral("其实俺也知道你是个好银,可是,尼玛关键词不填,你让我搜神马?")});
     QCOMPARE(caption(), idleCaption);
-    QTest::qWait(100);
+    QTest::qWait(100); // room for a request, which must not come
     QVERIFY(searchRequests().isEmpty());
 
     search(QStringLiteral("   "));
@@ -258,7 +258,7 @@ void TestSearchWindow::clickWhileFetchingIsIgnoredAndCaptionStaysBusy()
     // The box is edited while the page is on its way: the button still says the search runs.
     QTest::keyClick(box(), Qt::Key_R);
     QCOMPARE(caption(), busyCaption);
-    QTest::qWait(100);
+    QTest::qWait(100); // room for a second request for the ignored click and Return, which must not come
     m_world.site().setSwitch(QStringLiteral("search.stall"), QString());
     QTRY_VERIFY(rowCount() > 0);
     QTest::keyClick(box(), Qt::Key_S); // and while its rows come in

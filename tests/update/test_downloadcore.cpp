@@ -92,7 +92,7 @@ TestDownloadCore::Outcome TestDownloadCore::run(DownloadJob& job, const QByteArr
         return outcome;
     if (!QTest::qWaitFor([&] { return succeeded.count() + failed.count() > 0; }, 30000))
         qWarning("the job neither succeeded nor failed in time");
-    QTest::qWait(50); // a second outcome, were there one, would have arrived by now
+    QTest::qWait(50); // room for a second outcome, which must not come
     outcome.successes = int(succeeded.count());
     outcome.failures = int(failed.count());
     outcome.merges = int(merged.count());
@@ -597,19 +597,12 @@ void TestDownloadCore::jobsThatCannotStartLeaveNothing()
              DownloadJob::StartResult::NoPartFolder);
     QVERIFY(!nowhere.isRunning());
 
-#ifdef Q_OS_WIN
-    QSKIP("Windows starts a thread of any stack size: no worker can be made to fail to start");
-#endif
+    SKIP_UNLESS_A_WORKER_CAN_BE_REFUSED();
     // The server ignores ranges, and the system refuses the worker of the one-connection round.
     m_world.site().setSwitch(QStringLiteral("update.fault"), QStringLiteral("ignore-range"));
     putUsersFilesBeside(target);
     const QMap<QString, QByteArray> before = contentsOf(m_dir->path());
-    DownloadOptions options = quickOptions();
-    options.beforeWorkerStart = [round = 0](QThread& worker, int segment) mutable {
-        if (segment == 1 && ++round == 2)
-            worker.setStackSize(1); // below any stack the system allows
-    };
-    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^QThread::start: ")));
+    const DownloadOptions options = refusingWorker(1, 2);
     DownloadJob job;
     QSignalSpy workersFailed(&job, &DownloadJob::workersFailed);
     const Outcome outcome = run(job, archiveUrl(), target, 3, 1000, options);

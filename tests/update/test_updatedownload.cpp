@@ -304,13 +304,13 @@ void TestUpdateDownload::sizeRequestKeepsTheWindowResponsive()
     QTest::mouseClick(downButton(), Qt::LeftButton); // how long the click holds the window is a gap too
     QTRY_COMPARE(silent.connections(), 1);
     QVERIFY(!downButton()->isEnabled()); // one job at a time
-    QTest::qWait(1000);
-    QCOMPARE(boxes.count(), 0); // still waiting for the answer
+    QTest::qWait(1000);                  // within the stall limit no outcome comes
+    QCOMPARE(boxes.count(), 0);          // still waiting for the answer
     if (leave) {
         QTest::mouseClick(quitButton(), Qt::LeftButton);
         QVERIFY(!m_window->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(silent.hangUps(), 1, 3000);
-        QTest::qWait(300);
+        QTest::qWait(300); // room for a message, which must not come
         QCOMPARE(boxes.count(), 0);
     } else {
         QTRY_COMPARE_WITH_TIMEOUT(boxes.count(), 1, 10000); // the stall limit ends it
@@ -412,19 +412,11 @@ void TestUpdateDownload::failedDownloadIsShownAndCanBeRetried()
 
 void TestUpdateDownload::workerThatCannotStartCanBeRetried()
 {
-#ifdef Q_OS_WIN
-    QSKIP("Windows starts a thread of any stack size: no worker can be made to fail to start");
-#endif
+    SKIP_UNLESS_A_WORKER_CAN_BE_REFUSED();
     m_world.site().setSwitch(QStringLiteral("update.rate"), QStringLiteral("200000"));
     putUsersFilesBeside(m_chosen);
     const QMap<QString, QByteArray> before = contentsOf(m_dir->path());
-    DownloadOptions refusing = quickOptions();
-    refusing.beforeWorkerStart = [](QThread& worker, int segment) {
-        if (segment == 2)
-            worker.setStackSize(1); // below any stack the system allows: the thread is refused
-    };
-    testHooks().downloadOptions = std::make_shared<DownloadOptions>(refusing);
-    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^QThread::start: ")));
+    testHooks().downloadOptions = std::make_shared<DownloadOptions>(refusingWorker(2));
     MessageBoxRecorder boxes;
     QTest::mouseClick(downButton(), Qt::LeftButton);
     // The workers start once the size request has been answered.
@@ -456,7 +448,7 @@ void TestUpdateDownload::pauseAndResume()
     const qint64 held = bytesUnder(m_dir->path()); // what the parts hold so far
     const int bar = progressBar()->value();
     const int requests = gets();
-    QTest::qWait(700);
+    QTest::qWait(700); // nothing moves while the download is held
     QCOMPARE(bytesUnder(m_dir->path()), held);
     QCOMPARE(gets(), requests); // held workers do not even reconnect
     QCOMPARE(progressBar()->value(), bar);
