@@ -142,7 +142,6 @@ void moveOver(QWidget* widget, QPoint at = {-1, -1})
 class TestMainShell : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -179,14 +178,9 @@ private:
     int m_ends = 0;
 };
 
-void TestMainShell::initTestCase()
-{
-    QVERIFY(m_world.start());
-}
-
 void TestMainShell::init()
 {
-    m_world.reset();
+    QVERIFY(m_world.reset());
 #ifdef Q_OS_WIN
     // The system's own opener of http addresses starts the recorder too.
     m_systemRegistry = std::make_unique<SystemRegistryValues>();

@@ -5,10 +5,12 @@
 #include "platform/registry.h"
 #include "platform/testhooks.h"
 #include "samplesite.h"
+#include "services/windowrefs.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTest>
 #include <QThread>
@@ -21,6 +23,21 @@ bool openMainWindow(std::unique_ptr<TFormmain>& window, std::unique_ptr<MessageB
     window = std::make_unique<TFormmain>();
     window->show();
     return QTest::qWaitForWindowExposed(window.get());
+}
+
+std::unique_ptr<TFormmain> mainWindowWithTypedKeyword()
+{
+    auto window = std::make_unique<TFormmain>();
+    Formmain = window.get();
+    control<QLineEdit>(window.get(), "EdtSearch")->setText(QStringLiteral("typed"));
+    return window;
+}
+
+void searchFromKeywordBox(const TFormmain* window, const QString& keyword)
+{
+    auto* box = control<QLineEdit>(window, "EdtSearch");
+    box->setText(keyword);
+    QTest::keyClick(box, Qt::Key_Return);
 }
 
 MessageBoxRecorder::MessageBoxRecorder()
@@ -129,19 +146,18 @@ ProgramWorld::ProgramWorld(Setup setup) : m_setup(setup), m_site(std::make_uniqu
 
 ProgramWorld::~ProgramWorld() = default;
 
-bool ProgramWorld::start()
-{
-    m_refusedUrl = closedBaseUrl();
-    return m_site->start() > 0;
-}
-
 QByteArray ProgramWorld::baseUrl() const
 {
     return m_site->baseUrl();
 }
 
-void ProgramWorld::reset()
+bool ProgramWorld::reset()
 {
+    if (m_site->port() == 0) {
+        if (m_site->start() <= 0)
+            return false;
+        m_refusedUrl = closedBaseUrl();
+    }
     qputenv("QUVO_PRODUCT_SERVER", m_setup.productServerRefused ? m_refusedUrl : baseUrl());
     if (m_setup.searchOnSite)
         qputenv("QUVO_SEARCH_SITE", baseUrl());
@@ -156,6 +172,7 @@ void ProgramWorld::reset()
         m_registry->set(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
                         QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
     }
+    return true;
 }
 
 void ProgramWorld::finish()
@@ -498,7 +515,6 @@ void HostileServer::stop()
 
 void HostileSuite::initTestCase()
 {
-    QVERIFY(m_world.start());
     testHooks().*m_limits = hostileLimits;
 }
 

@@ -63,6 +63,13 @@ private:
 // is made, then shown. False when it never came on screen.
 bool openMainWindow(std::unique_ptr<TFormmain>& window, std::unique_ptr<MessageBoxRecorder>& boxes);
 
+// The main window as the settings fetch finds it: made (the program's Formmain) but not shown, with
+// a keyword typed into its box, so a test can tell whether a document replaced it.
+std::unique_ptr<TFormmain> mainWindowWithTypedKeyword();
+
+// Types `keyword` into the main window's keyword box and presses Return, as a user searches.
+void searchFromKeywordBox(const TFormmain* window, const QString& keyword);
+
 // A registry stand-in in a temporary folder of the test's own; restored on destruction.
 class TemporaryRegistry final {
 public:
@@ -112,7 +119,7 @@ private:
 // The program's world for the tests of its windows: the sample site started and the program's
 // servers pointed at it, the settings record emptied before and after each test, and (when asked) a
 // temporary registry of each test's own that names a recording launcher as the browser, so that
-// nothing real is ever opened. initTestCase calls start(), init reset(), cleanup finish().
+// nothing real is ever opened. init calls QVERIFY(reset()), cleanup finish().
 class ProgramWorld final {
 public:
     struct Setup {
@@ -130,10 +137,10 @@ public:
     ProgramWorld(const ProgramWorld&) = delete;
     ProgramWorld& operator=(const ProgramWorld&) = delete;
 
-    bool start(); // false when the site could not listen
-    // The addresses pointed again (a test may have moved them), the site's switches and request log
-    // cleared, the settings record emptied, a fresh registry and browser recorder.
-    void reset();
+    // The site started the first time; the addresses pointed again (a test may have moved them), the
+    // site's switches and request log cleared, the settings record emptied, a fresh registry and
+    // browser recorder. False when the site could not start.
+    [[nodiscard]] bool reset();
     void finish();
 
     SampleSite& site() { return *m_site; }

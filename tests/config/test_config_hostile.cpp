@@ -56,10 +56,8 @@ bool fetchAndWait(TFormmain* main, StallMonitor& monitor)
 
 void TestConfigHostile::init()
 {
-    m_world.reset();
-    m_main = std::make_unique<TFormmain>();
-    Formmain = m_main.get();
-    control<QLineEdit>(m_main.get(), "EdtSearch")->setText(QStringLiteral("typed"));
+    QVERIFY(m_world.reset());
+    m_main = mainWindowWithTypedKeyword();
 }
 
 void TestConfigHostile::cleanup()

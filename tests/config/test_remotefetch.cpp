@@ -30,7 +30,6 @@
 class TestRemoteFetch : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void timerFetchesOnceAfterOneSecond();
@@ -80,21 +79,14 @@ bool fetchAndWait(TFormmain* main)
 }
 } // namespace
 
-void TestRemoteFetch::initTestCase()
-{
-    QVERIFY(m_world.start());
-}
-
 void TestRemoteFetch::init()
 {
-    m_world.reset();
+    QVERIFY(m_world.reset());
     setSwitch("settings.BulletinWord", QStringLiteral("0"));
     setSwitch("settings.Version", QString::fromLatin1(BuildInfo::version));
     setSwitch("settings.AdverDef", QStringLiteral("0"));
     setSwitch("settings.AdShowtime", QStringLiteral("50000"));
-    m_main = std::make_unique<TFormmain>();
-    Formmain = m_main.get();
-    control<QLineEdit>(m_main.get(), "EdtSearch")->setText(QStringLiteral("typed"));
+    m_main = mainWindowWithTypedKeyword();
 }
 
 void TestRemoteFetch::cleanup()

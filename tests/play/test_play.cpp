@@ -37,7 +37,6 @@ using Launches = QList<QStringList>;
 class TestPlay : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void lineRules();
@@ -63,14 +62,9 @@ private:
     std::unique_ptr<MessageBoxRecorder> m_boxes;
 };
 
-void TestPlay::initTestCase()
-{
-    QVERIFY(m_world.start());
-}
-
 void TestPlay::init()
 {
-    m_world.reset();
+    QVERIFY(m_world.reset());
     m_thunder = std::make_unique<RecordingLauncher>();
     m_boxes = std::make_unique<MessageBoxRecorder>();
     m_world.registry().set(kThunderKey, QStringLiteral("Path"), m_thunder->program()); // holds a blank

@@ -24,7 +24,6 @@ using MessageBoxes::Answer;
 class TestPortals : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void tvButton();
@@ -55,14 +54,9 @@ private:
     ProgramWorld m_world{{.settingsDocument = false, .browserRecorded = true}};
 };
 
-void TestPortals::initTestCase()
-{
-    QVERIFY(m_world.start());
-}
-
 void TestPortals::init()
 {
-    m_world.reset();
+    QVERIFY(m_world.reset());
     Formmain = new TFormmain;
     Formmain->show();
     QVERIFY(QTest::qWaitForWindowExposed(Formmain));

@@ -11,7 +11,6 @@
 #include "search/rowcut.h"
 #include "testsupport.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -37,9 +36,8 @@ private Q_SLOTS:
     void pageOfRunOnRowsAtTheSizeLimit();
 
 private:
-    QLineEdit* box() const { return m_window->findChild<QLineEdit*>(QStringLiteral("EdtSearch")); }
     QString caption() const { return m_window->findChild<QPushButton*>(QStringLiteral("BtnSearch"))->text(); }
-    void search(const QString& keyword);
+    void search(const QString& keyword) { searchFromKeywordBox(m_window.get(), keyword); }
     bool waitUntilIdle(int timeoutMs);
     void checkNextSearchWorks(const QString& keyword = QStringLiteral("next"));
     QList<ResultRow> rows() const;
@@ -63,7 +61,7 @@ const QString doneCaption = QStringLiteral("搜 索 完 毕");
 
 void TestSearchHostile::init()
 {
-    m_world.reset();
+    QVERIFY(m_world.reset());
     QVERIFY(openMainWindow(m_window, m_boxes));
 }
 
@@ -72,12 +70,6 @@ void TestSearchHostile::cleanup()
     m_window.reset();
     m_boxes.reset();
     m_world.finish();
-}
-
-void TestSearchHostile::search(const QString& keyword)
-{
-    box()->setText(keyword);
-    QTest::keyClick(box(), Qt::Key_Return);
 }
 
 bool TestSearchHostile::waitUntilIdle(int timeoutMs)

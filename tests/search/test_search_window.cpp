@@ -21,7 +21,6 @@
 class TestSearchWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void enterSearchesAndPagesThrough();
@@ -45,7 +44,7 @@ private:
     ResultModel* rows() const { return qobject_cast<ResultModel*>(list()->model()); }
     int rowCount() const { return list()->model()->rowCount(); }
     QByteArray selectedAddress() const;
-    void search(const QString& keyword); // types into the box and presses Enter
+    void search(const QString& keyword) { searchFromKeywordBox(m_window.get(), keyword); }
     void clickSearch() { QTest::mouseClick(button(), Qt::LeftButton); }
     void clear() { m_window->findChild<QAction*>(QStringLiteral("N1"))->trigger(); }
     void waitUntilIdle();
@@ -70,14 +69,9 @@ const QString allLoaded = QStringLiteral("所有内容已加载完毕,如需搜�
 const QByteArray movieUtf8Path = "/search/%E7%94%B5%E5%BD%B1/";
 } // namespace
 
-void TestSearchWindow::initTestCase()
-{
-    QVERIFY(m_world.start());
-}
-
 void TestSearchWindow::init()
 {
-    m_world.reset();
+    QVERIFY(m_world.reset());
     QVERIFY(openMainWindow(m_window, m_boxes));
 }
 
@@ -87,12 +81,6 @@ void TestSearchWindow::cleanup()
     m_window.reset();
     m_boxes.reset();
     m_world.finish();
-}
-
-void TestSearchWindow::search(const QString& keyword)
-{
-    box()->setText(keyword);
-    QTest::keyClick(box(), Qt::Key_Return);
 }
 
 void TestSearchWindow::waitUntilIdle()

@@ -28,7 +28,6 @@ Q_DECLARE_METATYPE(Ranges)
 class TestDownloadCore : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void segmentPlans_data();
     void segmentPlans();
@@ -69,14 +68,9 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void TestDownloadCore::initTestCase()
-{
-    QVERIFY(m_world.start());
-}
-
 void TestDownloadCore::init()
 {
-    m_world.reset();
+    QVERIFY(m_world.reset());
     m_dir = std::make_unique<QTemporaryDir>();
 }
 

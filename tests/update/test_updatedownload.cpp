@@ -97,13 +97,12 @@ qint64 bytesUnder(const QString& folder)
 
 void TestUpdateDownload::initTestCase()
 {
-    QVERIFY(m_world.start());
     testHooks().downloadOptions = std::make_shared<DownloadOptions>(quickOptions());
 }
 
 void TestUpdateDownload::init()
 {
-    m_world.reset();
+    QVERIFY(m_world.reset());
     m_world.site().setSwitch(QStringLiteral("update.size"), QStringLiteral("400009"));
     m_dir = std::make_unique<QTemporaryDir>();
     m_chosen = m_dir->filePath(QStringLiteral("qorvex.rar"));

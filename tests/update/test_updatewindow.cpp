@@ -58,7 +58,6 @@ void sendMouse(QWidget* widget, QEvent::Type type, QPoint at)
 
 void TestUpdateWindow::initTestCase()
 {
-    QVERIFY(m_world.start());
     m_picture = m_files.filePath(QStringLiteral("tall.png"));
     QImage tall(20, 300, QImage::Format_RGB32);
     tall.fill(Qt::red);
@@ -67,7 +66,7 @@ void TestUpdateWindow::initTestCase()
 
 void TestUpdateWindow::init()
 {
-    m_world.reset();
+    QVERIFY(m_world.reset());
     m_endCount = 0;
     testHooks().endProgram = [this] { ++m_endCount; };
     m_main = std::make_unique<TFormmain>();
