@@ -136,7 +136,7 @@ void TestDeclaration::onlyTheExactRecordCountsAsAccepted()
     }
     QVERIFY(!agree(*FormDeclare)->isEnabled());
     QCOMPARE(agree(*FormDeclare)->text(), QStringLiteral("我同意"));
-    QTest::qWait(700);
+    QTest::qWait(700); // longer than agreeing takes to open the main window: none opens
     QVERIFY(!Formmain);
     QCOMPARE(Registry::readString(key, QStringLiteral("Agreement")), value); // showing it records nothing
 }
@@ -153,7 +153,7 @@ void TestDeclaration::countdownThenAgreeOpensOneMainWindow()
     QCOMPARE(agree(form)->text(), QStringLiteral("我同意"));
     clickBox(form); // unticking disables at once, and for good: the countdown stops
     QVERIFY(!agree(form)->isEnabled());
-    QTest::qWait(1200);
+    QTest::qWait(1200); // more than a tick of the countdown
     QVERIFY(!agree(form)->isEnabled());
     // The countdown is never reset: a new tick enables the button one tick later again.
     const qint64 again = tickAndWait(form);
@@ -161,7 +161,7 @@ void TestDeclaration::countdownThenAgreeOpensOneMainWindow()
 
     // Two quick clicks: the record is written, one main window opens, the declaration goes.
     QTest::mouseClick(agree(form), Qt::LeftButton);
-    QTest::qWait(200);
+    QTest::qWait(200);                                // less than the half second before the main window opens
     QVERIFY(FormDeclare && FormDeclare->isVisible()); // stays until the timer fires
     QTest::mouseClick(agree(form), Qt::LeftButton);
     QCOMPARE(storedRecord(), QStringLiteral("1.0.0"));
@@ -224,7 +224,7 @@ void TestDeclaration::unwritableStoreReportsAndOpensNothing()
     QCOMPARE(boxes.requests()[0].kind, MessageBoxes::Kind::Error);
     QCOMPARE(boxes.requests()[0].caption, Sites::applicationTitle());
     QCOMPARE(boxes.lastText(), message);
-    QTest::qWait(700);
+    QTest::qWait(700); // longer than agreeing takes to open the main window: none opens
     QVERIFY(!Formmain);
     QVERIFY(FormDeclare && FormDeclare->isVisible());
 }
@@ -244,20 +244,23 @@ void TestDeclaration::textCannotBeCopiedOrGetAMenu()
     QTest::keyClick(memo, Qt::Key_X, Qt::ControlModifier);
     QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
     QTest::keyClick(memo, Qt::Key_Insert, Qt::ShiftModifier);
-    QTest::qWait(50);
+    QTest::qWait(50); // room for a copy or a paste, which must not come
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
     QCOMPARE(memo->toPlainText(), original);
 
     // A right click asks for a context menu; none may open (one that did is closed again).
+    // The look is taken 300 ms after the request, room enough for a menu to open.
     QWidget* popup = nullptr;
-    QTimer::singleShot(300, [&popup] {
+    bool looked = false;
+    QTimer::singleShot(300, [&popup, &looked] {
         if ((popup = QApplication::activePopupWidget()))
             popup->close();
+        looked = true;
     });
     const QPoint at(40, 40);
     QContextMenuEvent request(QContextMenuEvent::Mouse, at, memo->viewport()->mapToGlobal(at));
     QApplication::sendEvent(memo->viewport(), &request);
-    QTest::qWait(400);
+    QTRY_VERIFY(looked);
     QVERIFY(!popup);
 }
 

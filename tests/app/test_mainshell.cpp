@@ -21,8 +21,8 @@
 #include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QScopeGuard>
-#include <QSignalSpy>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <QUrl>
@@ -142,7 +142,6 @@ void moveOver(QWidget* widget, QPoint at = {-1, -1})
 class TestMainShell : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -172,53 +171,35 @@ private:
     std::unique_ptr<TFormmain> makeWindow();
     QStringList counterRequests() const;
 
-    SampleSite m_site;
-    std::unique_ptr<TemporaryRegistry> m_registry;
-    std::unique_ptr<RecordingLauncher> m_browser;
+    ProgramWorld m_world{{.settingsDocument = false, .searchOnSite = true, .browserRecorded = true}};
 #ifdef Q_OS_WIN
     std::unique_ptr<SystemRegistryValues> m_systemRegistry;
 #endif
     int m_ends = 0;
 };
 
-void TestMainShell::initTestCase()
-{
-    QVERIFY(m_site.start() > 0);
-    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
-    // These tests drive the settings-dependent steps themselves: the window's own fetch of the
-    // settings document finds none and changes nothing.
-    m_site.setSwitch(QStringLiteral("settings"), QStringLiteral("none"));
-}
-
 void TestMainShell::init()
 {
-    m_registry = std::make_unique<TemporaryRegistry>();
-    m_browser = std::make_unique<RecordingLauncher>();
-    // Every test names the recorder as the browser, so nothing real is ever opened.
-    m_registry->set(kBrowserKey, QString(), QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
+    QVERIFY(m_world.reset());
 #ifdef Q_OS_WIN
     // The system's own opener of http addresses starts the recorder too.
     m_systemRegistry = std::make_unique<SystemRegistryValues>();
     m_systemRegistry->set(kSystemHttpKey, QString(),
-                          QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
+                          QLatin1Char('"') + m_world.browser().program() + QStringLiteral("\" \"%1\""));
 #endif
-    remoteConfig() = RemoteConfiguration{};
     m_ends = 0;
     testHooks().endProgram = [this] { ++m_ends; };
     CounterBrowser::waitForIdle(5000);
-    m_site.clearRequestLog();
+    m_world.site().clearRequestLog(); // what counters an earlier test left on their way
 }
 
 void TestMainShell::cleanup()
 {
     testHooks().endProgram = {};
-    remoteConfig() = RemoteConfiguration{};
 #ifdef Q_OS_WIN
     m_systemRegistry.reset();
 #endif
-    m_browser.reset();
-    m_registry.reset();
+    m_world.finish();
 }
 
 std::unique_ptr<TFormmain> TestMainShell::makeWindow()
@@ -232,7 +213,7 @@ QStringList TestMainShell::counterRequests() const
 {
     CounterBrowser::waitForIdle(5000);
     QStringList counters;
-    for (const QString& line : m_site.requestLog()) {
+    for (const QString& line : m_world.site().requestLog()) {
         if (line.endsWith(QStringLiteral(".php")))
             counters.append(line);
     }
@@ -336,14 +317,14 @@ void TestMainShell::browserCommandParsing()
     QFETCH(QString, address);
     QFETCH(QStringList, launched);
     QString command = commandPattern;
-    command.replace(QStringLiteral("%P"), QDir::toNativeSeparators(m_browser->program()));
+    command.replace(QStringLiteral("%P"), QDir::toNativeSeparators(m_world.browser().program()));
     if (source == QLatin1String("classic")) {
-        m_registry->set(kBrowserKey, QString(), command);
+        m_world.registry().set(kBrowserKey, QString(), command);
     } else {
 #ifdef Q_OS_WIN
         // The real registry, where the http class (the classic key) names the recorder with the
         // address alone: the user's choice goes before it.
-        m_registry.reset();
+        m_world.dropRegistry();
         if (source == QLatin1String("choice")) {
             m_systemRegistry->set(kUserChoiceKey, QStringLiteral("ProgId"), QStringLiteral("QuvoTestHTML"));
             if (command.isEmpty())
@@ -354,14 +335,14 @@ void TestMainShell::browserCommandParsing()
         } else {
             m_systemRegistry->set(kSystemHttpKey, QString(), command);
         }
-        qputenv("QUVO_TEST_BROWSER", QDir::toNativeSeparators(m_browser->program()).toUtf8());
+        qputenv("QUVO_TEST_BROWSER", QDir::toNativeSeparators(m_world.browser().program()).toUtf8());
 #endif
     }
 
     OpenInDefaultBrowser(address);
     QStringList expected = launched;
     expected.replaceInStrings(QStringLiteral("%A"), address);
-    const QList<QStringList> launches = m_browser->launches(launched.isEmpty() ? 700 : 5000);
+    const QList<QStringList> launches = m_world.browser().launches(launched.isEmpty() ? 700 : 5000);
     QCOMPARE(launches, launched.isEmpty() ? QList<QStringList>() : QList<QStringList>{expected});
 }
 
@@ -371,9 +352,9 @@ void TestMainShell::browserCommandParsing()
 #ifndef Q_OS_WIN
 void TestMainShell::noBrowserCommandUsesXdgOpen()
 {
-    m_registry = std::make_unique<TemporaryRegistry>(); // no browser command
+    m_world.emptyRegistry(); // no browser command
     QTemporaryDir bin;
-    QVERIFY(QFile::link(m_browser->program(), bin.filePath(QStringLiteral("xdg-open"))));
+    QVERIFY(QFile::link(m_world.browser().program(), bin.filePath(QStringLiteral("xdg-open"))));
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
 
@@ -383,10 +364,10 @@ void TestMainShell::noBrowserCommandUsesXdgOpen()
     OpenInDefaultBrowser(QStringLiteral("www.qorvex.com"));
     for (const QString& address : kept)
         OpenInDefaultBrowser(address, AddressPolicy::Kind::Play);
-    QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 1 + kept.size(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.browser().launches().size(), 1 + kept.size(), 5000);
     qputenv("PATH", path);
 
-    const QList<QStringList> launches = m_browser->launches();
+    const QList<QStringList> launches = m_world.browser().launches();
     QVERIFY(launches.contains(QStringList{QStringLiteral("http://www.qorvex.com")}));
     for (const QString& address : kept)
         QVERIFY2(launches.contains(QStringList{address}), qPrintable(address));
@@ -400,8 +381,8 @@ void TestMainShell::linkButtonsWithoutSettings()
     QTest::mouseClick(part(*window, "BtnFeedback"), Qt::LeftButton);
     QTest::mouseClick(part(*window, "btnweibo"), Qt::LeftButton);
 
-    QTRY_COMPARE_WITH_TIMEOUT(m_browser->launches().size(), 3, 5000);
-    const QList<QStringList> launches = m_browser->launches();
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.browser().launches().size(), 3, 5000);
+    const QList<QStringList> launches = m_world.browser().launches();
     // Each recorder start appends on its own; the order between them is not the point here.
     QVERIFY(launches.contains(QStringList{QStringLiteral("http://www.qorvex.com")})); // a scheme on every path
     QVERIFY(launches.contains(QStringList{QStringLiteral("http://www.qorvex.com/建议反馈/")}));
@@ -459,7 +440,7 @@ void TestMainShell::switchedPages()
     auto window = makeWindow();
     QTest::mouseClick(microblog ? part(*window, "btnweibo") : part(*window, "BtnFeedback"), Qt::LeftButton);
 
-    const QList<QStringList> launches = m_browser->launches(opened.isEmpty() ? 700 : 3000);
+    const QList<QStringList> launches = m_world.browser().launches(opened.isEmpty() ? 700 : 3000);
     const QString counter =
         microblog ? QStringLiteral("GET /update/WeiBo.php") : QStringLiteral("GET /update/Feedbk.php");
     if (opened.isEmpty())
@@ -551,7 +532,7 @@ void TestMainShell::advertisementStep()
 
     RemoteConfiguration& config = remoteConfig();
     config.AdverDef = adverDef;
-    config.AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
+    config.AdWebAdr = m_world.baseUrl() + "/update/Advert.php";
     config.AdpnlHeight = height;
     config.AdShowtime = showtime;
 
@@ -561,7 +542,7 @@ void TestMainShell::advertisementStep()
     // Precise timing (a coarse timer may be off by 5%) so the test can tell a restart from none.
     showTimer(*window)->setTimerType(Qt::PreciseTimer);
     showTimer(*window)->start();
-    QTest::qWait(600);
+    QTest::qWait(600); // the timer's own period is what is checked: a restart begins it again
     window->showAdvertisement();
 
     QCOMPARE(!part(*window, "pnlAdver")->isHidden(), shown);
@@ -581,7 +562,7 @@ void TestMainShell::advertisementStep()
 void TestMainShell::advertisementStripNeverGrowsTheWindow()
 {
     remoteConfig().AdverDef = "1";
-    remoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
+    remoteConfig().AdWebAdr = m_world.baseUrl() + "/update/Advert.php";
     remoteConfig().AdpnlHeight = "2000";
     auto window = makeWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -606,7 +587,7 @@ void TestMainShell::advertisementStripNeverGrowsTheWindow()
 void TestMainShell::advertisementHidesAfterItsDisplayTime()
 {
     remoteConfig().AdverDef = "1";
-    remoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
+    remoteConfig().AdWebAdr = m_world.baseUrl() + "/update/Advert.php";
     remoteConfig().AdShowtime = "400";
     auto window = makeWindow();
     window->showAdvertisement();
@@ -628,7 +609,7 @@ void TestMainShell::advertisementHidesAfterItsDisplayTime()
 void TestMainShell::advertisementCloseButtonAndRightClicks()
 {
     remoteConfig().AdverDef = "1";
-    remoteConfig().AdWebAdr = m_site.baseUrl() + "/update/Advert.php";
+    remoteConfig().AdWebAdr = m_world.baseUrl() + "/update/Advert.php";
     remoteConfig().AdShowtime = "0";
     auto window = makeWindow();
     window->showAdvertisement();
@@ -638,8 +619,9 @@ void TestMainShell::advertisementCloseButtonAndRightClicks()
     // The system's control asked for the page itself; its windows are not Qt widgets, and a right
     // click posted to them never reaches them.
     const QString request = QStringLiteral("GET /update/Advert.php");
-    QTRY_VERIFY_WITH_TIMEOUT(m_site.countRequests(request) >= 1, 20000);
-    QVERIFY2(m_site.userAgentOf(request).contains(QStringLiteral("Trident/")), qPrintable(m_site.userAgentOf(request)));
+    QTRY_VERIFY_WITH_TIMEOUT(m_world.site().countRequests(request) >= 1, 20000);
+    QVERIFY2(m_world.site().userAgentOf(request).contains(QStringLiteral("Trident/")),
+             qPrintable(m_world.site().userAgentOf(request)));
     QCOMPARE(nativeRightClicksReaching(adverPage(*window)->engineView()), 0);
 #else
     // The page's own widget appears once the engine renders.
@@ -737,7 +719,7 @@ void TestMainShell::advertisementPageGoesToWebPagesOnly()
     for (const QString& scheme : {QStringLiteral("quvotest"), QStringLiteral("file")})
         QDesktopServices::setUrlHandler(scheme, &opener, "open");
     QTemporaryDir bin;
-    QVERIFY(QFile::link(m_browser->program(), bin.filePath(QStringLiteral("xdg-open"))));
+    QVERIFY(QFile::link(m_world.browser().program(), bin.filePath(QStringLiteral("xdg-open"))));
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
     const auto restore = qScopeGuard([&] {
@@ -771,7 +753,7 @@ void TestMainShell::advertisementPageGoesToWebPagesOnly()
                               QUrl(QString::fromLatin1(local.url(landed.toLatin1().constData()))), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(loaded.last().first().toBool(), 20000);
     QCOMPARE(opener.opened, QList<QUrl>());
-    QCOMPARE(m_browser->launches(0), QList<QStringList>());
+    QCOMPARE(m_world.browser().launches(0), QList<QStringList>());
 }
 
 void TestMainShell::weiboPictureFollowsThePointer()

@@ -1,7 +1,6 @@
 // Right clicks on the native windows of a Windows page view, as the system delivers them.
 #include "testsupport.h"
 
-#include <QDeadlineTimer>
 #include <QTest>
 #include <QWidget>
 
@@ -43,8 +42,7 @@ int nativeRightClicksReaching(QWidget* pageView)
     PostMessageW(target, WM_RBUTTONDOWN, MK_RBUTTON, centre);
     PostMessageW(target, WM_RBUTTONUP, 0, centre);
     PostMessageW(target, kDelivered, 0, 0);
-    for (QDeadlineTimer deadline(10000); !delivered && !deadline.hasExpired();)
-        QTest::qWait(10);
+    static_cast<void>(QTest::qWaitFor([&] { return delivered; }, 10000)); // told by the answer
     SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProcedure));
     return delivered ? rightClicks : -1;
 }

@@ -1,13 +1,16 @@
 #include "testsupport.h"
 
 #include "app/tformmain.h"
+#include "config/remoteconfiguration.h"
 #include "platform/registry.h"
 #include "platform/testhooks.h"
 #include "samplesite.h"
+#include "services/windowrefs.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTest>
 #include <QThread>
@@ -20,6 +23,21 @@ bool openMainWindow(std::unique_ptr<TFormmain>& window, std::unique_ptr<MessageB
     window = std::make_unique<TFormmain>();
     window->show();
     return QTest::qWaitForWindowExposed(window.get());
+}
+
+std::unique_ptr<TFormmain> mainWindowWithTypedKeyword()
+{
+    auto window = std::make_unique<TFormmain>();
+    Formmain = window.get();
+    control<QLineEdit>(window.get(), "EdtSearch")->setText(QStringLiteral("typed"));
+    return window;
+}
+
+void searchFromKeywordBox(const TFormmain* window, const QString& keyword)
+{
+    auto* box = control<QLineEdit>(window, "EdtSearch");
+    box->setText(keyword);
+    QTest::keyClick(box, Qt::Key_Return);
 }
 
 MessageBoxRecorder::MessageBoxRecorder()
@@ -94,15 +112,13 @@ RecordingLauncher::RecordingLauncher()
 
 QList<QStringList> RecordingLauncher::launches(int timeoutMs) const
 {
-    QElapsedTimer timer;
-    timer.start();
-    // The file exists a moment before the first record is complete in it.
-    const auto hasRecord = [this] {
-        QFile file(m_record);
-        return file.open(QIODevice::ReadOnly) && file.readAll().contains("--end--\n");
-    };
-    while (!hasRecord() && timer.elapsed() < timeoutMs)
-        QTest::qWait(20);
+    // The file exists a moment before the first record is complete in it. None in time is an answer too.
+    static_cast<void>(QTest::qWaitFor(
+        [this] {
+            QFile file(m_record);
+            return file.open(QIODevice::ReadOnly) && file.readAll().contains("--end--\n");
+        },
+        timeoutMs));
     QList<QStringList> result;
     QFile file(m_record);
     if (!file.open(QIODevice::ReadOnly))
@@ -122,6 +138,58 @@ QList<QStringList> RecordingLauncher::launches(int timeoutMs) const
 void RecordingLauncher::clear()
 {
     QFile::remove(m_record);
+}
+
+ProgramWorld::ProgramWorld(Setup setup) : m_setup(setup), m_site(std::make_unique<SampleSite>())
+{
+}
+
+ProgramWorld::~ProgramWorld() = default;
+
+QByteArray ProgramWorld::baseUrl() const
+{
+    return m_site->baseUrl();
+}
+
+bool ProgramWorld::reset()
+{
+    if (m_site->port() == 0) {
+        if (m_site->start() <= 0)
+            return false;
+        m_refusedUrl = closedBaseUrl();
+    }
+    qputenv("QUVO_PRODUCT_SERVER", m_setup.productServerRefused ? m_refusedUrl : baseUrl());
+    if (m_setup.searchOnSite)
+        qputenv("QUVO_SEARCH_SITE", baseUrl());
+    m_site->clearSwitches();
+    if (!m_setup.settingsDocument)
+        m_site->setSwitch(QStringLiteral("settings"), QStringLiteral("none"));
+    m_site->clearRequestLog();
+    remoteConfig() = RemoteConfiguration{};
+    if (m_setup.browserRecorded) {
+        m_registry = std::make_unique<TemporaryRegistry>();
+        m_browser = std::make_unique<RecordingLauncher>();
+        m_registry->set(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
+                        QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
+    }
+    return true;
+}
+
+void ProgramWorld::finish()
+{
+    remoteConfig() = RemoteConfiguration{};
+    m_registry.reset();
+    m_browser.reset();
+}
+
+void ProgramWorld::emptyRegistry()
+{
+    m_registry = std::make_unique<TemporaryRegistry>();
+}
+
+void ProgramWorld::dropRegistry()
+{
+    m_registry.reset();
 }
 
 namespace {
@@ -443,4 +511,14 @@ void HostileServer::stop()
 {
     m_raw.reset();
     m_silent.reset();
+}
+
+void HostileSuite::initTestCase()
+{
+    testHooks().*m_limits = hostileLimits;
+}
+
+void HostileSuite::cleanupTestCase()
+{
+    testHooks().*m_limits = std::nullopt;
 }

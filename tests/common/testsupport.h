@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/messageboxes.h"
+#include "platform/testhooks.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -62,6 +63,13 @@ private:
 // is made, then shown. False when it never came on screen.
 bool openMainWindow(std::unique_ptr<TFormmain>& window, std::unique_ptr<MessageBoxRecorder>& boxes);
 
+// The main window as the settings fetch finds it: made (the program's Formmain) but not shown, with
+// a keyword typed into its box, so a test can tell whether a document replaced it.
+std::unique_ptr<TFormmain> mainWindowWithTypedKeyword();
+
+// Types `keyword` into the main window's keyword box and presses Return, as a user searches.
+void searchFromKeywordBox(const TFormmain* window, const QString& keyword);
+
 // A registry stand-in in a temporary folder of the test's own; restored on destruction.
 class TemporaryRegistry final {
 public:
@@ -106,6 +114,50 @@ private:
     QTemporaryDir m_dir;
     QString m_program;
     QString m_record;
+};
+
+// The program's world for the tests of its windows: the sample site started and the program's
+// servers pointed at it, the settings record emptied before and after each test, and (when asked) a
+// temporary registry of each test's own that names a recording launcher as the browser, so that
+// nothing real is ever opened. init calls QVERIFY(reset()), cleanup finish().
+class ProgramWorld final {
+public:
+    struct Setup {
+        // The product server: the sample site, which answers the window's own settings fetch with
+        // its document, or with none when the tests set the settings record themselves...
+        bool settingsDocument = true;
+        // ... or a port nobody listens on.
+        bool productServerRefused = false;
+        bool searchOnSite = false;    // the search site is the sample site too
+        bool browserRecorded = false; // a registry per test with the recorder as the browser
+    };
+
+    explicit ProgramWorld(Setup setup);
+    ~ProgramWorld();
+    ProgramWorld(const ProgramWorld&) = delete;
+    ProgramWorld& operator=(const ProgramWorld&) = delete;
+
+    // The site started the first time; the addresses pointed again (a test may have moved them), the
+    // site's switches and request log cleared, the settings record emptied, a fresh registry and
+    // browser recorder. False when the site could not start.
+    [[nodiscard]] bool reset();
+    void finish();
+
+    SampleSite& site() { return *m_site; }
+    const SampleSite& site() const { return *m_site; }
+    QByteArray baseUrl() const;
+    QByteArray refusedUrl() const { return m_refusedUrl; }
+    TemporaryRegistry& registry() { return *m_registry; }
+    RecordingLauncher& browser() { return *m_browser; }
+    void emptyRegistry(); // a fresh registry that names no browser
+    void dropRegistry();  // the real one is read again
+
+private:
+    Setup m_setup;
+    std::unique_ptr<SampleSite> m_site;
+    QByteArray m_refusedUrl;
+    std::unique_ptr<TemporaryRegistry> m_registry;
+    std::unique_ptr<RecordingLauncher> m_browser;
 };
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -292,3 +344,26 @@ private:
         if (peakMemoryIsMeaningful)                                                                                    \
             QVERIFY2((monitor).peakGrowthKiB() < (maxGrowthKiB), qPrintable((monitor).summary()));                     \
     } while (false)
+
+// The skeleton of a suite of hostile cases against one fetch of the program: the program's world,
+// and the fetch's time limits shortened (hostileLimits) for the whole suite, so that the endless and
+// silent cases end within seconds.
+class HostileSuite : public QObject {
+    Q_OBJECT
+public:
+    static inline const HttpTimeLimits hostileLimits{
+        .connect = std::chrono::seconds(2), .stall = std::chrono::seconds(1), .total = std::chrono::seconds(3)};
+
+protected:
+    using LimitsHook = std::optional<HttpTimeLimits> TestHooks::*;
+    HostileSuite(ProgramWorld::Setup setup, LimitsHook limits) : m_world(setup), m_limits(limits) {}
+
+    ProgramWorld m_world;
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+
+private:
+    LimitsHook m_limits;
+};

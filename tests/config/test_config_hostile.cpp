@@ -20,11 +20,12 @@
 
 #include <memory>
 
-class TestConfigHostile : public QObject {
+class TestConfigHostile : public HostileSuite {
     Q_OBJECT
+public:
+    TestConfigHostile() : HostileSuite({}, &TestHooks::configDocumentLimits) {}
+
 private Q_SLOTS:
-    void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
     void badDocumentsApplyNothing_data();
@@ -32,7 +33,6 @@ private Q_SLOTS:
     void documentJustUnderTheLimitIsApplied();
 
 private:
-    SampleSite m_site;
     std::unique_ptr<TFormmain> m_main;
 };
 
@@ -40,48 +40,30 @@ namespace {
 
 // The body limit is 1 MB; the document is held, deciphered and lower-cased a few times over.
 constexpr qint64 maxGrowthKiB = 32 * 1024;
-const HttpTimeLimits shortLimits{
-    .connect = std::chrono::seconds(2), .stall = std::chrono::seconds(1), .total = std::chrono::seconds(3)};
 
-// Starts the window's fetch of the settings document and waits until it has ended and its answer was handled.
+// Starts the window's fetch of the settings document and waits until it has ended and its answer was
+// handled (the call goes only after its answer, from that answer's own handler).
 bool fetchAndWait(TFormmain* main, StallMonitor& monitor)
 {
     QPointer<HttpCall> fetch = main->startSettingsFetch(); // the settings timer's step, taken once per run
-    const auto limit = std::chrono::milliseconds(shortLimits.total) + std::chrono::seconds(5);
+    const auto limit = std::chrono::milliseconds(HostileSuite::hostileLimits.total) + std::chrono::seconds(5);
     const bool ended = QTest::qWaitFor([&] { return fetch.isNull(); }, int(limit.count()));
-    QTest::qWait(50); // the queued answer
     monitor.stop();
     return ended;
 }
 
 } // namespace
 
-void TestConfigHostile::initTestCase()
-{
-    QVERIFY(m_site.start() > 0);
-    testHooks().configDocumentLimits = shortLimits;
-}
-
-void TestConfigHostile::cleanupTestCase()
-{
-    testHooks().configDocumentLimits = std::nullopt;
-}
-
 void TestConfigHostile::init()
 {
-    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    remoteConfig() = RemoteConfiguration{};
-    m_main = std::make_unique<TFormmain>();
-    Formmain = m_main.get();
-    control<QLineEdit>(m_main.get(), "EdtSearch")->setText(QStringLiteral("typed"));
+    QVERIFY(m_world.reset());
+    m_main = mainWindowWithTypedKeyword();
 }
 
 void TestConfigHostile::cleanup()
 {
     m_main.reset();
-    remoteConfig() = RemoteConfiguration{};
-    for (const char* name : {"settings", "settings.filler", "settings.BulletinWord"})
-        m_site.setSwitch(QString::fromLatin1(name), QString());
+    m_world.finish();
 }
 
 void TestConfigHostile::badDocumentsApplyNothing_data()
@@ -91,8 +73,8 @@ void TestConfigHostile::badDocumentsApplyNothing_data()
 
 void TestConfigHostile::badDocumentsApplyNothing()
 {
-    HostileServer hostile(m_site, QStringLiteral("settings"), "QUVO_PRODUCT_SERVER");
-    m_site.setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
+    HostileServer hostile(m_world.site(), QStringLiteral("settings"), "QUVO_PRODUCT_SERVER");
+    m_world.site().setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
 
     StallMonitor monitor;
     QVERIFY(fetchAndWait(m_main.get(), monitor));
@@ -113,9 +95,9 @@ void TestConfigHostile::documentJustUnderTheLimitIsApplied()
 {
     // The sealed document is hexadecimal text, twice the plain text's length: half a megabyte of
     // filler gives a body just under the 1 MB limit.
-    m_site.setSwitch(QStringLiteral("settings.filler"), QString::number(500 * 1000));
-    m_site.setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
-    const qsizetype bodySize = HttpClient::get(m_site.baseUrl() + "/update/entcry.txt").body.size();
+    m_world.site().setSwitch(QStringLiteral("settings.filler"), QString::number(500 * 1000));
+    m_world.site().setSwitch(QStringLiteral("settings.BulletinWord"), QStringLiteral("applied"));
+    const qsizetype bodySize = HttpClient::get(m_world.baseUrl() + "/update/entcry.txt").body.size();
     QVERIFY2(bodySize > maxConfigDocumentBytes * 9 / 10 && bodySize < maxConfigDocumentBytes,
              qPrintable(QString::number(bodySize)));
     StallMonitor monitor;

@@ -30,7 +30,6 @@
 class TestRemoteFetch : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void timerFetchesOnceAfterOneSecond();
@@ -45,9 +44,12 @@ private Q_SLOTS:
     void silentServerLeavesTheWindowResponsive();
 
 private:
-    void setSwitch(const char* name, const QString& value) { m_site.setSwitch(QString::fromLatin1(name), value); }
+    void setSwitch(const char* name, const QString& value)
+    {
+        m_world.site().setSwitch(QString::fromLatin1(name), value);
+    }
 
-    SampleSite m_site;
+    ProgramWorld m_world{{}};
     std::unique_ptr<TFormmain> m_main;
 };
 
@@ -73,49 +75,35 @@ QString keywordBox(const TFormmain* main)
 bool fetchAndWait(TFormmain* main)
 {
     QPointer<HttpCall> fetch = startFetch(main);
-    QElapsedTimer timer;
-    timer.start();
-    while (fetch && timer.elapsed() < 10000)
-        QTest::qWait(10);
-    return fetch.isNull();
+    return QTest::qWaitFor([&] { return fetch.isNull(); }, 10000);
 }
 } // namespace
 
-void TestRemoteFetch::initTestCase()
-{
-    QVERIFY(m_site.start() > 0);
-}
-
 void TestRemoteFetch::init()
 {
-    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    remoteConfig() = RemoteConfiguration{};
-    m_main = std::make_unique<TFormmain>();
-    Formmain = m_main.get();
-    control<QLineEdit>(m_main.get(), "EdtSearch")->setText(QStringLiteral("typed"));
-    m_site.clearRequestLog();
+    QVERIFY(m_world.reset());
+    setSwitch("settings.BulletinWord", QStringLiteral("0"));
+    setSwitch("settings.Version", QString::fromLatin1(BuildInfo::version));
+    setSwitch("settings.AdverDef", QStringLiteral("0"));
+    setSwitch("settings.AdShowtime", QStringLiteral("50000"));
+    m_main = mainWindowWithTypedKeyword();
 }
 
 void TestRemoteFetch::cleanup()
 {
     m_main.reset();
-    remoteConfig() = RemoteConfiguration{};
-    setSwitch("settings", {});
-    setSwitch("settings.BulletinWord", QStringLiteral("0"));
-    setSwitch("settings.Version", QString::fromLatin1(BuildInfo::version));
-    setSwitch("settings.AdverDef", QStringLiteral("0"));
-    setSwitch("settings.AdShowtime", QStringLiteral("50000"));
+    m_world.finish();
 }
 
 void TestRemoteFetch::timerFetchesOnceAfterOneSecond()
 {
-    QTest::qWait(700);
-    QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/entcry.txt")), 0);
+    QTest::qWait(700); // not fetched before the timer's second
+    QCOMPARE(m_world.site().countRequests(QStringLiteral("GET /update/entcry.txt")), 0);
     QTRY_COMPARE_WITH_TIMEOUT(versionStatus(m_main.get()),
                               QStringLiteral("当前版本:%1    您的版本已是最新!").arg(QLatin1String(BuildInfo::version)),
                               5000);
-    QTest::qWait(1500);
-    QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/entcry.txt")), 1);
+    QTest::qWait(1500); // room for a second fetch, which must not come
+    QCOMPARE(m_world.site().countRequests(QStringLiteral("GET /update/entcry.txt")), 1);
 }
 
 void TestRemoteFetch::documentIsAppliedInOrder()
@@ -132,7 +120,7 @@ void TestRemoteFetch::documentIsAppliedInOrder()
     QVERIFY(Formupdate && Formupdate->isVisible() && Formupdate->isModal());
     QCOMPARE(QApplication::activeModalWidget(), Formupdate.data());
     QCOMPARE(control<QLabel>(Formupdate, "lblupnote")->text(), QStringLiteral("版本1.0.2.0  更新说明"));
-    QCOMPARE(remoteConfig().updateline1, m_site.baseUrl() + "/update/mirror1/");
+    QCOMPARE(remoteConfig().updateline1, m_world.baseUrl() + "/update/mirror1/");
     // updateline2 is "0" in the template
     QCOMPARE((QList<bool>{control<QPushButton>(Formupdate, "BtnBypass1")->isVisible(),
                           control<QPushButton>(Formupdate, "BtnBypass2")->isVisible(),
@@ -140,7 +128,7 @@ void TestRemoteFetch::documentIsAppliedInOrder()
              (QList<bool>{true, false, true}));
     QCOMPARE(versionStatus(m_main.get()),
              QStringLiteral("当前版本:%1    服务器有新版本咯!!!").arg(QLatin1String(BuildInfo::version)));
-    // The word and the strip wait for the update window.
+    // The word and the strip wait for the update window: they do not come meanwhile.
     QTest::qWait(100);
     QCOMPARE(keywordBox(m_main.get()), QStringLiteral("typed"));
     QVERIFY(control<QWidget>(m_main.get(), "pnlAdver")->isHidden());
@@ -248,13 +236,13 @@ void TestRemoteFetch::advertisementFromTheDocument()
     QVERIFY(fetchAndWait(m_main.get()));
     QVERIFY(!control<QWidget>(m_main.get(), "pnlAdver")->isHidden());
     QCOMPARE(control<WebView>(m_main.get(), "wbAdver")->currentAddress(),
-             QString::fromUtf8(m_site.baseUrl() + "/ad/strip.html"));
+             QString::fromUtf8(m_world.baseUrl() + "/ad/strip.html"));
     QTRY_COMPARE(control<QWidget>(m_main.get(), "pnlAdver")->height(), 22);
     QVERIFY(!control<QTimer>(m_main.get(), "TmrShowtime")->isActive());
-    QTRY_COMPARE_WITH_TIMEOUT(m_site.countRequests(QStringLiteral("GET /ad/strip.html")), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.site().countRequests(QStringLiteral("GET /ad/strip.html")), 1, 20000);
 #ifdef Q_OS_WIN
     // Asked for by the system's WebBrowser control.
-    QVERIFY(m_site.userAgentOf(QStringLiteral("GET /ad/strip.html")).contains(QStringLiteral("Trident/")));
+    QVERIFY(m_world.site().userAgentOf(QStringLiteral("GET /ad/strip.html")).contains(QStringLiteral("Trident/")));
 #endif
 }
 
@@ -275,7 +263,7 @@ void TestRemoteFetch::failures()
     QFETCH(QString, mode);
     QFETCH(QString, status);
     QFETCH(QString, box);
-    m_site.setSwitch(QStringLiteral("settings"), mode);
+    m_world.site().setSwitch(QStringLiteral("settings"), mode);
     if (mode == QLatin1String("down"))
         qputenv("QUVO_PRODUCT_SERVER", closedBaseUrl());
     // A document that cannot be read is not shown, but logged.
@@ -305,7 +293,7 @@ void TestRemoteFetch::silentServerLeavesTheWindowResponsive()
     clock.start();
     QPointer<HttpCall> fetch = startFetch(m_main.get());
     QVERIFY(clock.elapsed() < 200);
-    QTest::qWait(1500);
+    QTest::qWait(1500); // the window's timers keep ticking all this time
     QVERIFY(fetch && fetch->isRunning());
     QVERIFY2(ticks >= 60, qPrintable(QString::number(ticks)));
     QCOMPARE(versionStatus(m_main.get()), QString());

@@ -13,7 +13,6 @@
 
 #include <QCheckBox>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -38,7 +37,6 @@ using Launches = QList<QStringList>;
 class TestPlay : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void lineRules();
@@ -58,44 +56,31 @@ private:
     QAction* action(const char* name) const { return control<QAction>(m_main, name); }
     QAbstractButton* button(const char* name) const { return control<QAbstractButton>(m_main, name); }
 
-    SampleSite m_site;
+    ProgramWorld m_world{{.settingsDocument = false, .browserRecorded = true}};
     TFormmain* m_main = nullptr;
-    std::unique_ptr<TemporaryRegistry> m_registry;
-    std::unique_ptr<RecordingLauncher> m_browser, m_thunder;
+    std::unique_ptr<RecordingLauncher> m_thunder;
     std::unique_ptr<MessageBoxRecorder> m_boxes;
 };
 
-void TestPlay::initTestCase()
-{
-    QVERIFY(m_site.start() > 0);
-    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    // These tests set the settings record themselves: the window's own fetch finds no document.
-    m_site.setSwitch(QStringLiteral("settings"), QStringLiteral("none"));
-}
-
 void TestPlay::init()
 {
-    m_registry = std::make_unique<TemporaryRegistry>();
-    m_browser = std::make_unique<RecordingLauncher>();
+    QVERIFY(m_world.reset());
     m_thunder = std::make_unique<RecordingLauncher>();
     m_boxes = std::make_unique<MessageBoxRecorder>();
-    m_registry->set(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
-                    QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
-    m_registry->set(kThunderKey, QStringLiteral("Path"), m_thunder->program()); // holds a blank
+    m_world.registry().set(kThunderKey, QStringLiteral("Path"), m_thunder->program()); // holds a blank
     CloudPlay().reset();
-    remoteConfig() = RemoteConfiguration();
     QCursor::setPos(2, 2); // away from where a close button may appear
     Formmain = m_main = new TFormmain;
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main));
-    m_site.clearRequestLog();
+    m_world.site().clearRequestLog(); // the counters of the window's opening are not the tests'
 }
 
 void TestPlay::cleanup()
 {
     delete m_main;
     m_boxes.reset();
-    m_registry.reset();
+    m_world.finish();
 }
 
 void TestPlay::addRow(const QString& title, const QByteArray& address, const QByteArray& key)
@@ -113,7 +98,7 @@ void TestPlay::clickList(int row, bool doubleClick)
         QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
     }
-    QTest::qWait(20); // the handlers run queued
+    QCoreApplication::sendPostedEvents(m_main, QEvent::MetaCall); // the handlers run queued
 }
 
 void TestPlay::withSettingsWindow(const std::function<void(TFormSelCloud*)>& body)
@@ -132,10 +117,8 @@ void TestPlay::withSettingsWindow(const std::function<void(TFormSelCloud*)>& bod
 
 Launches TestPlay::launches(const RecordingLauncher& launcher, int expected)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (launcher.launches(0).size() < expected && timer.elapsed() < 5000)
-        QTest::qWait(20);
+    static_cast<void>(
+        QTest::qWaitFor([&] { return launcher.launches(0).size() >= expected; }, 5000)); // compared by the caller
     QTest::qWait(150); // room for an unexpected further start
     return launcher.launches(0);
 }
@@ -143,13 +126,13 @@ Launches TestPlay::launches(const RecordingLauncher& launcher, int expected)
 int TestPlay::requests(const char* path)
 {
     CounterBrowser::waitForIdle(5000);
-    return m_site.countRequests(QStringLiteral("GET ") + QLatin1String(path));
+    return m_world.site().countRequests(QStringLiteral("GET ") + QLatin1String(path));
 }
 
 int TestPlay::counterRequests()
 {
     CounterBrowser::waitForIdle(5000);
-    const QStringList log = m_site.requestLog();
+    const QStringList log = m_world.site().requestLog();
     return int(std::count_if(log.begin(), log.end(),
                              [](const QString& line) { return line.endsWith(QLatin1String(".php")); }));
 }
@@ -188,7 +171,8 @@ void TestPlay::playingFromTheList()
     QVERIFY(window && window->isVisible() && !window->isModal());
     QCOMPARE(window->pos(), cursor - QPoint(232, 122));
     QTest::mouseClick(control<QLabel>(window, "lbl2"), Qt::LeftButton);
-    QCOMPARE(launches(*m_browser, 1), Launches{{QString::fromLatin1(kLine1 + "magnet:?xt=urn:btih:AAA&dn=one")}});
+    QCOMPARE(launches(m_world.browser(), 1),
+             Launches{{QString::fromLatin1(kLine1 + "magnet:?xt=urn:btih:AAA&dn=one")}});
     QTRY_VERIFY(window.isNull());
     QCOMPARE(requests("/update/CldNum1.php"), 1);
 
@@ -196,19 +180,19 @@ void TestPlay::playingFromTheList()
     remoteConfig().CloudDef = "1";
     remoteConfig().Cldline2 = "http://remote/?go=";
     CloudPlay().rememberLine(2);
-    m_browser->clear();
-    m_site.clearRequestLog();
+    m_world.browser().clear();
+    m_world.site().clearRequestLog();
     clickList(1, true);
     QVERIFY(FormSelCloud.isNull());
     const QString played2 = QString::fromLatin1(kLine2 + "http://t.example/b.torrent");
-    QCOMPARE(launches(*m_browser, 1), Launches{{played2}});
+    QCOMPARE(launches(m_world.browser(), 1), Launches{{played2}});
     QCOMPARE(counterRequests(), 0);
 
     // Single-click mode: a double click plays twice; a click below the rows finds nothing selected.
     CloudPlay().setSingleClickPlay(true);
-    m_browser->clear();
+    m_world.browser().clear();
     clickList(1, true);
-    QCOMPARE(launches(*m_browser, 2), (Launches{{played2}, {played2}}));
+    QCOMPARE(launches(m_world.browser(), 2), (Launches{{played2}, {played2}}));
     QVERIFY(m_boxes->texts().size() == 1);
     clickList(-1, false);
     QVERIFY(list()->selectionModel()->selectedRows().isEmpty());
@@ -229,7 +213,7 @@ void TestPlay::lineWindow()
         list()->selectRow(0);
         QTest::mouseClick(control<QLabel>(window, "imgLine1"), Qt::LeftButton);
     });
-    QCOMPARE(launches(*m_browser, 1), Launches{{QString::fromLatin1(kLine2)}});
+    QCOMPARE(launches(m_world.browser(), 1), Launches{{QString::fromLatin1(kLine2)}});
     QCOMPARE(requests("/update/CldNum2.php"), 1);
 
     // The boxes exclude each other, are shown again, and set the play mode's partner state.
@@ -262,7 +246,7 @@ void TestPlay::lineWindow()
         QTRY_VERIFY2(window.isNull(), qPrintable(QString::number(way)));
         QCursor::setPos(2, 2);
     }
-    QCOMPARE(m_browser->launches(0).size(), 1);
+    QCOMPARE(m_world.browser().launches(0).size(), 1);
 }
 
 void TestPlay::launchesAreOneArgumentEach()
@@ -290,12 +274,12 @@ void TestPlay::launchesAreOneArgumentEach()
             action("actCloudPlay")->trigger();
         action("ThunderDown")->trigger();
     }
-    QCOMPARE(launches(*m_browser, 1), Launches{{QString::fromLatin1(kLine1 + hostile)}});
+    QCOMPARE(launches(m_world.browser(), 1), Launches{{QString::fromLatin1(kLine1 + hostile)}});
     QCOMPARE(launches(*m_thunder, 1), Launches{{QStringLiteral("a\" --evil \"b")}});
 
     // No Thunder: a message, and the clipboard stays as it was.
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    m_registry->set(kThunderKey, QStringLiteral("Path"), QString());
+    m_world.registry().set(kThunderKey, QStringLiteral("Path"), QString());
     action("ThunderDown")->trigger();
     QCOMPARE(m_boxes->texts(), QStringList{QStringLiteral("说好的迅雷呢?")});
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));

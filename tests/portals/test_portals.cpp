@@ -24,7 +24,6 @@ using MessageBoxes::Answer;
 class TestPortals : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void tvButton();
@@ -48,30 +47,16 @@ private:
     int counted(const char* path) const
     {
         CounterBrowser::waitForIdle(10000);
-        return m_site.countRequests(QStringLiteral("GET ") + QLatin1String(path));
+        return m_world.site().countRequests(QStringLiteral("GET ") + QLatin1String(path));
     }
-    QByteArray sitePage(const char* path) const { return m_site.baseUrl() + path; }
+    QByteArray sitePage(const char* path) const { return m_world.baseUrl() + path; }
 
-    SampleSite m_site;
-    TemporaryRegistry m_registry;
-    RecordingLauncher m_browser;
+    ProgramWorld m_world{{.settingsDocument = false, .browserRecorded = true}};
 };
-
-void TestPortals::initTestCase()
-{
-    QVERIFY(m_site.start() > 0);
-    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    // The settings document is not part of these tests: the window's own fetch finds none.
-    m_site.setSwitch(QStringLiteral("settings"), QStringLiteral("none"));
-    m_registry.set(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
-                   QStringLiteral("\"%1\" \"%2\"").arg(m_browser.program(), QStringLiteral("%1")));
-}
 
 void TestPortals::init()
 {
-    remoteConfig() = {};
-    m_site.clearRequestLog();
-    m_browser.clear();
+    QVERIFY(m_world.reset());
     Formmain = new TFormmain;
     Formmain->show();
     QVERIFY(QTest::qWaitForWindowExposed(Formmain));
@@ -83,7 +68,7 @@ void TestPortals::cleanup()
         if (qobject_cast<PortalWindow*>(window))
             delete window;
     delete Formmain;
-    remoteConfig() = {};
+    m_world.finish();
 }
 
 void TestPortals::tvButton()
@@ -93,14 +78,14 @@ void TestPortals::tvButton()
     remoteConfig().OnlineDef = "1";
     remoteConfig().OLTvAdr = "0";
     QTest::mouseClick(control<QWidget>(Formmain, "btnTv"), Qt::LeftButton);
-    QVERIFY(m_browser.launches(500).isEmpty());
+    QVERIFY(m_world.browser().launches(500).isEmpty());
     QCOMPARE(counted(PortalPages::tvCounter), 0);
 
     // Built in: the mini page sized for this 1280 x 1024 screen, counted once.
     remoteConfig().OnlineDef.clear();
     QTest::mouseClick(control<QWidget>(Formmain, "btnTv"), Qt::LeftButton);
-    QTRY_COMPARE(m_browser.launches(0).size(), 1);
-    const QStringList opened = m_browser.launches().at(0);
+    QTRY_COMPARE(m_world.browser().launches(0).size(), 1);
+    const QStringList opened = m_world.browser().launches().at(0);
     QCOMPARE(opened.size(), 1);
     QVERIFY2(opened[0].endsWith(QStringLiteral("/mini/fengyunmini.htm?from=qorvex#width=1130&height=824")),
              qPrintable(opened[0]));
@@ -174,7 +159,7 @@ void TestPortals::titleBarCloseAsksAndCancelKeepsWindow()
     QCOMPARE(boxes.requests()[0].kind, MessageBoxes::Kind::Confirm);
     QCOMPARE(boxes.requests()[0].caption, QStringLiteral("提示"));
     QCOMPARE(boxes.lastText(), QStringLiteral("骚年,点<-确定->退出播放,真的要退出吗?"));
-    QTest::qWait(50);
+    QTest::qWait(50); // room for a closing step, which must not come
     QVERIFY(music && music->isVisible() && control<QCheckBox>(music, "chkhidemain")->isChecked() &&
             !Formmain->isVisible());
 
@@ -298,7 +283,8 @@ void TestPortals::alwaysOnTop()
     QVERIFY2(sinceTick.elapsed() >= interval * 9 / 10, qPrintable(QString::number(sinceTick.elapsed())));
     QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(window));
 
-    // It stays on top tick after tick; unticking drops it at once and for good.
+    // It stays on top tick after tick; unticking drops it at once and for good (the timer's own
+    // period is what is waited for).
     QTest::qWait(interval + 100);
     QVERIFY(window->isTopmost());
     box->click();
@@ -317,18 +303,17 @@ TestPortals::PageMenu TestPortals::rightClickPage(PortalWindow* window, WebView*
     QTest::qWait(300); // the first frame
     QWidget* surface = page->engineView()->focusProxy() ? page->engineView()->focusProxy() : page->engineView();
     QTest::mouseClick(surface, Qt::RightButton, {}, surface->rect().center());
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < waitMs) {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (qobject_cast<QMenu*>(top) && top->isVisible()) {
-                top->close();
-                return PageMenu::Shown;
-            }
-        }
-        QTest::qWait(50);
-    }
-    return PageMenu::None;
+    QWidget* menu = nullptr;
+    const auto menuShown = [&menu] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (qobject_cast<QMenu*>(top) && top->isVisible())
+                menu = top;
+        return menu != nullptr;
+    };
+    if (!QTest::qWaitFor(menuShown, waitMs))
+        return PageMenu::None;
+    menu->close();
+    return PageMenu::Shown;
 }
 
 void TestPortals::rightClickMenuOnlyOutsideMusic()
@@ -351,9 +336,9 @@ void TestPortals::rightClickMenuOnlyOutsideMusic()
         PortalWindow* window = each.clicksReaching ? static_cast<PortalWindow*>(FormMtv) : FormMusic;
         QVERIFY(QTest::qWaitForWindowExposed(window));
         const QString request = QStringLiteral("GET ") + QLatin1String(each.path);
-        QTRY_COMPARE_WITH_TIMEOUT(m_site.countRequests(request), 1, 20000);
-        QVERIFY2(m_site.userAgentOf(request).contains(QStringLiteral("Trident/")),
-                 qPrintable(m_site.userAgentOf(request)));
+        QTRY_COMPARE_WITH_TIMEOUT(m_world.site().countRequests(request), 1, 20000);
+        QVERIFY2(m_world.site().userAgentOf(request).contains(QStringLiteral("Trident/")),
+                 qPrintable(m_world.site().userAgentOf(request)));
         QCOMPARE(nativeRightClicksReaching(control<WebView>(window, "wb1")->engineView()), each.clicksReaching);
     }
     return;
@@ -391,7 +376,7 @@ void TestPortals::closingWhileThePageLoads()
     remoteConfig().MusicAdr = sitePage("/portal/music.htm");
     QTest::mouseClick(control<QWidget>(Formmain, "BtnMusic"), Qt::LeftButton);
     QVERIFY(QTest::qWaitForWindowExposed(FormMusic));
-    QTRY_COMPARE_WITH_TIMEOUT(m_site.countRequests(QStringLiteral("GET /portal/music.htm")), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_world.site().countRequests(QStringLiteral("GET /portal/music.htm")), 1, 20000);
 }
 
 void TestPortals::openWindowsEndWithTheProgram()

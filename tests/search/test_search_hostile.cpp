@@ -11,7 +11,6 @@
 #include "search/rowcut.h"
 #include "testsupport.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -19,11 +18,15 @@
 #include <algorithm>
 #include <memory>
 
-class TestSearchHostile : public QObject {
+class TestSearchHostile : public HostileSuite {
     Q_OBJECT
+public:
+    TestSearchHostile()
+        : HostileSuite({.productServerRefused = true, .searchOnSite = true}, &TestHooks::searchPageLimits)
+    {
+    }
+
 private Q_SLOTS:
-    void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
     void refusedPages_data();
@@ -33,14 +36,12 @@ private Q_SLOTS:
     void pageOfRunOnRowsAtTheSizeLimit();
 
 private:
-    QLineEdit* box() const { return m_window->findChild<QLineEdit*>(QStringLiteral("EdtSearch")); }
     QString caption() const { return m_window->findChild<QPushButton*>(QStringLiteral("BtnSearch"))->text(); }
-    void search(const QString& keyword);
+    void search(const QString& keyword) { searchFromKeywordBox(m_window.get(), keyword); }
     bool waitUntilIdle(int timeoutMs);
     void checkNextSearchWorks(const QString& keyword = QStringLiteral("next"));
     QList<ResultRow> rows() const;
 
-    SampleSite m_site;
     std::unique_ptr<MessageBoxRecorder> m_boxes;
     std::unique_ptr<TFormmain> m_window;
 };
@@ -51,10 +52,6 @@ namespace {
 // and holding it as the page buffer takes a few times that at most.
 constexpr qint64 maxGrowthKiB = 64 * 1024;
 
-// Time limits of the fetch, shortened so the endless and silent cases end within seconds.
-const MyGetWebThread::TimeLimits shortLimits{
-    .connect = std::chrono::seconds(2), .stall = std::chrono::seconds(1), .total = std::chrono::seconds(3)};
-
 const QString busyCaption = QStringLiteral("拼命搜索中...");
 const QString idleCaption = QStringLiteral("搜     索");
 const QString moreCaption = QStringLiteral("加 载 更 多");
@@ -62,22 +59,9 @@ const QString doneCaption = QStringLiteral("搜 索 完 毕");
 
 } // namespace
 
-void TestSearchHostile::initTestCase()
-{
-    QVERIFY(m_site.start() > 0);
-    qputenv("QUVO_PRODUCT_SERVER", closedBaseUrl());
-    testHooks().searchPageLimits = shortLimits;
-}
-
-void TestSearchHostile::cleanupTestCase()
-{
-    testHooks().searchPageLimits = std::nullopt;
-}
-
 void TestSearchHostile::init()
 {
-    qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
-    m_site.clearRequestLog();
+    QVERIFY(m_world.reset());
     QVERIFY(openMainWindow(m_window, m_boxes));
 }
 
@@ -85,14 +69,7 @@ void TestSearchHostile::cleanup()
 {
     m_window.reset();
     m_boxes.reset();
-    for (const char* name : {"search.body", "search.charset"})
-        m_site.setSwitch(QString::fromLatin1(name), QString());
-}
-
-void TestSearchHostile::search(const QString& keyword)
-{
-    box()->setText(keyword);
-    QTest::keyClick(box(), Qt::Key_Return);
+    m_world.finish();
 }
 
 bool TestSearchHostile::waitUntilIdle(int timeoutMs)
@@ -113,16 +90,16 @@ QList<ResultRow> TestSearchHostile::rows() const
 
 void TestSearchHostile::checkNextSearchWorks(const QString& keyword)
 {
-    qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
-    m_site.setSwitch(QStringLiteral("search.body"), QString());
-    m_site.setSwitch(QStringLiteral("search.charset"), QString());
-    m_site.clearRequestLog();
+    qputenv("QUVO_SEARCH_SITE", m_world.baseUrl());
+    m_world.site().setSwitch(QStringLiteral("search.body"), QString());
+    m_world.site().setSwitch(QStringLiteral("search.charset"), QString());
+    m_world.site().clearRequestLog();
     const int before = int(rows().size());
     search(keyword);
     QVERIFY(waitUntilIdle(10000));
     QCOMPARE(int(rows().size()), before + 25);
     QCOMPARE(caption(), moreCaption);
-    QCOMPARE(m_site.requestLog(), QStringList{QStringLiteral("GET /search/%1/1").arg(keyword)});
+    QCOMPARE(m_world.site().requestLog(), QStringList{QStringLiteral("GET /search/%1/1").arg(keyword)});
 }
 
 void TestSearchHostile::refusedPages_data()
@@ -132,13 +109,13 @@ void TestSearchHostile::refusedPages_data()
 
 void TestSearchHostile::refusedPages()
 {
-    HostileServer hostile(m_site, QStringLiteral("search.body"), "QUVO_SEARCH_SITE");
+    HostileServer hostile(m_world.site(), QStringLiteral("search.body"), "QUVO_SEARCH_SITE");
 
     StallMonitor monitor;
     search(QStringLiteral("hostile"));
     QCOMPARE(caption(), busyCaption);
     // The shortened limits end every case within a few seconds.
-    QVERIFY(waitUntilIdle(int(shortLimits.total.count()) + 5000));
+    QVERIFY(waitUntilIdle(int(hostileLimits.total.count()) + 5000));
     monitor.stop();
     VERIFY_HOSTILE_BOUNDS(monitor, "search", QTest::currentDataTag(), maxGrowthKiB);
 
@@ -179,8 +156,8 @@ void TestSearchHostile::oddPagesGiveOnlyTheirRows()
     m_window->findChild<QPushButton*>(QStringLiteral("btnClear"))->click(); // answered with OK
     QCOMPARE(int(rows().size()), 0);
 
-    m_site.setSwitch(QStringLiteral("search.body"), body);
-    m_site.setSwitch(QStringLiteral("search.charset"), charset);
+    m_world.site().setSwitch(QStringLiteral("search.body"), body);
+    m_world.site().setSwitch(QStringLiteral("search.charset"), charset);
     StallMonitor monitor;
     search(QStringLiteral("电影")); // page 1 again after the clear
     QVERIFY(waitUntilIdle(15000));
@@ -229,8 +206,8 @@ void TestSearchHostile::pageOfRunOnRowsAtTheSizeLimit()
     // Every field of every row runs on to the end of a page of nearly 4 MB: each tick must still
     // cost about one row, and no row may carry a copy of the rest of the page.
     const int rowCount = 150;
-    m_site.setSwitch(QStringLiteral("search.body"),
-                     QStringLiteral("runon:%1:%2").arg(rowCount).arg(MyGetWebThread::maxPageBytes - 16));
+    m_world.site().setSwitch(QStringLiteral("search.body"),
+                             QStringLiteral("runon:%1:%2").arg(rowCount).arg(MyGetWebThread::maxPageBytes - 16));
     StallMonitor monitor;
     search(QStringLiteral("runon"));
     QVERIFY(waitUntilIdle(rowCount * 10 + 15000));

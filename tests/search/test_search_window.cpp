@@ -21,7 +21,6 @@
 class TestSearchWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void enterSearchesAndPagesThrough();
@@ -45,7 +44,7 @@ private:
     ResultModel* rows() const { return qobject_cast<ResultModel*>(list()->model()); }
     int rowCount() const { return list()->model()->rowCount(); }
     QByteArray selectedAddress() const;
-    void search(const QString& keyword); // types into the box and presses Enter
+    void search(const QString& keyword) { searchFromKeywordBox(m_window.get(), keyword); }
     void clickSearch() { QTest::mouseClick(button(), Qt::LeftButton); }
     void clear() { m_window->findChild<QAction*>(QStringLiteral("N1"))->trigger(); }
     void waitUntilIdle();
@@ -55,8 +54,7 @@ private:
     QStringList searchRequests() const;
     void clickHeader(int column);
 
-    SampleSite m_site;
-    QByteArray m_deadAddress; // a port nobody listens on
+    ProgramWorld m_world{{.productServerRefused = true, .searchOnSite = true}};
     std::unique_ptr<MessageBoxRecorder> m_boxes;
     std::unique_ptr<TFormmain> m_window;
 };
@@ -71,33 +69,18 @@ const QString allLoaded = QStringLiteral("所有内容已加载完毕,如需搜�
 const QByteArray movieUtf8Path = "/search/%E7%94%B5%E5%BD%B1/";
 } // namespace
 
-void TestSearchWindow::initTestCase()
-{
-    m_deadAddress = closedBaseUrl();
-    QVERIFY(m_site.start() > 0);
-    qputenv("QUVO_PRODUCT_SERVER", m_deadAddress);
-}
-
 void TestSearchWindow::init()
 {
-    qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
-    for (const char* name : {"search.pages", "search.nopagination", "search.lastlink", "search.stall"})
-        m_site.setSwitch(QString::fromLatin1(name), QString());
-    m_site.clearRequestLog();
+    QVERIFY(m_world.reset());
     QVERIFY(openMainWindow(m_window, m_boxes));
 }
 
 void TestSearchWindow::cleanup()
 {
-    m_site.setSwitch(QStringLiteral("search.stall"), QString());
+    m_world.site().setSwitch(QStringLiteral("search.stall"), QString());
     m_window.reset();
     m_boxes.reset();
-}
-
-void TestSearchWindow::search(const QString& keyword)
-{
-    box()->setText(keyword);
-    QTest::keyClick(box(), Qt::Key_Return);
+    m_world.finish();
 }
 
 void TestSearchWindow::waitUntilIdle()
@@ -108,7 +91,7 @@ void TestSearchWindow::waitUntilIdle()
 
 QStringList TestSearchWindow::searchRequests() const
 {
-    return m_site.requestLog().filter(QStringLiteral("GET /search/"));
+    return m_world.site().requestLog().filter(QStringLiteral("GET /search/"));
 }
 
 QByteArray TestSearchWindow::selectedAddress() const
@@ -165,7 +148,7 @@ void TestSearchWindow::emptyKeywordAndBlankKeyword()
     search(QString());
     QCOMPARE(m_boxes->texts(), QStringList{QStringLiteral("其实俺也知道你是个好银,可是,尼玛关键词不填,你让我搜神马?")});
     QCOMPARE(caption(), idleCaption);
-    QTest::qWait(100);
+    QTest::qWait(100); // room for a request, which must not come
     QVERIFY(searchRequests().isEmpty());
 
     search(QStringLiteral("   "));
@@ -215,7 +198,7 @@ void TestSearchWindow::captionFollowsInputMethodText()
 
 void TestSearchWindow::nonNumericPageCountStillGivesRows()
 {
-    m_site.setSwitch(QStringLiteral("search.lastlink"), QStringLiteral("末页"));
+    m_world.site().setSwitch(QStringLiteral("search.lastlink"), QStringLiteral("末页"));
     search(QStringLiteral("kungfu"));
     waitUntilIdle();
     QCOMPARE(rowCount(), 25);
@@ -228,25 +211,25 @@ void TestSearchWindow::nonNumericPageCountStillGivesRows()
 void TestSearchWindow::failedFetchGivesThePageBack()
 {
     // First fetch of a keyword fails: no message, back to the idle caption, page 1 next time.
-    qputenv("QUVO_SEARCH_SITE", m_deadAddress);
+    qputenv("QUVO_SEARCH_SITE", m_world.refusedUrl());
     search(QStringLiteral("x"));
     QCOMPARE(caption(), busyCaption);
     waitUntilIdle();
     QCOMPARE(caption(), idleCaption);
 
-    qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
+    qputenv("QUVO_SEARCH_SITE", m_world.baseUrl());
     clickSearch();
     waitUntilIdle();
     QCOMPARE(searchRequests(), QStringList{QStringLiteral("GET /search/x/1")});
 
     // A later page fails: the next click asks for the same page again.
-    qputenv("QUVO_SEARCH_SITE", m_deadAddress);
+    qputenv("QUVO_SEARCH_SITE", m_world.refusedUrl());
     clickSearch();
     QCOMPARE(caption(), busyCaption);
     waitUntilIdle();
     QCOMPARE(caption(), moreCaption);
     QCOMPARE(rowCount(), 25);
-    qputenv("QUVO_SEARCH_SITE", m_site.baseUrl());
+    qputenv("QUVO_SEARCH_SITE", m_world.baseUrl());
     clickSearch();
     waitUntilIdle();
     QCOMPARE(searchRequests(), (QStringList{QStringLiteral("GET /search/x/1"), QStringLiteral("GET /search/x/2")}));
@@ -255,7 +238,7 @@ void TestSearchWindow::failedFetchGivesThePageBack()
 
 void TestSearchWindow::clickWhileFetchingIsIgnoredAndCaptionStaysBusy()
 {
-    m_site.setSwitch(QStringLiteral("search.stall"), QStringLiteral("20"));
+    m_world.site().setSwitch(QStringLiteral("search.stall"), QStringLiteral("20"));
     search(QStringLiteral("slow"));
     QTRY_COMPARE(searchRequests().size(), 1);
     clickSearch();
@@ -263,8 +246,8 @@ void TestSearchWindow::clickWhileFetchingIsIgnoredAndCaptionStaysBusy()
     // The box is edited while the page is on its way: the button still says the search runs.
     QTest::keyClick(box(), Qt::Key_R);
     QCOMPARE(caption(), busyCaption);
-    QTest::qWait(100);
-    m_site.setSwitch(QStringLiteral("search.stall"), QString());
+    QTest::qWait(100); // room for a second request for the ignored click and Return, which must not come
+    m_world.site().setSwitch(QStringLiteral("search.stall"), QString());
     QTRY_VERIFY(rowCount() > 0);
     QTest::keyClick(box(), Qt::Key_S); // and while its rows come in
     QCOMPARE(caption(), busyCaption);
@@ -282,14 +265,14 @@ void TestSearchWindow::clickWhileFetchingIsIgnoredAndCaptionStaysBusy()
 
 void TestSearchWindow::windowGoesAwayDuringFetch()
 {
-    m_site.setSwitch(QStringLiteral("search.stall"), QStringLiteral("20"));
+    m_world.site().setSwitch(QStringLiteral("search.stall"), QStringLiteral("20"));
     search(QStringLiteral("slow"));
     QTRY_COMPARE(searchRequests().size(), 1);
     QElapsedTimer timer;
     timer.start();
     m_window.reset(); // cancels the fetch
     QVERIFY2(timer.elapsed() < 3000, QByteArray::number(timer.elapsed()));
-    m_site.setSwitch(QStringLiteral("search.stall"), QString());
+    m_world.site().setSwitch(QStringLiteral("search.stall"), QString());
     QTest::qWait(200); // nothing arrives at the destroyed window
 }
 

@@ -28,7 +28,6 @@ Q_DECLARE_METATYPE(Ranges)
 class TestDownloadCore : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void segmentPlans_data();
     void segmentPlans();
@@ -62,23 +61,16 @@ private:
     };
     Outcome run(DownloadJob& job, const QByteArray& url, const QString& target, int workers, qint64 size,
                 const DownloadOptions& options = quickOptions());
-    QByteArray archiveUrl() const { return m_site.baseUrl() + "/update/qorvex.rar"; }
-    int archiveGets() const { return m_site.countRequests(QStringLiteral("GET /update/qorvex.rar")); }
+    QByteArray archiveUrl() const { return m_world.baseUrl() + "/update/qorvex.rar"; }
+    int archiveGets() const { return m_world.site().countRequests(QStringLiteral("GET /update/qorvex.rar")); }
 
-    SampleSite m_site;
+    ProgramWorld m_world{{}};
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void TestDownloadCore::initTestCase()
-{
-    QVERIFY(m_site.start() > 0);
-}
-
 void TestDownloadCore::init()
 {
-    for (const char* name : {"update.fault", "update.rate", "update.drop.count", "update.size"})
-        m_site.setSwitch(QString::fromLatin1(name), QString());
-    m_site.clearRequestLog();
+    QVERIFY(m_world.reset());
     m_dir = std::make_unique<QTemporaryDir>();
 }
 
@@ -94,7 +86,7 @@ TestDownloadCore::Outcome TestDownloadCore::run(DownloadJob& job, const QByteArr
         return outcome;
     if (!QTest::qWaitFor([&] { return succeeded.count() + failed.count() > 0; }, 30000))
         qWarning("the job neither succeeded nor failed in time");
-    QTest::qWait(50); // a second outcome, were there one, would have arrived by now
+    QTest::qWait(50); // room for a second outcome, which must not come
     outcome.successes = int(succeeded.count());
     outcome.failures = int(failed.count());
     outcome.merges = int(merged.count());
@@ -282,22 +274,22 @@ void TestDownloadCore::sizeRequestSendsItsHeadersAndFollowsNothing()
 
 void TestDownloadCore::sizeRequestOutcomes()
 {
-    m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("123457"));
+    m_world.site().setSwitch(QStringLiteral("update.size"), QStringLiteral("123457"));
     FileSizeReply reply = RequestFileSize(archiveUrl(), quickOptions());
     QCOMPARE(reply.outcome, FileSizeReply::Outcome::Ok);
     QCOMPARE(reply.size, 123457);
 
-    m_site.setSwitch(QStringLiteral("update.fault"), QStringLiteral("no-length"));
+    m_world.site().setSwitch(QStringLiteral("update.fault"), QStringLiteral("no-length"));
     reply = RequestFileSize(archiveUrl(), quickOptions());
     QCOMPARE(reply.outcome, FileSizeReply::Outcome::Ok);
     QCOMPARE(reply.size, -1);
 
     for (const char* fault : {"404", "redirect"}) {
-        m_site.setSwitch(QStringLiteral("update.fault"), QString::fromLatin1(fault));
+        m_world.site().setSwitch(QStringLiteral("update.fault"), QString::fromLatin1(fault));
         reply = RequestFileSize(archiveUrl(), quickOptions());
         QCOMPARE(reply.outcome, FileSizeReply::Outcome::HttpError);
     }
-    QCOMPARE(m_site.countRequests(QStringLiteral("HEAD /update/moved/qorvex.rar")), 0);
+    QCOMPARE(m_world.site().countRequests(QStringLiteral("HEAD /update/moved/qorvex.rar")), 0);
 
     const QByteArray refused = "http://127.0.0.1:" + QByteArray::number(closedPort()) + "/update/qorvex.rar";
     QCOMPARE(RequestFileSize(refused, quickOptions()).outcome, FileSizeReply::Outcome::ConnectFailed);
@@ -325,7 +317,7 @@ void TestDownloadCore::downloadsByteForByte()
     QFETCH(int, workers);
     QFETCH(QString, name);
     const qint64 size = 1024 * 1024 + 7;
-    m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
+    m_world.site().setSwitch(QStringLiteral("update.size"), QString::number(size));
     const QString target = m_dir->filePath(name);
     DownloadJob job;
     QSignalSpy ended(&job, &DownloadJob::segmentEnded);
@@ -390,9 +382,9 @@ void TestDownloadCore::faults()
     QFETCH(bool, succeeds);
     QFETCH(bool, fallsBack);
     const qint64 size = 300007;
-    m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
-    m_site.setSwitch(QStringLiteral("update.fault"), fault);
-    m_site.setSwitch(QStringLiteral("update.drop.count"), QString::number(dropCount));
+    m_world.site().setSwitch(QStringLiteral("update.size"), QString::number(size));
+    m_world.site().setSwitch(QStringLiteral("update.fault"), fault);
+    m_world.site().setSwitch(QStringLiteral("update.drop.count"), QString::number(dropCount));
     const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
     putUsersFilesBeside(target);
     QMap<QString, QByteArray> expected = contentsOf(m_dir->path());
@@ -578,7 +570,7 @@ void TestDownloadCore::oddlyFramedReplies()
 void TestDownloadCore::staleTargetIsWrittenOver()
 {
     const qint64 size = 90001;
-    m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
+    m_world.site().setSwitch(QStringLiteral("update.size"), QString::number(size));
     const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
     QFile stale(target); // left by an earlier, larger download
     QVERIFY(stale.open(QIODevice::WriteOnly));
@@ -599,19 +591,12 @@ void TestDownloadCore::jobsThatCannotStartLeaveNothing()
              DownloadJob::StartResult::NoPartFolder);
     QVERIFY(!nowhere.isRunning());
 
-#ifdef Q_OS_WIN
-    QSKIP("Windows starts a thread of any stack size: no worker can be made to fail to start");
-#endif
+    SKIP_UNLESS_A_WORKER_CAN_BE_REFUSED();
     // The server ignores ranges, and the system refuses the worker of the one-connection round.
-    m_site.setSwitch(QStringLiteral("update.fault"), QStringLiteral("ignore-range"));
+    m_world.site().setSwitch(QStringLiteral("update.fault"), QStringLiteral("ignore-range"));
     putUsersFilesBeside(target);
     const QMap<QString, QByteArray> before = contentsOf(m_dir->path());
-    DownloadOptions options = quickOptions();
-    options.beforeWorkerStart = [round = 0](QThread& worker, int segment) mutable {
-        if (segment == 1 && ++round == 2)
-            worker.setStackSize(1); // below any stack the system allows
-    };
-    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^QThread::start: ")));
+    const DownloadOptions options = refusingWorker(1, 2);
     DownloadJob job;
     QSignalSpy workersFailed(&job, &DownloadJob::workersFailed);
     const Outcome outcome = run(job, archiveUrl(), target, 3, 1000, options);
@@ -627,7 +612,7 @@ void TestDownloadCore::completionRunsOnceWhenWorkersFinishTogether()
     for (const int workers : {2, 10}) {
         for (int round = 0; round < 5; ++round) {
             const qint64 size = 1000 + round;
-            m_site.setSwitch(QStringLiteral("update.size"), QString::number(size));
+            m_world.site().setSwitch(QStringLiteral("update.size"), QString::number(size));
             // The workers meet right before counting themselves finished, so they count together.
             auto meeting = std::make_shared<Meeting>(workers);
             DownloadOptions options = quickOptions();
@@ -645,8 +630,8 @@ void TestDownloadCore::completionRunsOnceWhenWorkersFinishTogether()
 
 void TestDownloadCore::endingTheJobStopsWorkersAndRemovesParts()
 {
-    m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("2000000"));
-    m_site.setSwitch(QStringLiteral("update.rate"), QStringLiteral("100000"));
+    m_world.site().setSwitch(QStringLiteral("update.size"), QStringLiteral("2000000"));
+    m_world.site().setSwitch(QStringLiteral("update.rate"), QStringLiteral("100000"));
     const QString target = m_dir->filePath(QStringLiteral("qorvex.rar"));
     putUsersFilesBeside(target);
     const QMap<QString, QByteArray> before = contentsOf(m_dir->path());

@@ -50,9 +50,9 @@ private Q_SLOTS:
     void pauseAndResume();
 
 private:
-    QByteArray archiveUrl() const { return m_site.baseUrl() + "/update/qorvex.rar"; }
-    int heads() const { return m_site.countRequests(QStringLiteral("HEAD /update/qorvex.rar")); }
-    int gets() const { return m_site.countRequests(QStringLiteral("GET /update/qorvex.rar")); }
+    QByteArray archiveUrl() const { return m_world.baseUrl() + "/update/qorvex.rar"; }
+    int heads() const { return m_world.site().countRequests(QStringLiteral("HEAD /update/qorvex.rar")); }
+    int gets() const { return m_world.site().countRequests(QStringLiteral("GET /update/qorvex.rar")); }
     template <class T> T* widget(const char* name) const { return control<T>(m_window.get(), name); }
     QLineEdit* addressBox() const { return widget<QLineEdit>("Edit1"); }
     QLineEdit* countBox() const { return widget<QLineEdit>("Edit2"); }
@@ -65,7 +65,7 @@ private:
     // The leave button's caption after a completed download, the one that ends the program.
     bool downloadCompleted() const { return quitButton()->text() == QStringLiteral("退出"); }
 
-    SampleSite m_site;
+    ProgramWorld m_world{{.settingsDocument = false}};
     std::unique_ptr<TFormmain> m_main;
     std::unique_ptr<TFormupdate> m_window;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -97,19 +97,13 @@ qint64 bytesUnder(const QString& folder)
 
 void TestUpdateDownload::initTestCase()
 {
-    QVERIFY(m_site.start() > 0);
-    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    m_site.setSwitch(QStringLiteral("settings"), QStringLiteral("none"));
     testHooks().downloadOptions = std::make_shared<DownloadOptions>(quickOptions());
 }
 
 void TestUpdateDownload::init()
 {
-    remoteConfig() = RemoteConfiguration{};
-    for (const char* name : {"update.fault", "update.rate", "update.drop.count", "update.size"})
-        m_site.setSwitch(QString::fromLatin1(name), QString());
-    m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("400009"));
-    m_site.clearRequestLog();
+    QVERIFY(m_world.reset());
+    m_world.site().setSwitch(QStringLiteral("update.size"), QStringLiteral("400009"));
     m_dir = std::make_unique<QTemporaryDir>();
     m_chosen = m_dir->filePath(QStringLiteral("qorvex.rar"));
     m_proposed.clear();
@@ -124,7 +118,7 @@ void TestUpdateDownload::init()
     // is not among the requests a test sees.
     QPointer<HttpCall> fetch = m_main->startSettingsFetch();
     QTRY_VERIFY(fetch.isNull());
-    m_site.clearRequestLog();
+    m_world.site().clearRequestLog();
     Formmain = m_main.get();
     m_window = std::make_unique<TFormupdate>(m_main.get());
 }
@@ -135,6 +129,7 @@ void TestUpdateDownload::cleanup()
     m_main.reset();
     testHooks().answerSaveDialog = {};
     testHooks().endProgram = {};
+    m_world.finish();
 }
 
 void TestUpdateDownload::failuresBeforeTheWorkers_data()
@@ -206,9 +201,9 @@ void TestUpdateDownload::failuresBeforeTheWorkers()
         address = QStringLiteral("http://127.0.0.1:%1/update/qorvex.rar").arg(closedPort());
     else if (address == QLatin1String("closing"))
         address = QString::fromLatin1(closing.url());
-    m_site.setSwitch(QStringLiteral("update.fault"), fault);
+    m_world.site().setSwitch(QStringLiteral("update.fault"), fault);
     if (!size.isEmpty())
-        m_site.setSwitch(QStringLiteral("update.size"), size);
+        m_world.site().setSwitch(QStringLiteral("update.size"), size);
     addressBox()->setText(address);
     countBox()->setText(workers);
 
@@ -275,7 +270,7 @@ void TestUpdateDownload::cancelledSaveDialogStartsNothing()
     MessageBoxRecorder boxes;
     QTest::mouseClick(downButton(), Qt::LeftButton);
     QCOMPARE(boxes.count(), 0);
-    QCOMPARE(m_site.requestLog(), QStringList{});
+    QCOMPARE(m_world.site().requestLog(), QStringList{});
     QVERIFY(downButton()->isEnabled());
     const QString expected = inDownloads ? QStandardPaths::writableLocation(QStandardPaths::DownloadLocation) : working;
     QVERIFY(!expected.isEmpty());
@@ -308,13 +303,13 @@ void TestUpdateDownload::sizeRequestKeepsTheWindowResponsive()
     QTest::mouseClick(downButton(), Qt::LeftButton); // how long the click holds the window is a gap too
     QTRY_COMPARE(silent.connections(), 1);
     QVERIFY(!downButton()->isEnabled()); // one job at a time
-    QTest::qWait(1000);
-    QCOMPARE(boxes.count(), 0); // still waiting for the answer
+    QTest::qWait(1000);                  // within the stall limit no outcome comes
+    QCOMPARE(boxes.count(), 0);          // still waiting for the answer
     if (leave) {
         QTest::mouseClick(quitButton(), Qt::LeftButton);
         QVERIFY(!m_window->isVisible());
         QTRY_COMPARE_WITH_TIMEOUT(silent.hangUps(), 1, 3000);
-        QTest::qWait(300);
+        QTest::qWait(300); // room for a message, which must not come
         QCOMPARE(boxes.count(), 0);
     } else {
         QTRY_COMPARE_WITH_TIMEOUT(boxes.count(), 1, 10000); // the stall limit ends it
@@ -391,7 +386,7 @@ void TestUpdateDownload::successfulDownload()
 
 void TestUpdateDownload::failedDownloadIsShownAndCanBeRetried()
 {
-    m_site.setSwitch(QStringLiteral("update.fault"), QStringLiteral("drop"));
+    m_world.site().setSwitch(QStringLiteral("update.fault"), QStringLiteral("drop"));
     MessageBoxRecorder boxes;
     QTest::mouseClick(downButton(), Qt::LeftButton);
     QVERIFY(!downButton()->isEnabled());
@@ -408,7 +403,7 @@ void TestUpdateDownload::failedDownloadIsShownAndCanBeRetried()
     QVERIFY(!m_window->isVisible());
     QCOMPARE(m_endCount, 0);
 
-    m_site.setSwitch(QStringLiteral("update.fault"), QString());
+    m_world.site().setSwitch(QStringLiteral("update.fault"), QString());
     QTest::mouseClick(downButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(downloadCompleted(), 10000);
     QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));
@@ -416,19 +411,11 @@ void TestUpdateDownload::failedDownloadIsShownAndCanBeRetried()
 
 void TestUpdateDownload::workerThatCannotStartCanBeRetried()
 {
-#ifdef Q_OS_WIN
-    QSKIP("Windows starts a thread of any stack size: no worker can be made to fail to start");
-#endif
-    m_site.setSwitch(QStringLiteral("update.rate"), QStringLiteral("200000"));
+    SKIP_UNLESS_A_WORKER_CAN_BE_REFUSED();
+    m_world.site().setSwitch(QStringLiteral("update.rate"), QStringLiteral("200000"));
     putUsersFilesBeside(m_chosen);
     const QMap<QString, QByteArray> before = contentsOf(m_dir->path());
-    DownloadOptions refusing = quickOptions();
-    refusing.beforeWorkerStart = [](QThread& worker, int segment) {
-        if (segment == 2)
-            worker.setStackSize(1); // below any stack the system allows: the thread is refused
-    };
-    testHooks().downloadOptions = std::make_shared<DownloadOptions>(refusing);
-    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^QThread::start: ")));
+    testHooks().downloadOptions = std::make_shared<DownloadOptions>(refusingWorker(2));
     MessageBoxRecorder boxes;
     QTest::mouseClick(downButton(), Qt::LeftButton);
     // The workers start once the size request has been answered.
@@ -438,7 +425,7 @@ void TestUpdateDownload::workerThatCannotStartCanBeRetried()
     QVERIFY(downButton()->isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(contentsOf(m_dir->path()), before, 5000); // worker 1 was called off, its part is gone
 
-    m_site.setSwitch(QStringLiteral("update.rate"), QString());
+    m_world.site().setSwitch(QStringLiteral("update.rate"), QString());
     QTest::mouseClick(downButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(downloadCompleted(), 10000);
     QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 400009));
@@ -446,8 +433,8 @@ void TestUpdateDownload::workerThatCannotStartCanBeRetried()
 
 void TestUpdateDownload::pauseAndResume()
 {
-    m_site.setSwitch(QStringLiteral("update.size"), QStringLiteral("500000"));
-    m_site.setSwitch(QStringLiteral("update.rate"), QStringLiteral("150000"));
+    m_world.site().setSwitch(QStringLiteral("update.size"), QStringLiteral("500000"));
+    m_world.site().setSwitch(QStringLiteral("update.rate"), QStringLiteral("150000"));
     countBox()->setText(QStringLiteral("2"));
     MessageBoxRecorder boxes;
     QTest::mouseClick(downButton(), Qt::LeftButton);
@@ -460,7 +447,7 @@ void TestUpdateDownload::pauseAndResume()
     const qint64 held = bytesUnder(m_dir->path()); // what the parts hold so far
     const int bar = progressBar()->value();
     const int requests = gets();
-    QTest::qWait(700);
+    QTest::qWait(700); // nothing moves while the download is held
     QCOMPARE(bytesUnder(m_dir->path()), held);
     QCOMPARE(gets(), requests); // held workers do not even reconnect
     QCOMPARE(progressBar()->value(), bar);

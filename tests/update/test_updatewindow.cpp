@@ -40,7 +40,7 @@ private Q_SLOTS:
     void noteTurnsBlueUnderThePointer();
 
 private:
-    SampleSite m_site;
+    ProgramWorld m_world{{.settingsDocument = false}};
     QTemporaryDir m_files;
     QString m_picture; // a tall picture that a version read as rich text would show
     std::unique_ptr<TFormmain> m_main;
@@ -58,10 +58,6 @@ void sendMouse(QWidget* widget, QEvent::Type type, QPoint at)
 
 void TestUpdateWindow::initTestCase()
 {
-    QVERIFY(m_site.start() > 0);
-    qputenv("QUVO_PRODUCT_SERVER", m_site.baseUrl());
-    // The tests run the check themselves: the main window's own fetch finds no settings document.
-    m_site.setSwitch(QStringLiteral("settings"), QStringLiteral("none"));
     m_picture = m_files.filePath(QStringLiteral("tall.png"));
     QImage tall(20, 300, QImage::Format_RGB32);
     tall.fill(Qt::red);
@@ -70,7 +66,7 @@ void TestUpdateWindow::initTestCase()
 
 void TestUpdateWindow::init()
 {
-    remoteConfig() = RemoteConfiguration{};
+    QVERIFY(m_world.reset());
     m_endCount = 0;
     testHooks().endProgram = [this] { ++m_endCount; };
     m_main = std::make_unique<TFormmain>();
@@ -81,7 +77,7 @@ void TestUpdateWindow::cleanup()
 {
     m_main.reset();
     testHooks().endProgram = {};
-    remoteConfig() = RemoteConfiguration{};
+    m_world.finish();
 }
 
 void TestUpdateWindow::versionOutcomes_data()
@@ -110,7 +106,7 @@ void TestUpdateWindow::versionOutcomes()
     QFETCH(bool, windowOpens);
     QFETCH(bool, counted);
     remoteConfig().Version = version;
-    m_site.clearRequestLog();
+    m_world.site().clearRequestLog();
     Formupdate = nullptr;
 
     CounterBrowser wbTjStNum(QStringLiteral("wbTjStNum"));
@@ -144,9 +140,9 @@ void TestUpdateWindow::versionOutcomes()
         QVERIFY(!window->isVisible());
     }
     QVERIFY(CounterBrowser::waitForIdle(5000));
-    QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/StNum.php")), counted ? 1 : 0);
+    QCOMPARE(m_world.site().countRequests(QStringLiteral("GET /update/StNum.php")), counted ? 1 : 0);
     QCOMPARE(wbTjStNum.requestCount(), counted ? 1 : 0);
-    QCOMPARE(m_site.countRequests(QStringLiteral("GET /update/update.php")), windowOpens ? 1 : 0);
+    QCOMPARE(m_world.site().countRequests(QStringLiteral("GET /update/update.php")), windowOpens ? 1 : 0);
     QCOMPARE(wbAllNum.requestCount(), windowOpens ? 1 : 0);
 }
 
@@ -284,7 +280,7 @@ void TestUpdateWindow::linksOpenInDefaultBrowser()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-    const QString home = QString::fromLatin1(m_site.baseUrl() + "/");
+    const QString home = QString::fromLatin1(m_world.baseUrl() + "/");
     const auto launched = [&] {
         const QList<QStringList> launches = browser.launches();
         browser.clear();

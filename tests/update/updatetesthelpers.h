@@ -10,7 +10,10 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QRegularExpression>
 #include <QStringList>
+#include <QTest>
+#include <QThread>
 
 #include <atomic>
 #include <thread>
@@ -24,6 +27,29 @@ inline DownloadOptions quickOptions()
         .connect = std::chrono::seconds(2), .stall = std::chrono::seconds(3), .total = std::chrono::seconds(5)};
     options.maxStalledAttempts = 3;
     options.retryDelayMs = 10;
+    return options;
+}
+
+// Windows starts a thread of any stack size: there no worker can be made to fail to start, and a
+// test of that skips.
+#ifdef Q_OS_WIN
+#define SKIP_UNLESS_A_WORKER_CAN_BE_REFUSED()                                                                          \
+    QSKIP("Windows starts a thread of any stack size: no worker can be made to fail to start")
+#else
+#define SKIP_UNLESS_A_WORKER_CAN_BE_REFUSED() (void)0
+#endif
+
+// The quick options, under which the system refuses to start the worker of `segment` (given a stack
+// below any it allows) in the `round`th round of workers that has one, or in every round (0); the
+// refusal's warning is expected.
+inline DownloadOptions refusingWorker(int segment, int round = 0)
+{
+    DownloadOptions options = quickOptions();
+    options.beforeWorkerStart = [segment, round, seen = 0](QThread& worker, int started) mutable {
+        if (started == segment && (round == 0 || ++seen == round))
+            worker.setStackSize(1);
+    };
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("^QThread::start: ")));
     return options;
 }
 

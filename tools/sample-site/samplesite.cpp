@@ -70,6 +70,12 @@ void SampleSite::setSwitch(const QString& name, const QString& value)
     m_switches[name] = value;
 }
 
+void SampleSite::clearSwitches()
+{
+    std::lock_guard lock(m_mutex);
+    m_switches.clear();
+}
+
 QString SampleSite::switchValue(const QString& name, const QString& fallback) const
 {
     std::lock_guard lock(m_mutex);

@@ -32,6 +32,7 @@ public:
     QByteArray baseUrl() const; // "http://127.0.0.1:<port>"
 
     void setSwitch(const QString& name, const QString& value);
+    void clearSwitches(); // every switch back to its default
     QString switchValue(const QString& name, const QString& fallback = {}) const;
 
     void setLogFile(const QString& path);
