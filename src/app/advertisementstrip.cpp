@@ -1,6 +1,7 @@
 #include "app/advertisementstrip.h"
 
 #include "config/settingsview.h"
+#include "platform/logging.h"
 #include "platform/webview.h"
 
 #include <QTimer>
@@ -23,8 +24,10 @@ void AdvertisementStrip::show(const SettingsView& settings)
     m_parts.page->navigate(settings.advertisementPage());
 
     if (const SettingsView::Decimal height = settings.advertisementHeight(); height.set) {
-        if (!height.value)
+        if (!height.value) {
+            qCInfo(lcConfig) << "AdpnlHeight is not a height in pixels; the strip keeps its height and display time";
             return; // a malformed height ends the step
+        }
         m_height = *height.value;
         fit();
     }
@@ -33,8 +36,11 @@ void AdvertisementStrip::show(const SettingsView& settings)
     const SettingsView::Decimal showtime = settings.advertisementShowtime();
     if (showtime.set && !m_parts.showtime->isActive())
         m_parts.showtime->start();
-    if (!showtime.value)
+    if (!showtime.value) {
+        if (showtime.set)
+            qCInfo(lcConfig) << "AdShowtime is not a count of milliseconds; the strip keeps its display time";
         return; // empty or malformed: the timer keeps the period it had
+    }
     if (*showtime.value == 0)
         m_parts.showtime->stop(); // the strip stays until it is closed
     else

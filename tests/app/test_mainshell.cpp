@@ -500,23 +500,27 @@ void TestMainShell::advertisementStep_data()
     QTest::addColumn<bool>("timerActive");
     QTest::addColumn<int>("interval");
     QTest::addColumn<bool>("restarted"); // the period counts from the step, not from the window's creation
+    QTest::addColumn<QString>("logged"); // what quvo.config says of a malformed value
 
     QTest::newRow("switch missing") << QByteArray() << QByteArray("40") << QByteArray("10000") << false << 22 << true
-                                    << 50000 << false;
+                                    << 50000 << false << QString();
     QTest::newRow("switch 0") << QByteArray("0") << QByteArray("40") << QByteArray("10000") << false << 22 << true
-                              << 50000 << false;
+                              << 50000 << false << QString();
     QTest::newRow("10000") << QByteArray("1") << QByteArray("40") << QByteArray("10000") << true << 40 << true << 10000
-                           << true;
+                           << true << QString();
     QTest::newRow("0 keeps the strip") << QByteArray("1") << QByteArray() << QByteArray("0") << true << 22 << false << 0
-                                       << false;
+                                       << false << QString();
     QTest::newRow("empty display time") << QByteArray("1") << QByteArray("0") << QByteArray() << true << 22 << true
-                                        << 50000 << false;
+                                        << 50000 << false << QString();
     QTest::newRow("non-numeric display time")
-        << QByteArray("1") << QByteArray() << QByteArray("10s") << true << 22 << true << 50000 << false;
+        << QByteArray("1") << QByteArray() << QByteArray("10s") << true << 22 << true << 50000 << false
+        << QStringLiteral("AdShowtime is not a count of milliseconds");
     QTest::newRow("non-numeric height ends the step")
-        << QByteArray("1") << QByteArray("tall") << QByteArray("10000") << true << 22 << true << 50000 << false;
+        << QByteArray("1") << QByteArray("tall") << QByteArray("10000") << true << 22 << true << 50000 << false
+        << QStringLiteral("AdpnlHeight is not a height in pixels");
     QTest::newRow("negative display time")
-        << QByteArray("1") << QByteArray() << QByteArray("-5") << true << 22 << true << 50000 << false;
+        << QByteArray("1") << QByteArray() << QByteArray("-5") << true << 22 << true << 50000 << false
+        << QStringLiteral("AdShowtime is not a count of milliseconds");
 }
 
 void TestMainShell::advertisementStep()
@@ -529,6 +533,7 @@ void TestMainShell::advertisementStep()
     QFETCH(bool, timerActive);
     QFETCH(int, interval);
     QFETCH(bool, restarted);
+    QFETCH(QString, logged);
 
     RemoteConfiguration& config = remoteConfig();
     config.AdverDef = adverDef;
@@ -543,7 +548,11 @@ void TestMainShell::advertisementStep()
     showTimer(*window)->setTimerType(Qt::PreciseTimer);
     showTimer(*window)->start();
     QTest::qWait(600); // the timer's own period is what is checked: a restart begins it again
+    QLoggingCategory::setFilterRules(QStringLiteral("quvo.config.info=true"));
+    if (!logged.isEmpty())
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QLatin1Char('^') + logged));
     window->showAdvertisement();
+    QLoggingCategory::setFilterRules(QString());
 
     QCOMPARE(!part(*window, "pnlAdver")->isHidden(), shown);
     QCOMPARE(adverPage(*window)->currentAddress(), shown ? QString::fromLatin1(config.AdWebAdr) : QString());
