@@ -12,10 +12,9 @@
 #include <QPointer>
 #include <QTimer>
 
-// clang-format off: windows.h first
+#include <windows.h> // before psapi.h, which uses its types
+
 #include <psapi.h>
-#include <windows.h>
-// clang-format on
 
 #include <cstdio>
 #include <cstdlib>

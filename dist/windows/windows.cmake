@@ -19,7 +19,7 @@ if(QUVO_TOOLS)
 endif()
 
 # The DLLs the program needs at run time, beside it when installed: Qt's, the libraries', the compiler's.
-set(quvo_win_qt_dlls Qt6Core Qt6Gui Qt6Widgets Qt6Network)
+set(quvo_win_qt_dlls Qt6Core Qt6Gui Qt6Widgets)
 list(TRANSFORM quvo_win_qt_dlls PREPEND ${QUVO_WIN_SDK}/qt6-win/bin/)
 list(TRANSFORM quvo_win_qt_dlls APPEND .dll)
 file(GLOB quvo_win_sdk_dlls ${QUVO_WIN_SDK}/sdk/bin/libcurl-4.dll ${QUVO_WIN_SDK}/sdk/bin/libpcre2-8-0.dll

@@ -12,6 +12,7 @@
 #include "platform/messageboxes.h"
 #include "platform/qttranslations.h"
 #include "platform/registry.h"
+#include "platform/systemproxy.h"
 #include "platform/webengine.h"
 #include "platform/webengineloader.h"
 #include "platform/webview.h"
@@ -48,6 +49,8 @@ private Q_SLOTS:
     void httpBodyLimit();
     void httpReplyHeaders_data();
     void httpReplyHeaders();
+    void proxyFromInternetSettings_data();
+    void proxyFromInternetSettings();
     void asyncCallRepliesOnTheCallersThread();
     void asyncCallGivenUpReportsNothing();
     void counterPagesLeaveInOrder();
@@ -295,6 +298,58 @@ HttpRequest requestFor(const QByteArray& url)
 }
 
 } // namespace
+
+// The proxy lists of Internet settings and of PAC answers, as WinHTTP hands them over.
+void TestPlatform::proxyFromInternetSettings_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("proxies");
+    QTest::addColumn<QString>("bypass");
+    QTest::addColumn<QByteArray>("proxy");
+
+    const QString site = QStringLiteral("http://films.example.com/search/x/1");
+    QTest::newRow("one proxy for all") << site << QStringLiteral("10.0.0.1:3128") << QString()
+                                       << QByteArray("http://10.0.0.1:3128");
+    QTest::newRow("no port is 80") << site << QStringLiteral("proxy.lan") << QString()
+                                   << QByteArray("http://proxy.lan:80");
+    QTest::newRow("the scheme's own entry first")
+        << QStringLiteral("https://films.example.com/") << QStringLiteral("http=a:1;https=b:2 c:3") << QString()
+        << QByteArray("http://b:2");
+    QTest::newRow("no entry of its scheme: the one for all")
+        << QStringLiteral("https://films.example.com/") << QStringLiteral("http=a:1;c:3") << QString()
+        << QByteArray("http://c:3");
+    QTest::newRow("only another scheme's entry: direct")
+        << QStringLiteral("https://films.example.com/") << QStringLiteral("http=a:1;ftp=f:21") << QString()
+        << QByteArray();
+    QTest::newRow("socks last") << site << QStringLiteral("socks=s:9050;ftp=f:21") << QString()
+                                << QByteArray("socks5h://s:9050");
+    QTest::newRow("an unusable entry gives way")
+        << site << QStringLiteral("http=a:99999;c:3") << QString() << QByteArray("http://c:3");
+    QTest::newRow("PAC answer list") << site << QStringLiteral("p1:8080; p2:8080") << QString()
+                                     << QByteArray("http://p1:8080");
+    QTest::newRow("bypassed by wildcard")
+        << site << QStringLiteral("a:1") << QStringLiteral("*.other.com;*.EXAMPLE.com") << QByteArray();
+    QTest::newRow("wildcard is the whole name") << QStringLiteral("http://example.com.evil/") << QStringLiteral("a:1")
+                                                << QStringLiteral("example.com") << QByteArray("http://a:1");
+    QTest::newRow("<local>: a name without a dot")
+        << QStringLiteral("http://intranet/") << QStringLiteral("a:1") << QStringLiteral("<local>") << QByteArray();
+    QTest::newRow("<local> leaves dotted names")
+        << site << QStringLiteral("a:1") << QStringLiteral("<local>") << QByteArray("http://a:1");
+    QTest::newRow("loopback always direct")
+        << QStringLiteral("http://127.0.0.1:8080/") << QStringLiteral("a:1") << QString() << QByteArray();
+    QTest::newRow("a name that only starts like loopback")
+        << QStringLiteral("http://127.0.0.evil/") << QStringLiteral("a:1") << QString() << QByteArray("http://a:1");
+    QTest::newRow("nothing named") << site << QStringLiteral(" ; ") << QString() << QByteArray();
+}
+
+void TestPlatform::proxyFromInternetSettings()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, proxies);
+    QFETCH(QString, bypass);
+    QFETCH(QByteArray, proxy);
+    QCOMPARE(SystemProxy::fromLists(QUrl(url), proxies, bypass), proxy);
+}
 
 void TestPlatform::asyncCallRepliesOnTheCallersThread()
 {
