@@ -1,6 +1,8 @@
-// music-cycles [cycles]: opens the music window on a page of a local sample site, waits for the
-// page's load to end, closes the window, and after each cycle prints the process's GDI and USER
-// objects, kernel handles and private memory; at the end the last cycle against the first.
+// music-cycles [cycles] [--window-only]: opens the music window on a page of a local sample site,
+// waits for the page's load to end, closes the window, and after each cycle prints the process's GDI
+// and USER objects, kernel handles and private memory; at the end the last cycle against the first.
+// --window-only: the same window with a page address the program refuses, so no control is made
+// (the baseline: what the window costs without the page).
 #include "config/remoteconfiguration.h"
 #include "platform/webview.h"
 #include "portals/tformmusic.h"
@@ -18,6 +20,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 struct Usage {
@@ -66,12 +69,13 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const int cycles = argc > 1 ? std::atoi(argv[1]) : 50;
+    const bool windowOnly = argc > 2 && std::strcmp(argv[2], "--window-only") == 0;
     SampleSite site;
     if (site.start() <= 0)
         return 2;
     qputenv("QUVO_PRODUCT_SERVER", site.baseUrl());
     remoteConfig().MusicDef = "1";
-    remoteConfig().MusicAdr = site.baseUrl() + "/portal/music.htm";
+    remoteConfig().MusicAdr = windowOnly ? QByteArray("ftp://refused/") : site.baseUrl() + "/portal/music.htm";
 
     Usage first;
     Usage last;
@@ -79,7 +83,7 @@ int main(int argc, char* argv[])
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         QPointer<TFormMusic> music = new TFormMusic;
         music->start();
-        if (!waitForLoadEnd(music->findChild<WebView*>(QStringLiteral("wb1")), 20000))
+        if (!windowOnly && !waitForLoadEnd(music->findChild<WebView*>(QStringLiteral("wb1")), 20000))
             ++unfinished;
         delete music;
         // The control's own posted messages.

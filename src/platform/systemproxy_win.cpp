@@ -8,6 +8,7 @@
 
 #include <winhttp.h>
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <utility>
@@ -60,6 +61,10 @@ QString takeString(LPWSTR& text)
     return taken;
 }
 
+// Automatic detection that found no script is not tried again in this run: it asks DHCP and DNS
+// each time, which costs seconds where nothing answers.
+std::atomic<bool> detectionFailed = false;
+
 struct ProxyLists {
     QString proxies;
     QString bypass;
@@ -91,6 +96,8 @@ std::optional<ProxyLists> askProxyScript(const WinHttpApi& api, const QByteArray
     const DWORD error = answered ? 0 : GetLastError();
     api.close(session);
     if (!answered) {
+        if (scriptAddress.isEmpty() && error == ERROR_WINHTTP_AUTODETECTION_FAILED)
+            detectionFailed = true;
         qCInfo(lcNet) << "the proxy script gave no answer for" << url.left(200) << "(error" << error
                       << "); the fixed settings apply";
         return std::nullopt;
@@ -120,7 +127,7 @@ QByteArray SystemProxy::forUrl(const QByteArray& url)
     }
     ProxyLists lists{takeString(settings.lpszProxy), takeString(settings.lpszProxyBypass)};
     const QString scriptAddress = takeString(settings.lpszAutoConfigUrl);
-    if (settings.fAutoDetect || !scriptAddress.isEmpty()) {
+    if ((settings.fAutoDetect && !detectionFailed) || !scriptAddress.isEmpty()) {
         if (std::optional<ProxyLists> answer = askProxyScript(*api, url, scriptAddress))
             lists = std::move(*answer);
     }
