@@ -16,9 +16,11 @@ shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quvo'
 emulation_key='HKLM\Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION'
 
-# reg_value <key> <value>: the value's data as `reg query` prints it (REG_DWORD as 0x...); empty when missing.
+# reg_value <key> <value>: the value's data as `reg query` prints it (REG_DWORD as 0x...), blanks within it
+# kept; empty when missing.
 reg_value() {
-    wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { print $3 }'
+    wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+        awk -v name="$2" '$1 == name { sub(/^[ \t]*[^ \t]+[ \t]+[^ \t]+[ \t]+/, ""); print }'
 }
 wait_for_window() {
     for _ in $(seq 1 120); do
@@ -60,7 +62,9 @@ status=0
 wine "$setup" /S || status=$?
 [ "$status" -ne 0 ] || fail "the installer went on over the running program"
 status=0
-wine "$installed/uninstall.exe" /S "_?=$install_dir" || status=$?
+# "_?=" (run in place, so its exit status is the uninstaller's own) counts only unquoted and last; Wine
+# quotes an argument with a blank, so the folder goes by its short name.
+wine "$installed/uninstall.exe" /S '_?=C:\PROGRA~1\Quvo' || status=$?
 [ "$status" -ne 0 ] || fail "the uninstaller went on while the program ran"
 [ -f "$installed/quvo.exe" ] && [ "$(stat -c %Y "$installed/quvo.exe")" = "$before" ] ||
     fail "quvo.exe was touched while the program ran"
