@@ -82,6 +82,29 @@ bool startsWithHost(QStringView text)
     return true;
 }
 
+bool isHexDigit(QChar c)
+{
+    return isAsciiDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// What an address may hold raw: letters, digits, "-._~", the delimiters of its parts and the
+// sub-delimiters. The query's own "?", "&" and "=" are among them, so a player's query key keeps
+// its value as the row gave it.
+bool mayStandRaw(QChar c)
+{
+    static constexpr QLatin1StringView raw("-._~:/?#[]@!$&'()*+,;=");
+    return isAsciiLetter(c) || isAsciiDigit(c) || (c.unicode() < 0x80 && raw.contains(c));
+}
+
+// A "%" that starts an escape, or one the end of the text cut short ("...%2"), stays as it is.
+bool startsEscape(QStringView text, qsizetype at)
+{
+    qsizetype digits = 0;
+    while (digits < 2 && at + 1 + digits < text.size() && isHexDigit(text[at + 1 + digits]))
+        ++digits;
+    return digits == 2 || at + 1 + digits == text.size();
+}
+
 bool allowedScheme(const QString& scheme, Kind kind)
 {
     static const QStringList web{QStringLiteral("http"), QStringLiteral("https")};
@@ -106,12 +129,33 @@ const char* refusal(const QString& address, Kind kind)
     return startsWithHost(text) ? nullptr : "neither an address nor a host name";
 }
 
+QString percentEncoded(QStringView address)
+{
+    QString encoded;
+    encoded.reserve(address.size());
+    for (qsizetype at = 0; at < address.size();) {
+        const QChar c = address[at];
+        if (mayStandRaw(c) || (c == u'%' && startsEscape(address, at))) {
+            encoded.append(c);
+            ++at;
+            continue;
+        }
+        // One character (a surrogate pair whole) as its UTF-8 bytes.
+        const qsizetype length =
+            c.isHighSurrogate() && at + 1 < address.size() && address[at + 1].isLowSurrogate() ? 2 : 1;
+        for (const char byte : address.sliced(at, length).toUtf8())
+            encoded.append(QStringLiteral("%%1").arg(uchar(byte), 2, 16, QLatin1Char('0')).toUpper());
+        at += length;
+    }
+    return encoded;
+}
+
 std::optional<QString> acceptedAddress(const QString& address, Kind kind)
 {
     if (refusal(address, kind))
         return std::nullopt;
     const QString text = address.trimmed();
-    return schemeOf(text).isEmpty() ? QStringLiteral("http://") + text : text;
+    return percentEncoded(schemeOf(text).isEmpty() ? QStringLiteral("http://") + text : text);
 }
 
 bool allowsPageNavigation(const QUrl& address)
@@ -129,6 +173,8 @@ const char* keyRefusal(const QString& informationKey)
         return "empty key";
     if (holdsControl(informationKey))
         return "control character";
+    if (informationKey.contains(u'"')) // it goes to Thunder in double quotes
+        return "double quote";
     for (const QChar c : {u'/', u'\\', u':'}) {
         if (informationKey.contains(c))
             return "path or address";

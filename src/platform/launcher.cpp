@@ -9,13 +9,13 @@ namespace Launcher {
 
 namespace {
 
-bool start(const QString& program, const QStringList& arguments)
+template <typename Start> bool start(const QString& program, const QStringList& arguments, Start startProgram)
 {
     if (program.isEmpty()) {
         qCInfo(lcLaunch) << "no program to start for" << arguments;
         return false;
     }
-    if (!QProcess::startDetached(program, arguments)) {
+    if (!startProgram()) {
         qCInfo(lcLaunch) << "could not start" << program << arguments;
         return false;
     }
@@ -47,7 +47,7 @@ bool openAddress(const QString& program, const QStringList& arguments, const QSt
     QStringList filled;
     for (QString argument : arguments)
         filled.append(argument.replace(QLatin1String("%1"), *checked));
-    return start(program, filled);
+    return start(program, filled, [&] { return QProcess::startDetached(program, filled); });
 }
 
 bool openWithSystem(const QString& address, AddressPolicy::Kind kind)
@@ -69,7 +69,7 @@ bool startWithKey(const QString& program, const QString& informationKey)
         qCInfo(lcLaunch) << "refused to start" << program << "with" << informationKey << "-" << reason;
         return false;
     }
-    return start(program, {informationKey});
+    return start(program, {informationKey}, [&] { return SystemOpener::startHidden(program, informationKey); });
 }
 
 } // namespace Launcher

@@ -6,3 +6,8 @@ bool SystemOpener::open(const QString& acceptedAddress)
 {
     return QProcess::startDetached(QStringLiteral("xdg-open"), {acceptedAddress});
 }
+
+bool SystemOpener::startHidden(const QString& program, const QString& argument)
+{
+    return QProcess::startDetached(program, {argument});
+}

@@ -1,6 +1,6 @@
 #include "services/defaultbrowser.h"
 
-#include <QProcess>
+#include <algorithm>
 
 QString browserProgramFromCommand(const QString& command)
 {
@@ -11,6 +11,17 @@ QString browserProgramFromCommand(const QString& command)
     if (second < 0)
         return {};
     return command.mid(first + 1, second - first - 1);
+}
+
+bool runsCommandInterpreter(const QString& program)
+{
+    // The system drops trailing dots and blanks of a file name: "x.bat. " runs x.bat.
+    const qsizetype folderEnd = std::max(program.lastIndexOf(QLatin1Char('\\')), program.lastIndexOf(QLatin1Char('/')));
+    QString name = program.mid(folderEnd + 1).toLower();
+    while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        name.chop(1);
+    return name == QLatin1String("cmd") || name == QLatin1String("cmd.exe") || name.endsWith(QLatin1String(".bat")) ||
+           name.endsWith(QLatin1String(".cmd"));
 }
 
 namespace {
@@ -53,7 +64,7 @@ BrowserCommand parseBrowserCommand(const QString& command)
     if (parsed.program.isEmpty())
         return {};
     bool placed = false;
-    for (QString argument : QProcess::splitCommand(rest)) {
+    for (QString argument : splitCommandArguments(rest)) {
         // %L and %l are the long-name forms of the same place.
         argument.replace(QLatin1String("%L"), QLatin1String("%1")).replace(QLatin1String("%l"), QLatin1String("%1"));
         placed = placed || argument.contains(QLatin1String("%1"));

@@ -2,6 +2,8 @@
 #include "platform/registry.h"
 #include "services/defaultbrowser.h"
 
+#include <QProcess>
+
 void OpenInDefaultBrowser(const QString& address, AddressPolicy::Kind kind)
 {
     bool found = false;
@@ -12,4 +14,9 @@ void OpenInDefaultBrowser(const QString& address, AddressPolicy::Kind kind)
         Launcher::openWithSystem(address, kind);
     else
         Launcher::openAddress(browserProgramFromCommand(command), address, kind);
+}
+
+QStringList splitCommandArguments(const QString& arguments)
+{
+    return QProcess::splitCommand(arguments);
 }

@@ -6,6 +6,26 @@
 
 #include <optional>
 
+#include <windows.h>
+
+#include <shellapi.h>
+
+QStringList splitCommandArguments(const QString& arguments)
+{
+    // The system reads a command line's first word by rules of its own (no escapes): a stand-in
+    // program goes first, and what follows it is split as the program will see it.
+    const QString commandLine = QStringLiteral("x ") + arguments;
+    int count = 0;
+    LPWSTR* words = CommandLineToArgvW(reinterpret_cast<LPCWSTR>(commandLine.utf16()), &count);
+    QStringList split;
+    if (!words)
+        return split;
+    for (int at = 1; at < count; ++at)
+        split.append(QString::fromWCharArray(words[at]));
+    LocalFree(words);
+    return split;
+}
+
 void OpenInDefaultBrowser(const QString& address, AddressPolicy::Kind kind)
 {
     std::optional<QString> command;
@@ -22,8 +42,10 @@ void OpenInDefaultBrowser(const QString& address, AddressPolicy::Kind kind)
             command = ShellAssociation::expandEnvironment(classic);
     }
     const BrowserCommand browser = parseBrowserCommand(command.value_or(QString()));
-    if (browser.program.isEmpty()) {
-        qCInfo(lcLaunch) << "no browser program in" << command.value_or(QStringLiteral("(no command)"))
+    // A command interpreter would take an address's "&" for a command of its own.
+    if (browser.program.isEmpty() || runsCommandInterpreter(browser.program)) {
+        qCInfo(lcLaunch) << (browser.program.isEmpty() ? "no browser program in" : "a command interpreter, not used:")
+                         << command.value_or(QStringLiteral("(no command)"))
                          << "- the system's opener gets the address";
         Launcher::openWithSystem(address, kind);
         return;

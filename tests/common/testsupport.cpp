@@ -88,6 +88,15 @@ void TemporaryRegistry::set(const QString& key, const QString& valueName, const 
     QVERIFY(Registry::writeString(key, valueName, value));
 }
 
+QStringList thunderRecord(const QString& key)
+{
+#ifdef Q_OS_WIN
+    return {QStringLiteral("launcher.exe"), key};
+#else
+    return {key};
+#endif
+}
+
 RecordingLauncher::RecordingLauncher()
 {
     m_record = m_dir.filePath(QStringLiteral("launches.txt"));

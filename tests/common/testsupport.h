@@ -116,6 +116,11 @@ private:
     QString m_record;
 };
 
+// What a RecordingLauncher started as Thunder records for a key. On Windows Thunder's command line
+// holds its path unquoted, as the registry gives it: the system finds "record launcher.exe" blank by
+// blank, and the recorder's own reading of that command line then sees "launcher.exe" first.
+QStringList thunderRecord(const QString& key);
+
 // The program's world for the tests of its windows: the sample site started and the program's
 // servers pointed at it, the settings record emptied before and after each test, and (when asked) a
 // temporary registry of each test's own that names a recording launcher as the browser, so that
@@ -220,8 +225,14 @@ public:
     StallMonitor(const StallMonitor&) = delete;
     StallMonitor& operator=(const StallMonitor&) = delete;
     void stop();
-    qint64 longestGapMs() const { return m_ui.longestMs(); }
-    qint64 idleGapMs() const { return m_idleLongestMs; } // the idle loop's longest gap meanwhile
+    qint64 longestGapMs() const
+    {
+        return m_ui.longestMs();
+    }
+    qint64 idleGapMs() const
+    {
+        return m_idleLongestMs;
+    } // the idle loop's longest gap meanwhile
     // The user-interface thread kept up: its longest gap stayed within what the idle loop's allows.
     bool keptUp() const;
     // Peak resident memory above the resident memory at the start, in KiB. Uses the kernel's peak

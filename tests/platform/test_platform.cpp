@@ -59,6 +59,8 @@ private Q_SLOTS:
     void nativeRegistryAndItsThirtyTwoBitView();
 #endif
     void launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles();
+    void addressesLeavePercentEncoded_data();
+    void addressesLeavePercentEncoded();
     void standardButtonsReadChinese();
     void brokenBrowserModuleLeavesPagesEmpty();
 #ifdef Q_OS_WIN
@@ -596,13 +598,14 @@ void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
         QVERIFY2(!Launcher::openAddress(program, address.toString(), Kind::Web), qPrintable(address.toString()));
     // Thunder's argument is a key: never a path, an address or an option.
     for (QStringView key : {u"/home/u/.ssh/id_rsa", u"~/x.torrent", u"file:///etc/passwd", u"C:x", u"a\\b", u".x",
-                            u"-x", u" -x", u"", u"a\nb"})
+                            u"-x", u" -x", u"", u"a\nb", u"a\" --evil \"b"})
         QVERIFY2(!Launcher::startWithKey(program, key.toString()), qPrintable(key.toString()));
     QVERIFY(!Launcher::openAddress(QString(), QStringLiteral("http://x/")));
 
-    // What passes reaches the program whole, as exactly one argument; a bare host name as a web address.
+    // What passes reaches the program whole, as exactly one argument, percent-encoded; a bare host
+    // name as a web address.
     const QString quoted = QStringLiteral("http://127.0.0.1/a b?c=\"1\" --evil 'd'");
-    const QString key = QStringLiteral("a\" --evil \"b c");
+    const QString key = QStringLiteral("a --evil b c");
     QVERIFY(Launcher::openAddress(program, quoted));
     QVERIFY(Launcher::startWithKey(program, key));
     QVERIFY(Launcher::openAddress(program, QStringLiteral(" www.qorvex.com/建议反馈/ ")));
@@ -613,12 +616,53 @@ void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
     QTest::qWait(200); // room for a start that should not have happened
     QList<QStringList> launches = launcher.launches();
     std::sort(launches.begin(), launches.end());
-    QCOMPARE(launches, (QList<QStringList>{{QStringLiteral("HTTPS://x.cn")},
-                                           {key},
-                                           {quoted},
-                                           {QStringLiteral("http://localhost:8080/x")},
-                                           {QStringLiteral("http://www.qorvex.com/建议反馈/")},
-                                           {QStringLiteral("magnet:?xt=urn:btih:AB")}}));
+    QList<QStringList> expected{{QStringLiteral("HTTPS://x.cn")},
+                                thunderRecord(key),
+                                {QStringLiteral("http://127.0.0.1/a%20b?c=%221%22%20--evil%20'd'")},
+                                {QStringLiteral("http://localhost:8080/x")},
+                                {QStringLiteral("http://www.qorvex.com/%E5%BB%BA%E8%AE%AE%E5%8F%8D%E9%A6%88/")},
+                                {QStringLiteral("magnet:?xt=urn:btih:AB")}};
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(launches, expected);
+}
+
+void TestPlatform::addressesLeavePercentEncoded_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("handedOver");
+    // A row's address as a search page may give it: the quote and blanks would end the address
+    // and start arguments of the magnet program's own.
+    QTest::newRow("arguments smuggled into a magnet")
+        << QStringLiteral("magnet:?xt=urn:btih:AB&dn=x\" --evil \"y")
+        << QStringLiteral("magnet:?xt=urn:btih:AB&dn=x%22%20--evil%20%22y");
+    QTest::newRow("a player's query and the row's own, as today")
+        << QStringLiteral("http://p.cn/?url=magnet:?xt=urn:btih:AB&dn=a+b&tr=udp://t:80/announce")
+        << QStringLiteral("http://p.cn/?url=magnet:?xt=urn:btih:AB&dn=a+b&tr=udp://t:80/announce");
+    QTest::newRow("escapes kept, one cut short at the end") << QStringLiteral("magnet:?xt=urn:btih:AB&dn=%E5%bd%B1%2")
+                                                            << QStringLiteral("magnet:?xt=urn:btih:AB&dn=%E5%bd%B1%2");
+    QTest::newRow("a percent cut alone at the end") << QStringLiteral("http://x/a%") << QStringLiteral("http://x/a%");
+    QTest::newRow("percent signs that start no escape")
+        << QStringLiteral("http://x/100%off%2G%") << QStringLiteral("http://x/100%25off%252G%");
+    QTest::newRow("beyond ASCII, a surrogate pair whole")
+        << QStringLiteral("http://www.qorvex.com/建议反馈/\u3000\U0001F600")
+        << QStringLiteral("http://www.qorvex.com/%E5%BB%BA%E8%AE%AE%E5%8F%8D%E9%A6%88/%E3%80%80%F0%9F%98%80");
+    QTest::newRow("signs an address may not hold raw")
+        << QStringLiteral("ed2k://|file|a<b>c^d`e{f}g\\h|1|H|/")
+        << QStringLiteral("ed2k://%7Cfile%7Ca%3Cb%3Ec%5Ed%60e%7Bf%7Dg%5Ch%7C1%7CH%7C/");
+    QTest::newRow("delimiters and sub-delimiters stay") << QStringLiteral("thunder://[::1]:8/a;b,c!$'()*@x~_.-#f=+")
+                                                        << QStringLiteral("thunder://[::1]:8/a;b,c!$'()*@x~_.-#f=+");
+    QTest::newRow("a bare host name") << QStringLiteral(" www.qorvex.com/a b ")
+                                      << QStringLiteral("http://www.qorvex.com/a%20b");
+}
+
+// What the browser, the system's opener or a magnet program receives (Launcher hands over
+// nothing else): the address percent-encoded, already fit parts as they were.
+void TestPlatform::addressesLeavePercentEncoded()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, handedOver);
+    QCOMPARE(AddressPolicy::acceptedAddress(address, AddressPolicy::Kind::Play), std::optional<QString>(handedOver));
+    QCOMPARE(AddressPolicy::percentEncoded(handedOver), handedOver); // encoding twice changes nothing
 }
 
 // Runs under LANG=C (tests/platform/CMakeLists.txt): the buttons are Chinese whatever the locale.
