@@ -1,5 +1,6 @@
-#include "app/commandline.h"
+#include "app/guardedapplication.h"
 #include "app/mainwindowopener.h"
+#include "app/programcommandline.h"
 #include "app/tformdeclare.h"
 #include "app/tformmain.h"
 #include "platform/logging.h"
@@ -15,12 +16,13 @@
 
 int main(int argc, char* argv[])
 {
-    // Before the application object: --help and --version need no display.
-    if (const std::optional<int> status = parseProgramCommandLine(argc, argv))
-        return *status;
+    // Before the application object: --help and --version need no display on Linux.
+    const ProgramCommandLine commandLine = parseProgramCommandLine(argc, argv);
+    if (commandLine.exitStatus)
+        return *commandLine.exitStatus;
     QApplication::setApplicationVersion(QString::fromLatin1(BuildInfo::version));
     QApplication::setDesktopFileName(QString::fromLatin1(BuildInfo::desktopId));
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qorvex"));
     // The style Qt found tells whether the native one is installed (scripts/package --windows asks).
     qCInfo(lcShell) << "style" << QApplication::style()->name();
@@ -29,7 +31,11 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     // The interface is Chinese whatever the locale: Qt's own buttons and dialogs too.
     QtTranslations::installChinese();
-    MessageBoxes::setApplicationTitle(Sites::applicationTitle());
+    // A windowed program's help and version (Windows): a notice, and nothing else starts.
+    if (!commandLine.answer.isEmpty()) {
+        MessageBoxes::inform(nullptr, commandLine.answer);
+        return 0;
+    }
 
     // One instance per desktop session. A later start asks the first one to bring its main window to
     // the front (nothing happens while it still shows the declaration) and ends without a window.

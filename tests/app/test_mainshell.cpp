@@ -1,5 +1,8 @@
 // The main window's shell: default-browser opener, link buttons with their counter requests,
-// quit confirmation, advertisement strip, microblog picture, opening animation.
+// quit confirmation, advertisement strip, microblog picture, opening animation; the program's
+// command line and its guard for errors no handler caught.
+#include "app/guardedapplication.h"
+#include "app/programcommandline.h"
 #include "app/qrcodepicture.h"
 #include "app/tformmain.h"
 #include "config/remoteconfiguration.h"
@@ -9,6 +12,7 @@
 #include "platform/testhooks.h"
 #include "platform/webview.h"
 #include "samplesite.h"
+#include "services/buildinfo.h"
 #include "services/defaultbrowser.h"
 #include "services/lifecycle.h"
 #include "services/sites.h"
@@ -31,6 +35,7 @@
 
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 
 namespace {
 const QString kBrowserKey = QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command");
@@ -169,6 +174,10 @@ private Q_SLOTS:
     void advertisementPageGoesToWebPagesOnly();
     void weiboPictureFollowsThePointer();
     void weiboPictureIsTheMicroblogCode();
+    void uncaughtErrorIsShownAndTheProgramGoesOn_data();
+    void uncaughtErrorIsShownAndTheProgramGoesOn();
+    void programCommandLine_data();
+    void programCommandLine();
 
 private:
     std::unique_ptr<TFormmain> makeWindow();
@@ -861,5 +870,93 @@ void TestMainShell::weiboPictureIsTheMicroblogCode()
     QVERIFY(qrCodePicture(QString(8000, QLatin1Char('x')), 174).isNull());
 }
 
-QTEST_MAIN(TestMainShell)
+void TestMainShell::uncaughtErrorIsShownAndTheProgramGoesOn_data()
+{
+    QTest::addColumn<int>("thrown"); // 0: a std::exception, 1: anything else
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("an error with a text") << 0 << QStringLiteral("读取失败: 7");
+    QTest::newRow("anything else thrown") << 1 << QStringLiteral("未知错误");
+}
+
+// The test runs on the program's application object (main below): what leaves a handler is caught
+// around the event's delivery, shown in an error box and logged; the program keeps running.
+void TestMainShell::uncaughtErrorIsShownAndTheProgramGoesOn()
+{
+    QFETCH(int, thrown);
+    QFETCH(QString, shown);
+    MessageBoxRecorder boxes;
+    int after = 0;
+    QTimer::singleShot(0, qApp, [thrown] {
+        if (thrown == 0)
+            throw std::runtime_error("读取失败: 7");
+        throw 7;
+    });
+    QTimer::singleShot(10, qApp, [&after] { ++after; });
+    QTRY_COMPARE(after, 1); // the next event was delivered: the program runs on
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.requests().first().kind, MessageBoxes::Kind::Error);
+    QCOMPARE(boxes.requests().first().caption, Sites::applicationTitle());
+    QCOMPARE(boxes.requests().first().text, shown);
+}
+
+void TestMainShell::programCommandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitStatus"); // -1: the program goes on
+    QTest::addColumn<QString>("answer"); // what a message box is to show first (Windows)
+    const QString help = QStringLiteral("用法：");
+    const QString version = QLatin1String(BuildInfo::version);
+#ifdef Q_OS_WIN
+    // A windowed program: nothing keeps its window from opening; help and version in a box.
+    const int refused = -1;
+    const int answered = -1;
+#else
+    // On a terminal: told there, and the program ends before anything opens.
+    const int refused = 2;
+    const int answered = 0;
+#endif
+    const auto inBox = [&](const QString& text) {
+#ifdef Q_OS_WIN
+        return text;
+#else
+        static_cast<void>(text);
+        return QString();
+#endif
+    };
+    QTest::newRow("none") << QStringList() << -1 << QString();
+    QTest::newRow("Qt's own options") << QStringList{QStringLiteral("-style"), QStringLiteral("fusion")} << -1
+                                      << QString();
+    QTest::newRow("an unknown option") << QStringList{QStringLiteral("--bogus")} << refused << QString();
+    QTest::newRow("a stray argument") << QStringList{QStringLiteral("x.torrent")} << refused << QString();
+    QTest::newRow("a value where none goes") << QStringList{QStringLiteral("--version=1")} << refused << inBox(version);
+    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << answered << inBox(help);
+    QTest::newRow("version") << QStringList{QStringLiteral("--version")} << answered << inBox(version);
+    QTest::newRow("help after an unknown option")
+        << QStringList{QStringLiteral("--bogus"), QStringLiteral("-h")} << refused << inBox(help);
+}
+
+void TestMainShell::programCommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitStatus);
+    QFETCH(QString, answer);
+    QByteArrayList words{QByteArrayLiteral("quvo")};
+    for (const QString& argument : arguments)
+        words << argument.toLocal8Bit();
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    const ProgramCommandLine parsed = parseProgramCommandLine(int(argv.size()), argv.data());
+    QCOMPARE(parsed.exitStatus.value_or(-1), exitStatus);
+    QVERIFY2(answer.isEmpty() ? parsed.answer.isEmpty() : parsed.answer.contains(answer), qPrintable(parsed.answer));
+}
+
+// The program's own application object, with its guard around every event's delivery.
+int main(int argc, char* argv[])
+{
+    GuardedApplication app(argc, argv);
+    TestMainShell test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_mainshell.moc"

@@ -3,10 +3,10 @@
 //
 // The plain text is taken and given byte for byte (the program reads it as GBK). Sealing puts 4
 // random bytes in front and fills the text with zero bytes up to whole cipher blocks.
-#include "app/commandline.h"
 #include "config/configcipher.h"
 #include "config/configdocument.h"
 #include "config/configkey.h"
+#include "services/commandline.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -2,7 +2,7 @@
 // Serves the stand-in sites on 127.0.0.1 until interrupted.
 #include "samplesite.h"
 
-#include "app/commandline.h"
+#include "services/commandline.h"
 
 #include <QCoreApplication>
 

@@ -2,7 +2,7 @@
 //   update-fetch [-v] [-n WORKERS] ADDRESS TARGET   asks for the size, downloads in WORKERS ranges, joins
 //   update-fetch --join TARGET SIZE PART...    joins existing part files (they are deleted afterwards)
 // Prints one line: "ok <bytes> <seconds>..." or "failed <reason>"; the exit status is 0 only on success.
-#include "app/commandline.h"
+#include "services/commandline.h"
 #include "update/downloadjob.h"
 #include "update/mergepartfiles.h"
 #include "update/requestfilesize.h"

@@ -1,5 +1,6 @@
-#include "app/commandline.h"
+#include "services/commandline.h"
 
+#include "platform/logging.h"
 #include "services/buildinfo.h"
 
 #include <QFileInfo>
@@ -162,54 +163,42 @@ int CommandLine::refuse(const QString& message) const
     return 2;
 }
 
+std::optional<int> CommandLine::wrong(const QString& message) const
+{
+    if (!m_inWindow)
+        return refuse(message);
+    qCInfo(lcShell).noquote() << "command line:" << message << "- ignored";
+    return std::nullopt;
+}
+
+std::optional<int> CommandLine::answered(const QString& text)
+{
+    if (m_inWindow) {
+        m_answer = text;
+        return std::nullopt;
+    }
+    print(stdout, text);
+    return 0;
+}
+
 std::optional<int> CommandLine::parse()
 {
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QStringList arguments = m_qtOptionsAllowed ? withoutQtOptions(m_arguments) : m_arguments;
-    if (const QString error = optionsError(arguments, m_options); !error.isEmpty())
-        return refuse(error);
-    // Whatever else the parser finds wrong (nothing it reads differently from the check above).
-    if (!m_parser.parse(arguments))
-        return refuse(m_parser.errorText());
-    if (m_parser.isSet(kHelp)) {
-        print(stdout, helpText());
-        return 0;
+    QString error = optionsError(arguments, m_options);
+    // Whatever else the parser finds wrong (nothing it reads differently from the check above). It
+    // goes on past an unknown option, so help and version are still known in a window.
+    if (!m_parser.parse(arguments) && error.isEmpty())
+        error = m_parser.errorText();
+    if (!error.isEmpty()) {
+        if (const std::optional<int> status = wrong(error))
+            return status;
     }
-    if (m_parser.isSet(kVersion)) {
-        print(stdout, QStringLiteral("%1 %2\n").arg(m_programName, QLatin1String(BuildInfo::version)));
-        return 0;
-    }
+    if (m_parser.isSet(kHelp))
+        return answered(helpText());
+    if (m_parser.isSet(kVersion))
+        return answered(QStringLiteral("%1 %2\n").arg(m_programName, QLatin1String(BuildInfo::version)));
     if (!m_positionalAllowed && !m_parser.positionalArguments().isEmpty())
-        return refuse(QStringLiteral("多余的参数：") + m_parser.positionalArguments().join(QLatin1Char(' ')));
+        return wrong(QStringLiteral("多余的参数：") + m_parser.positionalArguments().join(QLatin1Char(' ')));
     return std::nullopt;
-}
-
-std::optional<int> parseProgramCommandLine(int argc, char* argv[])
-{
-    CommandLine commandLine(argc, argv, QStringLiteral("[选项]"),
-                            QStringLiteral("Quvo盒子：搜索种子影片，在线播放、交给迅雷下载或复制地址。"));
-    const QString sites =
-        QStringLiteral("环境变量：\n"
-                       "  QUVO_SEARCH_SITE      种子搜索站的根地址（测试与镜像用；默认为正式站点）\n"
-                       "  QUVO_PRODUCT_SERVER   产品服务器的根地址：设置文档、计数页、更新包（默认为正式站点）\n");
-    const QString qtOptions =
-        QStringLiteral("\nQt 的标准选项（如 -session、-platform、-style、-reverse）交给 Qt 处理。\n");
-#ifdef Q_OS_WIN
-    // Records live in the registry, the instance is a system mutex, pages have no module here.
-    commandLine.setNotes(
-        sites +
-        QStringLiteral("  QT_LOGGING_RULES      设为 \"quvo.*=true\" 时，各部分未告知用户的失败写到调试输出\n") +
-        qtOptions);
-#else
-    commandLine.setNotes(
-        sites +
-        QStringLiteral("  QUVO_WEB_MODULE       内嵌浏览器模块（libquvo-web.so）的路径（默认为随程序安装的模块）\n"
-                       "  QT_LOGGING_RULES      设为 \"quvo.*=true\" 时，各部分未告知用户的失败写到标准错误输出\n"
-                       "  XDG_CONFIG_HOME       记录文件 qorvex/registry.ini 所在的目录（默认 ~/.config）\n"
-                       "  XDG_RUNTIME_DIR       单实例锁所在的目录\n"
-                       "  QTWEBENGINE_DISABLE_SANDBOX  以 root 身份运行时须设为 1，内嵌网页才能显示\n") +
-        qtOptions);
-#endif
-    commandLine.leaveQtOptionsToQt();
-    return commandLine.parse();
 }
