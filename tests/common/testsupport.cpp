@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTest>
@@ -143,6 +144,20 @@ QList<QStringList> RecordingLauncher::launches(int timeoutMs) const
     }
     return result;
 }
+
+#ifdef Q_OS_WIN
+QList<QStringList> RecordingLauncher::starts() const
+{
+    QFile file(QFileInfo(m_program).dir().filePath(QStringLiteral("starts.txt")));
+    QList<QStringList> result;
+    if (!file.open(QIODevice::ReadOnly))
+        return result;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (qsizetype at = 0; at + 1 < lines.size(); at += 2)
+        result.append({lines[at], lines[at + 1]});
+    return result;
+}
+#endif
 
 void RecordingLauncher::clear()
 {

@@ -108,6 +108,10 @@ public:
     QString program() const { return m_program; } // path of the script
     // The arguments of each start, in order (waits up to timeoutMs for the first one to arrive).
     QList<QStringList> launches(int timeoutMs = 3000) const;
+#ifdef Q_OS_WIN
+    // Each start's command line as the system held it and the show command it was given ("-1": none).
+    QList<QStringList> starts() const;
+#endif
     void clear();
 
 private:

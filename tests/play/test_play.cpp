@@ -326,6 +326,12 @@ void TestPlay::clipboardAndButtons()
     button("btnXunleiDown")->click();
     QCOMPARE(launches(*m_thunder, 2),
              (Launches{thunderRecord(QStringLiteral("KEY")), thunderRecord(QStringLiteral("KEY"))}));
+#ifdef Q_OS_WIN
+    // Thunder's command line exactly: the registry value as read, one blank, the key in double
+    // quotes; started hidden (SW_HIDE).
+    const QStringList hidden{m_thunder->program() + QStringLiteral(" \"KEY\""), QStringLiteral("0")};
+    QCOMPARE(m_thunder->starts(), (QList<QStringList>{hidden, hidden}));
+#endif
 
     list()->selectRow(1);
     action("mniPopCopyAdd")->trigger();
