@@ -7,6 +7,7 @@
 // no header block is handed over once the body of a reply began.
 #include "fuzzcheck.h"
 #include "platform/replyheaderreader.h"
+#include "silentsegmenthost.h"
 #include "update/downloadround.h"
 #include "update/segmentreply.h"
 
@@ -18,14 +19,6 @@
 #include <cstdint>
 
 namespace {
-
-class SilentHost final : public SegmentHost {
-    void transferBegan(DownloadRound&) override {}
-    void bytesArrived(DownloadRound&) override {}
-    void statusText(const QString&) override {}
-    void segmentDone(DownloadRound&, int) override {}
-    void lastWorkerFinished(DownloadRound&) override {}
-};
 
 // The status code of a status line as libcurl reads it, near enough: the digits after the version.
 long statusOf(const QByteArray& line)
@@ -53,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const qint64 held = wholeFile ? (data[0] >> 5) : 0; // what an earlier attempt left
     const SegmentRange segment{1, first, last};
 
-    SilentHost host;
+    SilentSegmentHost host;
     DownloadRound round("http://127.0.0.1:9/a.rar", QDir::temp().filePath(QStringLiteral("fuzz-segment.rar")),
                         sizeKnown ? fileSize : -1, {segment}, wholeFile, {}, false, host);
     QFile part(round.partPath(1));

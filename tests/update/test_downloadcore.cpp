@@ -1,6 +1,7 @@
 // The update download without its window: plans, names, the size request, real downloads against
 // the sample site with and without its faults, joining, pause and completion.
 #include "samplesite.h"
+#include "silentsegmenthost.h"
 #include "update/contentrange.h"
 #include "update/downloadjob.h"
 #include "update/downloadround.h"
@@ -364,19 +365,6 @@ void TestDownloadCore::downloadsByteForByte()
     QCOMPARE(previous, size);
 }
 
-namespace {
-
-// A round's host that hears nothing: the steps of one reply are followed by hand.
-class SilentHost final : public SegmentHost {
-    void transferBegan(DownloadRound&) override {}
-    void bytesArrived(DownloadRound&) override {}
-    void statusText(const QString&) override {}
-    void segmentDone(DownloadRound&, int) override {}
-    void lastWorkerFinished(DownloadRound&) override {}
-};
-
-} // namespace
-
 // One reply's steps, as libcurl calls them: "head <status>[ <Content-Range>]" or "body <bytes>".
 void TestDownloadCore::segmentReplySteps_data()
 {
@@ -410,7 +398,7 @@ void TestDownloadCore::segmentReplySteps()
     QFETCH(QString, answers);
     QFETCH(qint64, partBytes);
     QFETCH(int, result);
-    SilentHost host;
+    SilentSegmentHost host;
     const SegmentRange segment{1, 0, wholeFile ? -1 : 99};
     DownloadRound round(archiveUrl(), m_dir->filePath(QStringLiteral("a.rar")), wholeFile ? -1 : 100, {segment},
                         wholeFile, quickOptions(), false, host);
