@@ -1,9 +1,11 @@
 #include "platform/httpclient.h"
 
+#include "platform/replyheaderreader.h"
 #include "platform/systemproxy.h"
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -12,9 +14,8 @@ struct TransferState {
     CURL* curl = nullptr;
     const HttpRequest* request = nullptr;
     HttpResponse* response = nullptr;
+    ReplyHeaderReader reader;
     bool aborted = false;
-    long blockStatus = 0;       // status of the header block being read
-    bool inHeaderBlock = false; // between a status line and the blank line that ends its block
 };
 
 void ensureGlobalInit()
@@ -27,6 +28,7 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
 {
     auto* state = static_cast<TransferState*>(user);
     const size_t bytes = size * count;
+    state->reader.bodyArrived();
     if (state->request->bodySink) {
         if (!state->request->bodySink(data, bytes)) {
             state->aborted = true;
@@ -42,66 +44,26 @@ size_t onBody(char* data, size_t size, size_t count, void* user)
     return bytes;
 }
 
-// Whether a header line begins a header block. libcurl decides it by this prefix, in any case.
-bool isStatusLine(const QByteArray& raw)
-{
-    return raw.size() >= 5 && raw.left(5).toUpper() == "HTTP/";
-}
-
-// libcurl hands over every line of every header block (redirect hops, 100-continue, the final
-// reply) and also the trailer lines after a chunked body. Only a block that begins with a status
-// line ends in a call of onHeaders: a trailer, or a line of white space after the body, must not
-// start the reply again once its body was written.
+// libcurl hands over every line of every header block (redirect hops, 100-continue, a proxy's
+// demand for credentials, the final reply) and also the trailer lines after a chunked body. Only
+// the block of a reply that is the caller's ends in a call of onHeaders.
 size_t onHeader(char* data, size_t size, size_t count, void* user)
 {
     auto* state = static_cast<TransferState*>(user);
     const size_t bytes = size * count;
     const QByteArray raw(data, qsizetype(bytes));
-    const QByteArray line = raw.trimmed();
-    if (isStatusLine(raw)) {
-        // A new response begins (redirect hop or 100-continue): forget the previous headers.
-        state->response->headers.clear();
-        state->response->contentLength = -1;
-        state->response->contentType.clear();
+    if (state->reader.beginsBlock(raw)) {
         // libcurl has read this line before handing it over; its reading of the status is the one
         // the transfer follows (it takes "http/1.1 206" for a 200, for one).
         long status = 0;
         curl_easy_getinfo(state->curl, CURLINFO_RESPONSE_CODE, &status);
-        state->blockStatus = status;
-        state->inHeaderBlock = true;
+        state->reader.beginBlock(status);
         return bytes;
     }
-    if (!state->inHeaderBlock)
-        return bytes; // a trailer
-    if (raw == "\r\n" || raw == "\n") {
-        // End of a header block. Only a final reply is handed to the caller.
-        state->inHeaderBlock = false;
-        const bool finalReply = state->blockStatus >= 200;
-        if (finalReply && state->request->onHeaders &&
-            !state->request->onHeaders(state->blockStatus, state->response->headers)) {
-            state->aborted = true;
-            return 0;
-        }
-        return bytes;
-    }
-    if (raw.startsWith(' ') || raw.startsWith('\t')) {
-        // An obsolete folded line continues the previous header's value.
-        if (!line.isEmpty() && !state->response->headers.isEmpty())
-            state->response->headers.last().second += ' ' + line;
-        return bytes;
-    }
-    const qsizetype colon = line.indexOf(':');
-    if (colon > 0) {
-        const QByteArray name = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        state->response->headers.append({name, value});
-        if (name == "content-type")
-            state->response->contentType = value;
-        if (name == "content-length") {
-            bool ok = false;
-            const qint64 length = value.toLongLong(&ok);
-            state->response->contentLength = ok && length >= 0 ? length : -1;
-        }
+    if (state->reader.takeLine(raw) && state->request->onHeaders &&
+        !state->request->onHeaders(state->reader.status(), state->reader.headers())) {
+        state->aborted = true;
+        return 0;
     }
     return bytes;
 }
@@ -116,6 +78,34 @@ int onProgress(void* user, curl_off_t dltotal, curl_off_t dlnow, curl_off_t, cur
     if (state->request->progress)
         state->request->progress(qint64(dlnow), dltotal > 0 ? qint64(dltotal) : -1);
     return 0;
+}
+
+// A proxy script is fetched like a small page: the connect limit to reach its server, the stall
+// limit for the rest; never longer than the request as a whole may take.
+SystemProxy::LookupLimits proxyLookupLimits(const HttpRequest& request)
+{
+    std::chrono::milliseconds limit = request.limits.connect + request.limits.stall;
+    if (request.limits.total.count() > 0)
+        limit = std::min(limit, request.limits.total);
+    return {limit, request.cancel};
+}
+
+// A proxy that asks for Windows authentication (NTLM, Negotiate) is answered with the logon of the
+// user who runs the program, where libcurl was built with the system's SSPI: an empty user name
+// tells it to take the logon's credentials.
+void answerWindowsAuthentication(CURL* curl)
+{
+    static const long methods = [] {
+        const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+        if (!(info->features & CURL_VERSION_SSPI))
+            return 0L;
+        return ((info->features & CURL_VERSION_NTLM) ? long(CURLAUTH_NTLM) : 0L) |
+               ((info->features & CURL_VERSION_SPNEGO) ? long(CURLAUTH_NEGOTIATE) : 0L);
+    }();
+    if (methods == 0)
+        return;
+    curl_easy_setopt(curl, CURLOPT_PROXYAUTH, methods);
+    curl_easy_setopt(curl, CURLOPT_PROXYUSERPWD, ":");
 }
 
 } // namespace
@@ -135,7 +125,7 @@ HttpResponse perform(const HttpRequest& request)
     ensureGlobalInit();
     HttpResponse response;
     CURL* curl = curl_easy_init();
-    TransferState state{curl, &request, &response};
+    TransferState state{curl, &request, &response, ReplyHeaderReader(request.followRedirects)};
     if (!curl) {
         response.error = QStringLiteral("curl_easy_init failed");
         return response;
@@ -166,8 +156,14 @@ HttpResponse perform(const HttpRequest& request)
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &state);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    if (const QByteArray proxy = SystemProxy::forUrl(request.url); !proxy.isEmpty())
-        curl_easy_setopt(curl, CURLOPT_PROXY, proxy.constData()); // libcurl keeps a copy
+    // A proxy's own CONNECT reply is no reply of the request's.
+    curl_easy_setopt(curl, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    if (const SystemProxy::Choice proxy = SystemProxy::forUrl(request.url, proxyLookupLimits(request));
+        !proxy.proxy.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_PROXY, proxy.proxy.constData()); // libcurl keeps copies
+        curl_easy_setopt(curl, CURLOPT_NOPROXY, proxy.noProxy.constData());
+        answerWindowsAuthentication(curl);
+    }
 
     const CURLcode code = curl_easy_perform(curl);
     response.curlCode = int(code);
@@ -175,6 +171,9 @@ HttpResponse perform(const HttpRequest& request)
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     response.status = status;
     response.transferOk = code == CURLE_OK;
+    response.headers = state.reader.headers();
+    response.contentLength = state.reader.contentLength();
+    response.contentType = state.reader.contentType();
     curl_off_t connectTime = 0;
     curl_easy_getinfo(curl, CURLINFO_CONNECT_TIME_T, &connectTime);
     response.timedOut = code == CURLE_OPERATION_TIMEDOUT;

@@ -1,7 +1,7 @@
 #include "platform/systemproxy.h"
 
 // Elsewhere the environment names the proxy (http_proxy, https_proxy, no_proxy), which libcurl reads itself.
-QByteArray SystemProxy::forUrl(const QByteArray&)
+SystemProxy::Choice SystemProxy::forUrl(const QByteArray&, const LookupLimits&)
 {
     return {};
 }

@@ -199,6 +199,13 @@ void DownloadJob::lastWorkerFinished(DownloadRound& round)
         expected = 0;
         for (qint64 bytes : round.written)
             expected += bytes;
+        if (expected == 0) {
+            // An empty reply is no update, whatever its framing said.
+            qCInfo(lcUpdate) << "the download brought no byte and named no length";
+            round.removePartFolder();
+            end(RoundEnd::Empty, 0);
+            return;
+        }
     }
     const bool joined = MergePartFiles(round.targetPath, round.partPaths(), expected);
     round.removePartFolder();
@@ -223,6 +230,10 @@ void DownloadJob::roundEnded(const std::shared_ptr<DownloadRound>& round, RoundE
         m_running = false;
         Q_EMIT progressChanged(round->received.load(), m_fileSize);
         Q_EMIT succeeded(size);
+        return;
+    case RoundEnd::Empty:
+        m_running = false;
+        Q_EMIT nothingArrived();
         return;
     case RoundEnd::Failed:
     case RoundEnd::CalledOff:

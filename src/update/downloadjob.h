@@ -47,12 +47,14 @@ Q_SIGNALS:
     void mergeStarted();
     void succeeded(qint64 size);
     void failed();
+    // No length was named and the transfer brought no byte: nothing is kept, failed() does not follow.
+    void nothingArrived();
     // The workers of the one-connection round could not be created or started; failed() follows.
     // (start() reports this itself for the first round.)
     void workersFailed();
 
 private:
-    enum class RoundEnd { Succeeded, Failed, FallBack, CalledOff };
+    enum class RoundEnd { Succeeded, Failed, Empty, FallBack, CalledOff };
 
     // SegmentHost: called on the workers' threads.
     void transferBegan(DownloadRound& round) override;

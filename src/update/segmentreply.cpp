@@ -54,6 +54,10 @@ HttpRequest SegmentReply::request()
 
 bool SegmentReply::headersArrived(long status, const HttpHeaders& headers)
 {
+    // A reply has one header block: a second one would count its body again from nothing over
+    // bytes already written.
+    if (m_accepted)
+        return refuse(Refusal::DoesNotFit);
     const qint64 contentLength = contentLengthOf(headers);
     bool fits = false;
     if (status == 206)

@@ -79,6 +79,7 @@ private:
     void downloadProgress(qint64 received, qint64 total);
     void downloadSucceeded(qint64 size);
     void downloadFailed();
+    void reportNoUpdate(); // the download gave nothing that could be an update
 
     DownloadJob* m_download = nullptr;
     HttpCall* m_sizeRequest = nullptr; // the size request under way, null when none

@@ -95,7 +95,7 @@ void TFormupdate::sizeReceived(const QByteArray& url, const QString& targetPath,
     }
     // No worker, or an empty archive: nothing worth calling an update can come of it.
     if (workers < 1 || size.size == 0) {
-        MessageBoxes::inform(this, QStringLiteral("升级过程失败,请重新到主页下载更新!"));
+        reportNoUpdate();
         return;
     }
 
@@ -110,6 +110,10 @@ void TFormupdate::sizeReceived(const QByteArray& url, const QString& targetPath,
             [this] { addStatusLine(QStringLiteral("正在合并删除临时文件")); });
     connect(m_download, &DownloadJob::succeeded, this, &TFormupdate::downloadSucceeded);
     connect(m_download, &DownloadJob::failed, this, &TFormupdate::downloadFailed);
+    connect(m_download, &DownloadJob::nothingArrived, this, [this] {
+        m_ui->ButtonDown->setEnabled(true); // as after any failed download, the user may try again
+        reportNoUpdate();
+    });
     connect(m_download, &DownloadJob::workersFailed, this,
             [this] { MessageBoxes::inform(this, QStringLiteral("创建线程失败!")); });
     // A new job starts running; Button2 follows it from its first byte on.
@@ -127,6 +131,11 @@ void TFormupdate::sizeReceived(const QByteArray& url, const QString& targetPath,
         MessageBoxes::inform(this, QStringLiteral("创建线程失败!"));
         return;
     }
+}
+
+void TFormupdate::reportNoUpdate()
+{
+    MessageBoxes::inform(this, QStringLiteral("升级过程失败,请重新到主页下载更新!"));
 }
 
 QString TFormupdate::chooseSavePath(const QString& proposedName)

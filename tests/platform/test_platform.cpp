@@ -16,6 +16,7 @@
 #include "platform/webengine.h"
 #include "platform/webengineloader.h"
 #include "platform/webview.h"
+#include "systemproxysetting.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <future>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -51,6 +53,12 @@ private Q_SLOTS:
     void httpReplyHeaders();
     void proxyFromInternetSettings_data();
     void proxyFromInternetSettings();
+    void noProxyLists_data();
+    void noProxyLists();
+    void redirectsDecideTheProxyAnew();
+#ifdef Q_OS_WIN
+    void stalledProxyScriptHoldsNoRequest();
+#endif
     void asyncCallRepliesOnTheCallersThread();
     void asyncCallGivenUpReportsNothing();
     void counterPagesLeaveInOrder();
@@ -248,6 +256,11 @@ void TestPlatform::httpReplyHeaders_data()
                                              "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n"
                                              "Content-Type: text/plain; charset=utf-8\r\nX-Checksum: none\r\n\r\n")
                                       << 200L << QByteArray("text/html; charset=GBK");
+    // A trailer that reads like a status line is a trailer still: no second reply begins.
+    QTest::newRow("trailer like a status line")
+        << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=GBK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                      "5\r\nhello\r\n0\r\nHTTP/1.1 200 OK: again\r\nContent-Type: text/plain\r\n\r\n")
+        << 200L << QByteArray("text/html; charset=GBK");
 }
 
 void TestPlatform::httpReplyHeaders()
@@ -323,8 +336,12 @@ void TestPlatform::proxyFromInternetSettings_data()
     QTest::newRow("only another scheme's entry: direct")
         << QStringLiteral("https://films.example.com/") << QStringLiteral("http=a:1;ftp=f:21") << QString()
         << QByteArray();
-    QTest::newRow("socks last") << site << QStringLiteral("socks=s:9050;ftp=f:21") << QString()
-                                << QByteArray("socks5h://s:9050");
+    QTest::newRow("socks last, SOCKS4 as Windows means it")
+        << site << QStringLiteral("socks=s:9050;ftp=f:21") << QString() << QByteArray("socks4a://s:9050");
+    QTest::newRow("socks without a port")
+        << site << QStringLiteral("socks=s") << QString() << QByteArray("socks4a://s:1080");
+    QTest::newRow("SOCKS5 when written so")
+        << site << QStringLiteral("socks5://s:1") << QString() << QByteArray("socks5h://s:1");
     QTest::newRow("an unusable entry gives way")
         << site << QStringLiteral("http=a:99999;c:3") << QString() << QByteArray("http://c:3");
     QTest::newRow("PAC answer list") << site << QStringLiteral("p1:8080; p2:8080") << QString()
@@ -342,6 +359,40 @@ void TestPlatform::proxyFromInternetSettings_data()
     QTest::newRow("a name that only starts like loopback")
         << QStringLiteral("http://127.0.0.evil/") << QStringLiteral("a:1") << QString() << QByteArray("http://a:1");
     QTest::newRow("nothing named") << site << QStringLiteral(" ; ") << QString() << QByteArray();
+    // Odd entries: read as Windows reads them, or skipped so that the next usable one wins.
+    QTest::newRow("IPv6 address") << site << QStringLiteral("[2001:db8::1]:3128") << QString()
+                                  << QByteArray("http://[2001:db8::1]:3128");
+    QTest::newRow("IPv6 address, no port")
+        << site << QStringLiteral("[2001:db8::1]") << QString() << QByteArray("http://[2001:db8::1]:80");
+    QTest::newRow("IPv6 without brackets is skipped")
+        << site << QStringLiteral("2001:db8::1:3128;c:3") << QString() << QByteArray("http://c:3");
+    QTest::newRow("user name is skipped")
+        << site << QStringLiteral("user:pw@p:80 c:3") << QString() << QByteArray("http://c:3");
+    QTest::newRow("scheme and slash") << site << QStringLiteral("http://proxy:8080/") << QString()
+                                      << QByteArray("http://proxy:8080");
+    QTest::newRow("scheme in a scheme's entry")
+        << site << QStringLiteral("http=http://proxy:8080/") << QString() << QByteArray("http://proxy:8080");
+    QTest::newRow("blank after the colon")
+        << site << QStringLiteral("p: 8080") << QString() << QByteArray("http://p:8080");
+    QTest::newRow("blanks around the equals sign")
+        << site << QStringLiteral("http = p : 1") << QString() << QByteArray("http://p:1");
+    QTest::newRow("a path is skipped") << site << QStringLiteral("p:80/x;c:3") << QString() << QByteArray("http://c:3");
+    QTest::newRow("empty port, port 0 and 65536 are skipped")
+        << site << QStringLiteral("a:;b:0;d:65536;e:+1;c:65535") << QString() << QByteArray("http://c:65535");
+    QTest::newRow("a broken entry of the scheme gives way to the next of it")
+        << site << QStringLiteral("http=:1;http=b:2;c:3") << QString() << QByteArray("http://b:2");
+    QTest::newRow("another scheme is skipped")
+        << site << QStringLiteral("ftp://f:21 c:3") << QString() << QByteArray("http://c:3");
+    QTest::newRow("bypass with a port") << site << QStringLiteral("a:1") << QStringLiteral("films.example.com:80")
+                                        << QByteArray();
+    QTest::newRow("bypass with another port")
+        << site << QStringLiteral("a:1") << QStringLiteral("films.example.com:8080") << QByteArray("http://a:1");
+    QTest::newRow("bypass with a scheme")
+        << site << QStringLiteral("a:1") << QStringLiteral("http://*.example.com") << QByteArray();
+    QTest::newRow("bypass with another scheme")
+        << site << QStringLiteral("a:1") << QStringLiteral("https://*.example.com") << QByteArray("http://a:1");
+    QTest::newRow("bypass in brackets") << QStringLiteral("http://[2001:db8::5]/") << QStringLiteral("a:1")
+                                        << QStringLiteral("[2001:db8::5]") << QByteArray();
 }
 
 void TestPlatform::proxyFromInternetSettings()
@@ -352,6 +403,102 @@ void TestPlatform::proxyFromInternetSettings()
     QFETCH(QByteArray, proxy);
     QCOMPARE(SystemProxy::fromLists(QUrl(url), proxies, bypass), proxy);
 }
+
+// The bypass list as libcurl decides redirects by it: loopback always, entries it reads as Windows
+// does, none that would send the request's own address direct.
+void TestPlatform::noProxyLists_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("bypass");
+    QTest::addColumn<QByteArray>("noProxy");
+    const QByteArray loopback = "localhost,127.0.0.0/8,::1";
+    const QString site = QStringLiteral("http://films.example.com/");
+    QTest::newRow("none") << site << QString() << loopback;
+    QTest::newRow("names and networks") << site << QStringLiteral("intranet;*.corp.lan 10.*;192.168.*;[fe80::1]")
+                                        << loopback + ",intranet,.corp.lan,10.0.0.0/8,192.168.0.0/16,fe80::1";
+    QTest::newRow("what libcurl cannot hold")
+        << site << QStringLiteral("<local>;http://x;y:80;a*b.c;1.2.3.4.*;300.*") << loopback;
+    QTest::newRow("wider for libcurl than for Windows")
+        << site << QStringLiteral("example.com;*.films.example.com") << loopback;
+}
+
+void TestPlatform::noProxyLists()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, bypass);
+    QFETCH(QByteArray, noProxy);
+    QCOMPARE(SystemProxy::noProxyList(QUrl(url), bypass), noProxy);
+}
+
+// The proxy sends the request on to loopback: that hop goes direct, not through the proxy again.
+void TestPlatform::redirectsDecideTheProxyAnew()
+{
+    LocalHttpServer site;
+    site.server.Get("/final", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("hello", "text/plain");
+    });
+    site.start();
+    std::atomic<int> proxied = 0;
+    RawServer proxy([&](RawServer& raw, int socket) {
+        ++proxied;
+        raw.send(socket, "HTTP/1.1 302 Found\r\nLocation: " + site.url("/final") +
+                             "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    });
+    SystemProxySetting setting(proxy.baseUrl().split(':').last().toInt());
+    HttpRequest request;
+    request.url = "http://films.quvo.test/start";
+    const HttpResponse response = HttpClient::perform(request);
+    QVERIFY2(response.transferOk, qPrintable(response.error));
+    QCOMPARE(response.body, QByteArray("hello"));
+    QCOMPARE(proxied.load(), 1);
+}
+
+#ifdef Q_OS_WIN
+// A PAC script whose server never answers holds no request: a cancelled one ends at once, another
+// waits no longer than its limits. A script that cannot be had is then left alone for a while.
+void TestPlatform::stalledProxyScriptHoldsNoRequest()
+{
+    HttpRequest request;
+    request.url = "http://films.quvo.test:9/a"; // not loopback, which never asks the script
+    const auto inBackground = [](const HttpRequest& request) {
+        return std::async(std::launch::async, [request] { return HttpClient::perform(request); });
+    };
+    const auto ready = [](const std::future<HttpResponse>& reply) {
+        return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    };
+    {
+        SilentServer script;
+        SystemProxySetting setting(0, {}, script.baseUrl() + "/cancelled.pac");
+        std::atomic<bool> cancel = false;
+        request.limits = {.connect = std::chrono::seconds(60), .stall = std::chrono::seconds(60)};
+        request.cancel = &cancel;
+        std::future<HttpResponse> cancelled = inBackground(request);
+        QTRY_COMPARE(script.connections(), 1);
+        cancel = true;
+        QTRY_VERIFY(ready(cancelled));
+        QVERIFY(!cancelled.get().transferOk);
+    }
+    {
+        SilentServer script;
+        SystemProxySetting setting(0, {}, script.baseUrl() + "/stalled.pac");
+        request.limits = {.connect = std::chrono::milliseconds(300), .stall = std::chrono::seconds(1)};
+        request.cancel = nullptr;
+        std::future<HttpResponse> limited = inBackground(request);
+        QTRY_COMPARE(script.connections(), 1);
+        QTRY_VERIFY(ready(limited)); // well before the script's own fetch would give up
+    }
+    std::atomic<int> asked = 0;
+    RawServer missing([&asked](RawServer& raw, int socket) {
+        ++asked;
+        raw.send(socket, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    });
+    SystemProxySetting setting(0, {}, missing.baseUrl() + "/missing.pac");
+    HttpClient::perform(request);
+    QCOMPARE(asked.load(), 1);
+    HttpClient::perform(request);
+    QCOMPARE(asked.load(), 1);
+}
+#endif
 
 void TestPlatform::asyncCallRepliesOnTheCallersThread()
 {
@@ -573,6 +720,7 @@ void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
                                 u"javascript:alert(1)",
                                 u"data:text/html,x",
                                 u"smb://h/x",
+                                u"ftp://127.0.0.1:9/a",
                                 u" /etc/passwd",
                                 u"~/.profile",
                                 u"./a.desktop",
@@ -588,7 +736,7 @@ void TestPlatform::launcherPassesOneArgumentAndRefusesOptionsAndLocalFiles()
     // Where a page may go on to: a web page or the empty page, never a play address or another program.
     for (QStringView address :
          {u"quvotest://x", u"ms-msdt:/id", u"about:srcdoc", u"blob:http://x/1", u"www.x.cn", u"file:///etc/passwd",
-          u"view-source:http://x/", u"javascript:alert(1)", u"data:text/html,x", u"/etc/passwd",
+          u"view-source:http://x/", u"ftp://127.0.0.1:9/a", u"javascript:alert(1)", u"data:text/html,x", u"/etc/passwd",
           u"magnet:?xt=urn:btih:AB", u"thunder://QUFodHRw", u"ed2k://|file|a|1|H|/"})
         QVERIFY2(!AddressPolicy::allowsPageNavigation(QUrl(address.toString())), qPrintable(address.toString()));
     for (QStringView address : {u"http://127.0.0.1:8/a?b#c", u"HTTPS://x.cn", u"about:blank"})

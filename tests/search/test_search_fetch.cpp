@@ -6,6 +6,7 @@
 #include "samplesite.h"
 #include "search/mygetwebthread.h"
 #include "search/searchsession.h"
+#include "systemproxysetting.h"
 #include "testsupport.h"
 
 #include <QElapsedTimer>
@@ -118,62 +119,6 @@ private:
     mutable std::mutex m_mutex;
     QList<QByteArray> m_lines;
     RawServer m_raw; // after what its thread uses
-};
-
-// Names `proxy` as the system's proxy for as long as it lives: on Windows in the Internet settings
-// of the current user (as the settings dialog writes them: the values WinINet reads, and the binary
-// DefaultConnectionSettings that WinHTTP reads), elsewhere in the environment that libcurl reads.
-// Loopback addresses stay direct.
-class SystemProxySetting final {
-public:
-    explicit SystemProxySetting(int proxyPort)
-    {
-        const QByteArray server = "127.0.0.1:" + QByteArray::number(proxyPort);
-#ifdef Q_OS_WIN
-        const QByteArray bypass = "<local>";
-        QByteArray blob;
-        const auto addDword = [&blob](quint32 value) { blob.append(reinterpret_cast<const char*>(&value), 4); };
-        addDword(0x46); // the settings' version
-        addDword(1);    // change counter
-        addDword(0x03); // direct connections and a fixed proxy, no PAC script, no automatic detection
-        addDword(quint32(server.size()));
-        blob += server;
-        addDword(quint32(bypass.size()));
-        blob += bypass;
-        addDword(0); // no PAC script address
-        blob += QByteArray(32, '\0');
-        const std::wstring proxyServer = QString::fromLatin1(server).toStdWString();
-        const DWORD enable = 1;
-        RegSetKeyValueW(HKEY_CURRENT_USER, settingsKey, L"ProxyEnable", REG_DWORD, &enable, sizeof enable);
-        RegSetKeyValueW(HKEY_CURRENT_USER, settingsKey, L"ProxyServer", REG_SZ, proxyServer.c_str(),
-                        DWORD((proxyServer.size() + 1) * sizeof(wchar_t)));
-        RegSetKeyValueW(HKEY_CURRENT_USER, connectionsKey, L"DefaultConnectionSettings", REG_BINARY, blob.constData(),
-                        DWORD(blob.size()));
-#else
-        qputenv("http_proxy", "http://" + server);
-        qputenv("no_proxy", "127.0.0.1");
-#endif
-    }
-    ~SystemProxySetting()
-    {
-#ifdef Q_OS_WIN
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, settingsKey, L"ProxyEnable");
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, settingsKey, L"ProxyServer");
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, connectionsKey, L"DefaultConnectionSettings");
-#else
-        qunsetenv("http_proxy");
-        qunsetenv("no_proxy");
-#endif
-    }
-    SystemProxySetting(const SystemProxySetting&) = delete;
-    SystemProxySetting& operator=(const SystemProxySetting&) = delete;
-
-private:
-#ifdef Q_OS_WIN
-    static constexpr const wchar_t* settingsKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-    static constexpr const wchar_t* connectionsKey =
-        L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
-#endif
 };
 
 } // namespace
@@ -298,8 +243,8 @@ void TestSearchFetch::fetchGoesThroughTheSystemsProxy()
     const QByteArray namedRoot = "http://films.quvo.test:" + port;
 
 #ifdef Q_OS_WIN
-    QCOMPARE(SystemProxy::forUrl(namedRoot + "/"), "http://127.0.0.1:" + QByteArray::number(proxy.port()));
-    QCOMPARE(SystemProxy::forUrl(m_site->baseUrl() + "/"), QByteArray());
+    QCOMPARE(SystemProxy::forUrl(namedRoot + "/").proxy, "http://127.0.0.1:" + QByteArray::number(proxy.port()));
+    QCOMPARE(SystemProxy::forUrl(m_site->baseUrl() + "/").proxy, QByteArray());
 #endif
     const Outcome outcome = fetch("proxy", 1, namedRoot);
     QVERIFY(outcome.fetched);

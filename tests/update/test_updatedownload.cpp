@@ -141,48 +141,54 @@ void TestUpdateDownload::failuresBeforeTheWorkers_data()
     QTest::addColumn<bool>("errorBox");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("sizeRequests");
+    QTest::addColumn<int>("downloads"); // archive requests
     const QString cannotConnect = QStringLiteral("下载过程取消或无法连接服务器,错误代码(%1)!");
     const QString failed = QStringLiteral("升级过程失败,请重新到主页下载更新!");
     QTest::newRow("no address") << ""
                                 << "5"
                                 << ""
-                                << "" << true << "请输入下载地址!" << 0;
+                                << "" << true << "请输入下载地址!" << 0 << 0;
     QTest::newRow("count not a number") << "site"
                                         << "5a"
                                         << ""
-                                        << "" << true << "请输入数字\r" << 0;
+                                        << "" << true << "请输入数字\r" << 0 << 0;
     QTest::newRow("more than ten") << "site"
                                    << "11"
                                    << ""
-                                   << "" << true << "超过线程限制数，请重新开始！" << 0;
+                                   << "" << true << "超过线程限制数，请重新开始！" << 0 << 0;
     QTest::newRow("not found") << "site"
                                << "5"
                                << "404"
-                               << "" << true << "目标文件找不到！" << 1;
+                               << "" << true << "目标文件找不到！" << 1 << 0;
     QTest::newRow("redirect") << "site"
                               << "5"
                               << "redirect"
-                              << "" << true << "目标文件找不到！" << 1;
+                              << "" << true << "目标文件找不到！" << 1 << 0;
     QTest::newRow("refused") << "refused"
                              << "5"
                              << ""
-                             << "" << true << cannotConnect.arg(2) << 0;
+                             << "" << true << cannotConnect.arg(2) << 0 << 0;
     QTest::newRow("broken exchange") << "closing"
                                      << "5"
                                      << ""
-                                     << "" << true << cannotConnect.arg(1) << 0;
+                                     << "" << true << cannotConnect.arg(1) << 0 << 0;
     QTest::newRow("no worker") << "site"
                                << "0"
                                << ""
-                               << "" << false << failed << 1;
+                               << "" << false << failed << 1 << 0;
     QTest::newRow("below zero") << "site"
                                 << "-2"
                                 << ""
-                                << "" << false << failed << 1;
+                                << "" << false << failed << 1 << 0;
     QTest::newRow("empty archive") << "site"
                                    << "5"
                                    << ""
-                                   << "0" << false << failed << 1;
+                                   << "0" << false << failed << 1 << 0;
+    // Without a named length an empty reply is no update either, and nothing of it is kept.
+    QTest::newRow("empty archive, no length named") << "site"
+                                                    << "5"
+                                                    << "no-length"
+                                                    << "0" << false << failed << 1 << 1;
 }
 
 void TestUpdateDownload::failuresBeforeTheWorkers()
@@ -194,6 +200,7 @@ void TestUpdateDownload::failuresBeforeTheWorkers()
     QFETCH(bool, errorBox);
     QFETCH(QString, text);
     QFETCH(int, sizeRequests);
+    QFETCH(int, downloads);
     ClosingServer closing;
     if (address == QLatin1String("site"))
         address = QString::fromLatin1(archiveUrl());
@@ -213,7 +220,7 @@ void TestUpdateDownload::failuresBeforeTheWorkers()
     QCOMPARE(boxes.texts(), QStringList{text});
     QCOMPARE(boxes.requests().first().kind, errorBox ? MessageBoxes::Kind::Error : MessageBoxes::Kind::Plain);
     QCOMPARE(heads(), sizeRequests);
-    QCOMPARE(gets(), 0);
+    QCOMPARE(gets(), downloads);
     QVERIFY(downButton()->isEnabled());
     // Only the thread-limit failure empties the count box.
     QCOMPARE(countBox()->text(), workers == QLatin1String("11") ? QString() : workers);

@@ -86,17 +86,26 @@ void TestUpdateWindow::versionOutcomes_data()
     QTest::addColumn<QString>("status");
     QTest::addColumn<bool>("windowOpens");
     QTest::addColumn<bool>("counted");
+    QTest::addColumn<bool>("selfUpdate"); // false: a build that its package manager updates
     const QString newer = QStringLiteral("当前版本:%1    服务器有新版本咯!!!").arg(QLatin1String(BuildInfo::version));
     QTest::newRow("same") << QByteArray(BuildInfo::version)
                           << QStringLiteral("当前版本:%1    您的版本已是最新!").arg(QLatin1String(BuildInfo::version))
-                          << false << true;
-    QTest::newRow("higher") << QByteArray("1.0.1.1") << newer << true << false;
-    QTest::newRow("lower counts as new") << QByteArray("1.0.0.9") << newer << true << false;
-    QTest::newRow("space before") << " " + QByteArray(BuildInfo::version) << newer << true << false;
-    QTest::newRow("trailing line break") << QByteArray(BuildInfo::version) + "\r\n" << newer << true << false;
+                          << false << true << true;
+    QTest::newRow("higher") << QByteArray("1.0.1.1") << newer << true << false << true;
+    QTest::newRow("lower counts as new") << QByteArray("1.0.0.9") << newer << true << false << true;
+    QTest::newRow("space before") << " " + QByteArray(BuildInfo::version) << newer << true << false << true;
+    QTest::newRow("trailing line break") << QByteArray(BuildInfo::version) + "\r\n" << newer << true << false << true;
     // The settings document's text is shown as it is, never as markup that loads a picture.
-    QTest::newRow("markup") << "9<img src=\"" + m_picture.toUtf8() + "\"><b>x</b>" << newer << true << false;
-    QTest::newRow("none announced") << QByteArray() << QStringLiteral("提示：无法连接服务器!!") << false << false;
+    QTest::newRow("markup") << "9<img src=\"" + m_picture.toUtf8() + "\"><b>x</b>" << newer << true << false << true;
+    QTest::newRow("none announced") << QByteArray() << QStringLiteral("提示：无法连接服务器!!") << false << false
+                                    << true;
+    // Without the update window a new version is announced with the update note and nothing is
+    // counted; the current one is counted as in every build.
+    QTest::newRow("higher, packaged") << QByteArray("1.0.1.1") << newer << false << false << false;
+    QTest::newRow("same, packaged")
+        << QByteArray(BuildInfo::version)
+        << QStringLiteral("当前版本:%1    您的版本已是最新!").arg(QLatin1String(BuildInfo::version)) << false << true
+        << false;
 }
 
 void TestUpdateWindow::versionOutcomes()
@@ -105,6 +114,7 @@ void TestUpdateWindow::versionOutcomes()
     QFETCH(QString, status);
     QFETCH(bool, windowOpens);
     QFETCH(bool, counted);
+    QFETCH(bool, selfUpdate);
     remoteConfig().Version = version;
     m_world.site().clearRequestLog();
     Formupdate = nullptr;
@@ -121,6 +131,8 @@ void TestUpdateWindow::versionOutcomes()
     };
     hooks.countCheck = [&](const QByteArray& path) { wbTjStNum.navigate(path); };
     hooks.countUse = [&](const QByteArray& path) { wbAllNum.navigate(path); };
+    hooks.selfUpdate = selfUpdate;
+    MessageBoxRecorder boxes;
     const QPointer<TFormupdate> window = qobject_cast<TFormupdate*>(CheckForUpdate(hooks));
 
     QCOMPARE(shown, QStringList{status});
@@ -144,6 +156,16 @@ void TestUpdateWindow::versionOutcomes()
     QCOMPARE(wbTjStNum.requestCount(), counted ? 1 : 0);
     QCOMPARE(m_world.site().countRequests(QStringLiteral("GET /update/update.php")), windowOpens ? 1 : 0);
     QCOMPARE(wbAllNum.requestCount(), windowOpens ? 1 : 0);
+    const bool announced = !selfUpdate && !counted && !version.isEmpty();
+    QCOMPARE(boxes.count(), announced ? 1 : 0);
+    if (announced) {
+        const TFormupdate updateWindow;
+        const QString note = control<QLabel>(&updateWindow, "lblupdateNote")->text();
+        QCOMPARE(boxes.texts().first(),
+                 QStringLiteral("版本") + QString::fromLatin1(version) + QStringLiteral("  更新说明\n") + note +
+                     QStringLiteral("本程序由系统的软件包管理器安装,新版本请通过软件包管理器更新。"));
+        QCOMPARE(boxes.requests().first().kind, MessageBoxes::Kind::Plain);
+    }
 }
 
 void TestUpdateWindow::everythingShownFitsAndTheRestIsOutOfSight()

@@ -74,6 +74,13 @@ void SampleSite::clearSwitches()
 {
     std::lock_guard lock(m_mutex);
     m_switches.clear();
+    m_counts.clear();
+}
+
+int SampleSite::nextCount(const QString& name)
+{
+    std::lock_guard lock(m_mutex);
+    return m_counts[name]++;
 }
 
 QString SampleSite::switchValue(const QString& name, const QString& fallback) const

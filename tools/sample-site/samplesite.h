@@ -34,6 +34,9 @@ public:
     void setSwitch(const QString& name, const QString& value);
     void clearSwitches(); // every switch back to its default
     QString switchValue(const QString& name, const QString& fallback = {}) const;
+    // How often `name` was counted before this call. Counts go back to 0 with the switches, so that
+    // a switch such as "update.drop.count" means the same in every test.
+    int nextCount(const QString& name);
 
     void setLogFile(const QString& path);
     QStringList requestLog() const; // "GET /search/a/1" …, in arrival order
@@ -52,6 +55,7 @@ private:
     int m_listenSocket = -1;
     mutable std::mutex m_mutex;
     QMap<QString, QString> m_switches;
+    QMap<QString, int> m_counts;
     QStringList m_log;
     QMap<QString, QString> m_userAgents; // by logged line
     QString m_logFile;

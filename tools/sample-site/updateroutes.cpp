@@ -5,7 +5,6 @@
 
 #include <QStringList>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -87,9 +86,7 @@ struct Pacer {
 
 void registerUpdateRoutes(SampleSite& site)
 {
-    auto cuts = std::make_shared<std::atomic<int>>(0);
-    site.server().Get("/update/qorvex.rar", [&site, cuts](const httplib::Request& request,
-                                                          httplib::Response& response) {
+    site.server().Get("/update/qorvex.rar", [&site](const httplib::Request& request, httplib::Response& response) {
         const QStringList faults = site.switchValue(QStringLiteral("update.fault")).split(QLatin1Char(','));
         const auto fault = [&faults](const char* name) { return faults.contains(QLatin1String(name)); };
         if (fault("404")) {
@@ -131,7 +128,7 @@ void registerUpdateRoutes(SampleSite& site)
         if (fault("drop") && request.method == "GET") {
             bool limited = false;
             const int allowed = site.switchValue(QStringLiteral("update.drop.count")).toInt(&limited);
-            if (!limited || allowed < 0 || cuts->fetch_add(1) < allowed)
+            if (!limited || allowed < 0 || site.nextCount(QStringLiteral("update.drop")) < allowed)
                 pacer.limit = length / 2;
         }
         if (noLength) {
