@@ -89,6 +89,7 @@ void TFormmain::createStatusBar()
         m_ui->stat1->addWidget(statPanels[i], widths[i] > 0 ? 0 : 1);
     }
     statPanels[2]->setAlignment(Qt::AlignCenter);
+    m_ui->stat1->setFixedHeight(16);
     statPanels[0]->setText(QStringLiteral("快速隐藏:按ALT+F1可隐藏与显示本窗体"));
     statPanels[1]->setText(QStringLiteral("无盒子,不屌丝,记住官方网址:") + Sites::productSiteAddress());
 }
