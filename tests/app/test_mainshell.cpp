@@ -1042,6 +1042,7 @@ void TestMainShell::everyWindowAsTheLayoutTableSays()
     };
 
     // Each window as a user meets it, opened once.
+    MessageBoxes::setApplicationTitle(Sites::applicationTitle()); // as the program's start sets it
     std::unique_ptr<TFormmain> main;
     std::unique_ptr<MessageBoxRecorder> boxes;
     QVERIFY(openMainWindow(main, boxes));

@@ -808,6 +808,7 @@ void TestPlatform::absentInputMethodLeavesTheLayout()
     other->move(0, 40);
     new NamedInputMethod(box, QStringLiteral("没有这个输入法"));
     window.show();
+    window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     const quintptr before = activeKeyboardLayout();
     QCOMPARE(layoutOfInputMethod(installedKeyboardLayouts(), QStringLiteral("没有这个输入法")), quintptr(0));
