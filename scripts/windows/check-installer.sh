@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Run by scripts/windows/package.sh under xvfb-run: check-installer.sh <setup.exe> <previous-setup.exe>.
+# Run by scripts/windows/package.sh under xvfb-run:
+#   check-installer.sh <setup.exe> <previous-setup.exe> <locked-mutex.exe>
 # In the Wine prefix QUVO_WINEPREFIX: installs the earlier version, then <setup.exe> silently over it and
 # checks what it wrote and that the earlier version's own files went; starts the program from its
 # Start-menu shortcut (all sites pointed at a closed port) and waits for its first window; checks that
-# installer and uninstaller refuse (status 2) while the program runs and change nothing; ends it and
+# installer and uninstaller refuse (status 2) while the program runs, or while a mutex of its name exists
+# that they may not open, and change nothing; ends it and
 # uninstalls in place the same way; installs into a folder outside Program Files (protected there) and
 # uninstalls.
 set -euo pipefail
 setup="$1"
 previous_setup="$2"
+locked_mutex="$3"
 export WINEPREFIX="$QUVO_WINEPREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export QUVO_SEARCH_SITE=http://127.0.0.1:9 QUVO_PRODUCT_SERVER=http://127.0.0.1:9
 fail() {
@@ -81,6 +84,17 @@ wine "$installed/uninstall.exe" /S "_?=$short_dir" || status=$?
 [ -n "$(reg_value "$uninstall_key" UninstallString)" ] || fail "the uninstall entry went while the program ran"
 echo "the running program stopped the installer and the uninstaller (status 2)"
 wineserver -k || true
+
+# A mutex of that name that this account may not open is a running program too.
+wine "$locked_mutex" &
+sleep 3
+status=0
+wine "$setup" /S || status=$?
+[ "$status" -eq 2 ] || fail "the installer ended with status $status beside a mutex it may not open, not 2"
+[ "$(stat -c %Y "$installed/quvo.exe")" = "$before" ] || fail "quvo.exe was touched beside a locked mutex"
+echo "a mutex the installer may not open stopped it (status 2)"
+wineserver -k || true
+wait
 
 # The same in-place run, now without the program: it uninstalls (it cannot remove itself while it runs).
 status=0

@@ -65,13 +65,14 @@ echo "shipped by an earlier version only" > "$previous/folder/retired.txt"
 file_lists "$previous/folder" "$previous"
 makensis -V2 -X"SetCompressor /FINAL zlib" -DSOURCE="$previous/folder" -DFILE_LISTS="$previous" \
     -DOUTFILE="$previous/previous-setup.exe" "$out/build/generated/installer.nsi" >&2
+makensis -V2 -DOUTFILE="$previous/locked-mutex.exe" "$QUVO_ROOT/scripts/windows/locked-mutex.nsi" >&2
 
 step "installer under Wine, in a fresh prefix"
 export QUVO_WINEPREFIX="$out/wineprefix-check"
 rm -rf "$QUVO_WINEPREFIX"
 quvo_windows_prefix
 xvfb-run -a -s "-noreset -screen 0 1280x1024x24" "$QUVO_ROOT/scripts/windows/check-installer.sh" \
-    "$out/$name-setup.exe" "$previous/previous-setup.exe" || fail "the installer check failed"
+    "$out/$name-setup.exe" "$previous/previous-setup.exe" "$previous/locked-mutex.exe" || fail "the installer check failed"
 WINEPREFIX="$QUVO_WINEPREFIX" wineserver -k 2>/dev/null || true
 rm -rf "$QUVO_WINEPREFIX" "$previous"
 ls -la "$out/$name.zip" "$out/$name-setup.exe"
