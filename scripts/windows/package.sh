@@ -2,8 +2,9 @@
 # scripts/package --windows: cross-builds the program for Windows (build-windows-package/), installs it
 # into one folder (quvo.exe, its DLLs, the platform plugin, Qt's Chinese texts, OpenCC's tables), zips
 # the folder and makes an NSIS installer of it. Then checks the installer under Wine in a fresh prefix:
-# it installs silently, the program starts from its Start-menu shortcut and shows its first window,
-# and the uninstaller removes what was installed.
+# it installs silently over an earlier version, the program starts from its Start-menu shortcut and
+# shows its first window, a running program stops installer and uninstaller, the uninstaller removes
+# what was installed, and a folder outside Program Files is protected.
 #   build-windows-package/quvo-<version>-windows-x64.zip and quvo-<version>-windows-x64-setup.exe
 source "$(dirname "$0")/../lib.sh"
 source "$QUVO_ROOT/scripts/windows/lib.sh"
@@ -44,20 +45,34 @@ rm -f "$out/$name.zip"
 (cd "$out" && cmake -E tar cf "$name.zip" --format=zip "$name")
 
 step "installer"
-# The uninstaller removes exactly the files the folder holds, then its folders (deepest first) where
-# they are empty.
-(cd "$folder" && find . -type f | sort) | sed -E 's|^\./||; s|/|\\|g; s|.*|    Delete "$INSTDIR\\&"|' \
-    > "$out/build/generated/uninstall-files.nsh"
-(cd "$folder" && find . -mindepth 1 -type d | sort -r) | sed -E 's|^\./||; s|/|\\|g; s|.*|    RMDir "$INSTDIR\\&"|' \
-    > "$out/build/generated/uninstall-folders.nsh"
-makensis -V2 -DSOURCE="$folder" -DOUTFILE="$out/$name-setup.exe" "$out/build/generated/installer.nsi" >&2
+# file_lists <folder> <lists dir>: what the uninstaller removes, exactly the files the folder holds, then
+# its folders (deepest first) where they are empty.
+file_lists() {
+    mkdir -p "$2"
+    (cd "$1" && find . -type f | sort) | sed -E 's|^\./||; s|/|\\|g; s|.*|    Delete "$INSTDIR\\&"|' \
+        > "$2/uninstall-files.nsh"
+    (cd "$1" && find . -mindepth 1 -type d | sort -r) | sed -E 's|^\./||; s|/|\\|g; s|.*|    RMDir "$INSTDIR\\&"|' \
+        > "$2/uninstall-folders.nsh"
+}
+file_lists "$folder" "$out/build/generated"
+makensis -V2 -DSOURCE="$folder" -DFILE_LISTS="$out/build/generated" -DOUTFILE="$out/$name-setup.exe" \
+    "$out/build/generated/installer.nsi" >&2
+# For the check only: an earlier version's installer, which shipped one file more (quickly compressed).
+previous="$out/check-previous"
+rm -rf "$previous" && mkdir -p "$previous"
+cp -al "$folder" "$previous/folder"
+echo "shipped by an earlier version only" > "$previous/folder/retired.txt"
+file_lists "$previous/folder" "$previous"
+makensis -V2 -X"SetCompressor /FINAL zlib" -DSOURCE="$previous/folder" -DFILE_LISTS="$previous" \
+    -DOUTFILE="$previous/previous-setup.exe" "$out/build/generated/installer.nsi" >&2
+makensis -V2 -DOUTFILE="$previous/locked-mutex.exe" "$QUVO_ROOT/scripts/windows/locked-mutex.nsi" >&2
 
 step "installer under Wine, in a fresh prefix"
 export QUVO_WINEPREFIX="$out/wineprefix-check"
 rm -rf "$QUVO_WINEPREFIX"
 quvo_windows_prefix
 xvfb-run -a -s "-noreset -screen 0 1280x1024x24" "$QUVO_ROOT/scripts/windows/check-installer.sh" \
-    "$out/$name-setup.exe" || fail "the installer check failed"
+    "$out/$name-setup.exe" "$previous/previous-setup.exe" "$previous/locked-mutex.exe" || fail "the installer check failed"
 WINEPREFIX="$QUVO_WINEPREFIX" wineserver -k 2>/dev/null || true
-rm -rf "$QUVO_WINEPREFIX"
+rm -rf "$QUVO_WINEPREFIX" "$previous"
 ls -la "$out/$name.zip" "$out/$name-setup.exe"

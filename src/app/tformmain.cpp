@@ -15,6 +15,7 @@
 #include "ui_tformmain.h"
 
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -79,15 +80,35 @@ void TFormmain::createListMenu()
 
 void TFormmain::createStatusBar()
 {
+    // The bar is 16 px high. Qt's own item layout keeps 5 of them empty above and below its items, too
+    // little for a line of text: the panels lie in a row of their own over the bar, which leaves the
+    // size grip its corner.
+    constexpr int height = 16;
+    constexpr int gripWidth = 16;
+    m_ui->stat1->setFixedHeight(height);
+    auto* row = new QWidget(m_ui->stat1);
+    row->setObjectName(QStringLiteral("stat1Panels"));
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
     const int widths[3] = {250, 420, 0};
     for (int i = 0; i < 3; ++i) {
-        statPanels[i] = new QLabel(m_ui->stat1);
+        statPanels[i] = new QLabel(row);
         statPanels[i]->setObjectName(QStringLiteral("statPanel%1").arg(i));
         statPanels[i]->setTextFormat(Qt::PlainText); // the version status comes from the settings document
+        statPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        QFont font = statPanels[i]->font();
+        font.setPixelSize(12);
+        statPanels[i]->setFont(font);
         if (widths[i] > 0)
             statPanels[i]->setFixedWidth(widths[i]);
-        m_ui->stat1->addWidget(statPanels[i], widths[i] > 0 ? 0 : 1);
+        layout->addWidget(statPanels[i], widths[i] > 0 ? 0 : 1);
     }
+    EventHook::install(m_ui->stat1, [this, row](QEvent* event) {
+        if (event->type() == QEvent::Resize)
+            row->setGeometry(0, 0, qMax(0, m_ui->stat1->width() - gripWidth), height);
+        return false;
+    });
     statPanels[2]->setAlignment(Qt::AlignCenter);
     statPanels[0]->setText(QStringLiteral("快速隐藏:按ALT+F1可隐藏与显示本窗体"));
     statPanels[1]->setText(QStringLiteral("无盒子,不屌丝,记住官方网址:") + Sites::productSiteAddress());

@@ -2,6 +2,7 @@
 // forward to the search row's commands; rows, caption and counter text come from the session.
 #include "app/tformmain.h"
 
+#include "platform/namedinputmethod.h"
 #include "search/resultmodel.h"
 #include "search/searchcommands.h"
 #include "search/searchsession.h"
@@ -16,13 +17,21 @@ void TFormmain::setupSearch()
     m_results->setHeaderData(ResultModel::SizeColumn, Qt::Horizontal, QStringLiteral("   大    小"));
     m_ui->lv1->setModel(m_results);
     QHeaderView* header = m_ui->lv1->horizontalHeader();
+    // The title fills what the size leaves, at least 100 px; the size is 100 px, and the user may
+    // widen it up to 130.
     header->setMinimumSectionSize(100);
     header->setSectionResizeMode(ResultModel::TitleColumn, QHeaderView::Stretch);
-    header->setSectionResizeMode(ResultModel::SizeColumn, QHeaderView::Fixed);
+    header->setSectionResizeMode(ResultModel::SizeColumn, QHeaderView::Interactive);
     m_ui->lv1->setColumnWidth(ResultModel::SizeColumn, 100);
+    connect(header, &QHeaderView::sectionResized, this, [header](int column, int, int width) {
+        if (column == ResultModel::SizeColumn && width > 130)
+            header->resizeSection(column, 130);
+    });
     header->setSectionsClickable(true);
     m_ui->lv1->verticalHeader()->setDefaultSectionSize(20);
     m_ui->lv1->setStyleSheet(QStringLiteral("QTableView { background: white; color: green; font-size: 13px; }"));
+
+    new NamedInputMethod(m_ui->EdtSearch, QStringLiteral("极点五笔输入法"));
 
     m_search = new SearchSession(this);
     m_searchCommands = std::make_unique<SearchCommands>(this, m_ui->EdtSearch, m_ui->chkChkJFzh, m_search, m_results);

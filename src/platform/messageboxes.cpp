@@ -2,9 +2,32 @@
 
 #include "platform/testhooks.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
+
+#include <memory>
 
 namespace {
+
+// A message box that places itself on the centre of its owner's screen once it knows its size (it
+// lays itself out as it is shown), before it appears.
+class ScreenCentredBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+};
 
 QString& applicationTitle()
 {
@@ -19,7 +42,9 @@ MessageBoxes::Answer ask(QWidget* owner, const MessageBoxes::Request& request)
 
     using MessageBoxes::Answer;
     using MessageBoxes::Kind;
-    QMessageBox box(owner);
+    std::unique_ptr<QMessageBox> made =
+        request.onScreenCentre ? std::make_unique<ScreenCentredBox>(owner) : std::make_unique<QMessageBox>(owner);
+    QMessageBox& box = *made;
     box.setWindowTitle(request.caption);
     box.setTextFormat(Qt::PlainText); // never guessed: a text may hold what the network sent
     box.setText(request.text);
@@ -65,6 +90,11 @@ void setApplicationTitle(const QString& title)
 void inform(QWidget* owner, const QString& text)
 {
     ask(owner, {Kind::Plain, applicationTitle(), text});
+}
+
+void informOnScreenCentre(QWidget* owner, const QString& text)
+{
+    ask(owner, {Kind::Plain, applicationTitle(), text, true});
 }
 
 void error(QWidget* owner, const QString& text)

@@ -17,6 +17,7 @@ struct Request {
     Kind kind = Kind::Plain;
     QString caption;
     QString text;
+    bool onScreenCentre = false; // centred on the owner's screen rather than over the owner
 };
 
 using Responder = std::function<Answer(const Request&)>; // tests answer through TestHooks
@@ -25,6 +26,8 @@ using Responder = std::function<Answer(const Request&)>; // tests answer through
 void setApplicationTitle(const QString& title);
 
 void inform(QWidget* owner, const QString& text);
+// The same notice, centred on the screen (still modal to its owner).
+void informOnScreenCentre(QWidget* owner, const QString& text);
 void error(QWidget* owner, const QString& text);
 // True only when the user answered OK.
 bool confirm(QWidget* owner, const QString& text, const QString& caption = QStringLiteral("提示"));

@@ -30,7 +30,7 @@ void PlayCommands::play()
 {
     const std::optional<ResultRow> row = m_selectedRow();
     if (!row) {
-        MessageBoxes::inform(m_window, QStringLiteral("请先选择一项内容!"));
+        MessageBoxes::informOnScreenCentre(m_window, QStringLiteral("请先选择一项内容!"));
         return;
     }
     QByteArray playAddress;
@@ -63,12 +63,12 @@ void PlayCommands::sendToThunder()
 {
     const std::optional<ResultRow> row = m_selectedRow();
     if (!row) {
-        MessageBoxes::inform(m_window, QStringLiteral("骚年,请先选择好电影名再点我好么?!"));
+        MessageBoxes::informOnScreenCentre(m_window, QStringLiteral("骚年,请先选择好电影名再点我好么?!"));
         return;
     }
     const QString path = HandOff::thunderPath();
     if (path.isEmpty()) {
-        MessageBoxes::inform(m_window, QStringLiteral("说好的迅雷呢?"));
+        MessageBoxes::informOnScreenCentre(m_window, QStringLiteral("说好的迅雷呢?"));
         return;
     }
     HandOff::startThunder(path, row->informationKey);
@@ -88,7 +88,7 @@ void PlayCommands::copyRowField(QByteArray ResultRow::*field, const QString& noR
 {
     const std::optional<ResultRow> row = m_selectedRow();
     if (!row) {
-        MessageBoxes::inform(m_window, noRowMessage);
+        MessageBoxes::informOnScreenCentre(m_window, noRowMessage);
         return;
     }
     QGuiApplication::clipboard()->setText(CodePage::fromGbk((*row).*field));

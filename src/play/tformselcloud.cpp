@@ -90,7 +90,7 @@ void TFormSelCloud::keyPressEvent(QKeyEvent* event)
 void TFormSelCloud::chooseLine(int line)
 {
     if (!m_selectedAddress || !m_selectedAddress()) {
-        MessageBoxes::inform(this, QStringLiteral("您还没有在列表里选择需要播放的电影!"));
+        MessageBoxes::informOnScreenCentre(this, QStringLiteral("您还没有在列表里选择需要播放的电影!"));
         return;
     }
     HandOff::openPlayAddress(CloudPlay().chooseLine(line, SettingsView(), m_windowRowAddress));

@@ -1,9 +1,10 @@
 // The main window's shell: default-browser opener, link buttons with their counter requests,
 // quit confirmation, advertisement strip, microblog picture, opening animation; the program's
-// command line and its guard for errors no handler caught.
+// command line and its guard for errors no handler caught; and the table of what a user sees in every window.
 #include "app/guardedapplication.h"
 #include "app/programcommandline.h"
 #include "app/qrcodepicture.h"
+#include "app/tformdeclare.h"
 #include "app/tformmain.h"
 #include "config/remoteconfiguration.h"
 #include "localhttpserver.h"
@@ -11,19 +12,26 @@
 #include "platform/counterbrowser.h"
 #include "platform/testhooks.h"
 #include "platform/webview.h"
+#include "play/tformselcloud.h"
+#include "portals/tformmtv.h"
+#include "portals/tformmusic.h"
 #include "samplesite.h"
 #include "services/buildinfo.h"
 #include "services/defaultbrowser.h"
 #include "services/lifecycle.h"
 #include "services/sites.h"
 #include "testsupport.h"
+#include "update/tformupdate.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
@@ -33,6 +41,7 @@
 
 #include <qrencode.h>
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -178,6 +187,8 @@ private Q_SLOTS:
     void uncaughtErrorIsShownAndTheProgramGoesOn();
     void programCommandLine_data();
     void programCommandLine();
+    void resultColumnsKeepTheirWidths();
+    void everyWindowAsTheLayoutTableSays();
 
 private:
     std::unique_ptr<TFormmain> makeWindow();
@@ -959,4 +970,255 @@ int main(int argc, char* argv[])
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
+void TestMainShell::resultColumnsKeepTheirWidths()
+{
+    auto window = makeWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QHeaderView* header = control<QTableView>(window.get(), "lv1")->horizontalHeader();
+    QCOMPARE(header->sectionSize(1), 100);
+    QCOMPARE(header->sectionResizeMode(1), QHeaderView::Interactive); // the user may widen the size
+    struct Step {
+        int sizeAsked;
+        int windowWidth;
+        int size;
+    };
+    const Step steps[] = {{120, 1024, 120}, {160, 1024, 130}, {130, 1024, 130}, {110, 160, 110}};
+    for (const Step& step : steps) {
+        window->resize(step.windowWidth, window->height());
+        header->resizeSection(1, step.sizeAsked);
+        QTRY_COMPARE(header->sectionSize(1), step.size);
+        // The title fills the rest, and keeps 100 px however narrow the window.
+        QTRY_COMPARE(header->sectionSize(0), qMax(100, header->viewport()->width() - step.size));
+    }
+}
+
+// Every window as the layout table of its subsystem states it: captions, sizes, colours, control texts,
+// places and hints, the list menu's order, and the messages of the hand-off commands. Each row names a
+// window, a control (none: the window), a detail and what it must read; %HOST% and %SITE% stand for
+// the product web site's host name and address.
+void TestMainShell::everyWindowAsTheLayoutTableSays()
+{
+    struct Row {
+        const char* window;
+        const char* control;
+        const char* detail;
+        QString expected;
+    };
+    const QString box = QStringLiteral("%1 | %TITLE% | screen centre");
+    const QString lineHint = QStringLiteral("请不要同时打开多条相同线路,以保证服务器负载稳定性!");
+    const QString keepHint = QStringLiteral("选择您常用的线路,保存后下次可直接默认使用您偏好的线路!");
+    const Row rows[] = {
+        {"declaration", "", "caption", QStringLiteral("免责声明")},
+        {"declaration", "", "size", QStringLiteral("586x652")},
+        {"declaration", "mmoAgreea", "background", QStringLiteral("#c0c0c0")},
+        {"declaration", "mmoAgreea", "pixelFont", QStringLiteral("13")},
+        {"declaration", "mmoAgreea", "firstLine",
+         QStringLiteral("提示：部分杀软可能会报毒，请添加信任或关闭或删除本软件，")},
+        {"declaration", "pnlAgreea", "height", QStringLiteral("70")},
+        {"declaration", "chkagreea", "text", QStringLiteral("我已阅读上述文本并完全同意此申明")},
+        {"declaration", "btnagreea", "text", QStringLiteral("我同意")},
+        {"declaration", "btnagreea", "size", QStringLiteral("129x35")},
+        {"declaration", "btnagreea", "enabled", QStringLiteral("false")},
+        {"declaration", "btnDisAgreea", "text", QStringLiteral("我反对")},
+
+        {"main", "", "caption",
+         QStringLiteral("Quvo盒子2013 beta1  %HOST%")
+             .replace(QStringLiteral("%HOST%"), Sites::productSiteHost().toUpper())},
+        {"main", "", "size", QStringLiteral("1024x656")},
+        {"main", "pnltop", "height", QStringLiteral("111")},
+        {"main", "lblSearchNote", "text", QStringLiteral("好人一生平安=>:")},
+        {"main", "EdtSearch", "pixelFont", QStringLiteral("16")},
+        {"main", "EdtSearch", "toolTip",
+         QStringLiteral("输入完成按回车即可搜索,搜索速度由您当前网速或服务器网速决定!!!")},
+        {"main", "chkChkJFzh", "text", QStringLiteral("繁体体")},
+        {"main", "pnlAdver", "height", QStringLiteral("22")},
+        {"main", "pnlAdver", "visible", QStringLiteral("false")},
+        {"main", "pnlButtonPnl", "height", QStringLiteral("30")},
+        {"main", "stat1", "height", QStringLiteral("16")},
+        {"main", "BtnMusic", "text", QStringLiteral("QV盒子-音乐")},
+        {"main", "btn3", "text", QStringLiteral("访问主页")},
+        {"main", "BtnFeedback", "text", QStringLiteral("建议反馈")},
+        {"main", "btnActQuit", "text", QStringLiteral("退 出")},
+        {"main", "btnActQuit", "size", QStringLiteral("95x70")},
+        {"main", "btn3", "toolTip", QStringLiteral("点击既可访问我们的主页")},
+        {"main", "BtnFeedback", "toolTip", QStringLiteral("各种抽风请报告给我们!")},
+        {"main", "BtnMusic", "toolTip",
+         QStringLiteral("听一段放松的音乐!\r\n建议不要同时打开多个窗口，以免窗口太多显得混乱!")},
+        {"main", "statPanel0", "width", QStringLiteral("250")},
+        {"main", "statPanel0", "text", QStringLiteral("快速隐藏:按ALT+F1可隐藏与显示本窗体")},
+        {"main", "statPanel1", "width", QStringLiteral("420")},
+        {"main", "statPanel1", "text", QStringLiteral("无盒子,不屌丝,记住官方网址:%SITE%")},
+        {"main", "pnlweibo", "place", QStringLiteral("559,77,130,130")},
+        {"main", "lv1", "menu", QStringLiteral("(&A)云播放|(&T)迅雷下载|(&S)复制地址|(&R)复制标题|(&C)清空列表与缓存")},
+        {"main", "btnXunleiDown", "text", QStringLiteral("(&T)迅雷下载")},
+        {"main", "btnXunleiDown", "leftAndSize", QStringLiteral("7,81x21")},
+        {"main", "btnXunleiDown", "message", box.arg(QStringLiteral("骚年,请先选择好电影名再点我好么?!"))},
+        {"main", "btnCopyCap", "message", box.arg(QStringLiteral("请先选择要复制的电影名!"))},
+        {"main", "btnCopyAdd", "message", box.arg(QStringLiteral("请先选中要复制的电影!"))},
+
+        {"line", "", "caption", QStringLiteral("讯雷云点播线路选择")},
+        {"line", "", "size", QStringLiteral("456x260")},
+        {"line", "", "background", QStringLiteral("#808000")},
+        {"line", "lbl5", "text", QStringLiteral("服务器信息: 暂无!")},
+        {"line", "lbl5", "place", QStringLiteral("0,0,456,20")},
+        {"line", "imgLine2", "place", QStringLiteral("31,21,170,123")},
+        {"line", "lbl2", "text", QStringLiteral("①号线")},
+        {"line", "lbl2", "boldPixelFont", QStringLiteral("35")},
+        {"line", "lbl1", "text", QStringLiteral("②号线")},
+        {"line", "lbl3", "text", QStringLiteral("无广告,但不稳定!")},
+        {"line", "lbl1", "toolTip", lineHint},
+        {"line", "lbl2", "toolTip", lineHint},
+        {"line", "chkSelLoveLines1", "at", QStringLiteral("53,116")},
+        {"line", "chkSelLoveLines1", "toolTip", keepHint},
+        {"line", "chkSelLoveLines2", "at", QStringLiteral("288,116")},
+        {"line", "RgClick", "place", QStringLiteral("94,146,257,38")},
+        {"line", "RgClickItem1", "checked", QStringLiteral("true")},
+        {"line", "BtnClose", "text", QStringLiteral("关   闭 ")},
+        {"line", "BtnClose", "place", QStringLiteral("97,208,256,40")},
+        {"line", "BtnClose", "default", QStringLiteral("true")},
+
+        {"music", "", "caption", QStringLiteral("QV盒子-音乐欣赏  %HOST%")},
+        {"music", "", "outer", QStringLiteral("922x611")},
+        {"music", "", "background", QStringLiteral("#000000")},
+        {"music", "pnlPnlMusic", "height", QStringLiteral("33")},
+        {"music", "chkontop", "at", QStringLiteral("8,9")},
+        {"music", "chkhidemain", "at", QStringLiteral("88,9")},
+        {"music", "btnTheMusic", "text", QStringLiteral("主题音乐")},
+        {"music", "btnTheMusic", "place", QStringLiteral("168,5,89,22")},
+        {"music", "btnTheMusic", "enabled", QStringLiteral("false")},
+        {"music", "btnKugMusic", "place", QStringLiteral("264,5,89,22")},
+        {"music", "btnQuit", "place", QStringLiteral("360,5,89,22")},
+        {"music", "lbl1", "text", QStringLiteral("常听轻松快乐的歌曲有助于身心健康,多给自己的心灵一些正能量吧!")},
+        {"music", "lbl1", "at", QStringLiteral("474,10")},
+        {"music", "lbl1", "foreground", QStringLiteral("#c0c0c0")},
+
+        {"mv", "", "caption", QStringLiteral("QV盒子-MTV欣赏 %HOST%")},
+        {"mv", "", "outer", QStringLiteral("919x607")},
+        {"mv", "pnl1", "height", QStringLiteral("30")},
+        {"mv", "pnl1", "background", QStringLiteral("#000000")},
+        {"mv", "chkontop", "at", QStringLiteral("8,7")},
+        {"mv", "chkhidemain", "at", QStringLiteral("88,7")},
+        {"mv", "btn1", "text", QStringLiteral("重新加载")},
+        {"mv", "btn1", "place", QStringLiteral("170,3,89,22")},
+        {"mv", "btnexit", "place", QStringLiteral("266,3,89,22")},
+
+        {"update", "", "caption", QStringLiteral("Quvo盒子提示您,服务器已有新版本啦!  %SITE%")},
+        {"update", "", "size", QStringLiteral("415x253")},
+        {"update", "imgUpdatePic", "place", QStringLiteral("-1,-1,117,229")},
+        {"update", "lblupnote", "place", QStringLiteral("128,6,273,13")},
+        {"update", "lblupdateNote", "place", QStringLiteral("126,25,267,65")},
+        {"update", "lblupdateNote", "text",
+         QStringLiteral(
+             "        "
+             "建议您到官方查看最新更新日志与动态,如遇更新不成功,可能是因为同时下载人数过多或服务器负载压力过大,"
+             "建议您打开我们的主页或选择分流下载站进行下载!\n")},
+        {"update", "BtnBypass1", "place", QStringLiteral("123,90,88,19")},
+        {"update", "BtnBypass3", "visible", QStringLiteral("false")},
+        {"update", "lblSchedule", "place", QStringLiteral("128,121,265,33")},
+        {"update", "ProgressBar1", "place", QStringLiteral("128,159,271,17")},
+        {"update", "ButtonDown", "place", QStringLiteral("129,185,80,30")},
+        {"update", "btnHomepage", "place", QStringLiteral("225,185,80,30")},
+        {"update", "BtnQuit", "place", QStringLiteral("321,185,80,30")},
+        {"update", "StatusBar1", "place", QStringLiteral("0,229,415,24")},
+        {"update", "StatusBar1Panel", "text", QStringLiteral("QV盒子升级程序! %SITE% 欢迎大家下载更新!")},
+    };
+
+    // Each window as a user meets it, opened once.
+    MessageBoxes::setApplicationTitle(Sites::applicationTitle()); // as the program's start sets it
+    std::unique_ptr<TFormmain> main;
+    std::unique_ptr<MessageBoxRecorder> boxes;
+    QVERIFY(openMainWindow(main, boxes));
+    TFormDeclare declaration; // no acceptance recorded: it shows itself
+    TFormSelCloud line({}, {}, main.get());
+    auto* music = new TFormMusic;
+    auto* mv = new TFormMtv;
+    TFormupdate update(main.get());
+    const auto closePortals = qScopeGuard([&] {
+        delete music;
+        delete mv;
+    });
+    const std::map<QString, QWidget*> windows = {{QStringLiteral("declaration"), &declaration},
+                                                 {QStringLiteral("main"), main.get()},
+                                                 {QStringLiteral("line"), &line},
+                                                 {QStringLiteral("music"), music},
+                                                 {QStringLiteral("mv"), mv},
+                                                 {QStringLiteral("update"), &update}};
+    for (const auto& [name, window] : windows) {
+        window->show();
+        QVERIFY2(QTest::qWaitForWindowExposed(window), qPrintable(name));
+    }
+
+    const auto size = [](QSize size) { return QStringLiteral("%1x%2").arg(size.width()).arg(size.height()); };
+    const auto read = [&](QWidget* window, QWidget* widget, const QString& detail) -> QString {
+        if (detail == QLatin1String("caption"))
+            return window->windowTitle();
+        if (detail == QLatin1String("size"))
+            return size(widget->size());
+        if (detail == QLatin1String("outer"))
+            return size(widget->frameGeometry().size());
+        if (detail == QLatin1String("height"))
+            return QString::number(widget->height());
+        if (detail == QLatin1String("width"))
+            return QString::number(widget->width());
+        if (detail == QLatin1String("place")) {
+            const QRect place = widget->geometry();
+            return QStringLiteral("%1,%2,%3,%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height());
+        }
+        if (detail == QLatin1String("at"))
+            return QStringLiteral("%1,%2").arg(widget->x()).arg(widget->y());
+        if (detail == QLatin1String("leftAndSize"))
+            return QString::number(widget->x()) + QLatin1Char(',') + size(widget->size());
+        if (detail == QLatin1String("visible"))
+            return widget->isVisible() ? QStringLiteral("true") : QStringLiteral("false");
+        if (detail == QLatin1String("background"))
+            return widget->palette().color(widget->backgroundRole()).name();
+        if (detail == QLatin1String("foreground"))
+            return widget->palette().color(widget->foregroundRole()).name();
+        if (detail == QLatin1String("pixelFont"))
+            return QString::number(widget->font().pixelSize());
+        if (detail == QLatin1String("boldPixelFont"))
+            return widget->font().bold() ? QString::number(widget->font().pixelSize()) : QStringLiteral("not bold");
+        if (detail == QLatin1String("firstLine"))
+            return static_cast<QPlainTextEdit*>(widget)->toPlainText().section(QLatin1Char('\n'), 0, 0);
+        if (detail == QLatin1String("menu")) { // the first items (others may follow)
+            widget->customContextMenuRequested(widget->rect().center());
+            QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QStringList items;
+            for (int i = 0; menu && i < qMin(5, int(menu->actions().size())); ++i)
+                items << menu->actions().at(i)->text();
+            if (menu)
+                menu->close();
+            return items.join(QLatin1Char('|'));
+        }
+        if (detail == QLatin1String("message")) { // clicked with no row selected
+            boxes->clear();
+            QTest::mouseClick(widget, Qt::LeftButton);
+            if (boxes->count() != 1)
+                return QStringLiteral("%1 boxes").arg(boxes->count());
+            const MessageBoxes::Request& shown = boxes->requests().first();
+            return QStringLiteral("%1 | %2 | %3")
+                .arg(shown.text, shown.caption,
+                     shown.onScreenCentre ? QStringLiteral("screen centre") : QStringLiteral("over its owner"));
+        }
+        return widget->property(detail.toLatin1().constData()).toString();
+    };
+
+    QStringList differences;
+    for (const Row& row : rows) {
+        QWidget* window = windows.at(QString::fromLatin1(row.window));
+        QWidget* widget = *row.control ? control<QWidget>(window, row.control) : window;
+        QString expected = row.expected;
+        expected.replace(QStringLiteral("%HOST%"), Sites::productSiteHost())
+            .replace(QStringLiteral("%SITE%"), Sites::productSiteAddress())
+            .replace(QStringLiteral("%TITLE%"), Sites::applicationTitle());
+        const QString seen = read(window, widget, QString::fromLatin1(row.detail));
+        if (seen != expected)
+            differences << QStringLiteral("%1 %2 %3: \"%4\", not \"%5\"")
+                               .arg(QLatin1String(row.window), QLatin1String(row.control), QLatin1String(row.detail),
+                                    seen, expected);
+    }
+    QVERIFY2(differences.isEmpty(), qPrintable(QLatin1Char('\n') + differences.join(QLatin1Char('\n'))));
+}
+
+QTEST_MAIN(TestMainShell)
 #include "test_mainshell.moc"

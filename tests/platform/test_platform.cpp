@@ -10,6 +10,7 @@
 #include "platform/launcher.h"
 #include "platform/logging.h"
 #include "platform/messageboxes.h"
+#include "platform/namedinputmethod.h"
 #include "platform/qttranslations.h"
 #include "platform/registry.h"
 #include "platform/systemproxy.h"
@@ -21,11 +22,13 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
@@ -38,6 +41,8 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+
+Q_DECLARE_METATYPE(KeyboardLayout)
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -70,6 +75,10 @@ private Q_SLOTS:
     void addressesLeavePercentEncoded_data();
     void addressesLeavePercentEncoded();
     void standardButtonsReadChinese();
+    void noticeCentredOnTheScreenNotOverItsOwner();
+    void inputMethodFoundByItsDescription_data();
+    void inputMethodFoundByItsDescription();
+    void absentInputMethodLeavesTheLayout();
     void brokenBrowserModuleLeavesPagesEmpty();
 #ifdef Q_OS_WIN
     void pageNavigationsOffTheWebAreCancelled_data();
@@ -926,6 +935,82 @@ void TestPlatform::pageNavigationsOffTheWebAreCancelled()
     QTRY_COMPARE_WITH_TIMEOUT(pages.load(), 2, 20000);
 }
 #endif
+
+void TestPlatform::noticeCentredOnTheScreenNotOverItsOwner()
+{
+    QWidget owner;
+    owner.setGeometry(20, 40, 300, 200); // in the screen's top left corner
+    owner.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    const QRect screen = owner.screen()->availableGeometry();
+    QRect seen;
+    QTimer answer; // notes where the box shows, then closes it
+    connect(&answer, &QTimer::timeout, this, [&seen] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); box && box->isVisible()) {
+            seen = box->frameGeometry();
+            box->accept();
+        }
+    });
+    answer.start(20);
+    MessageBoxes::informOnScreenCentre(&owner, QStringLiteral("请先选择一项内容!"));
+    QVERIFY(seen.isValid());
+    // Within a frame's width of the centre (the window manager may frame it only after it shows).
+    QVERIFY2(
+        (seen.center() - screen.center()).manhattanLength() < 40,
+        qPrintable(
+            QStringLiteral("box at %1,%2 %3x%4").arg(seen.x()).arg(seen.y()).arg(seen.width()).arg(seen.height())));
+    QVERIFY(!owner.frameGeometry().contains(seen.center()));
+}
+
+void TestPlatform::inputMethodFoundByItsDescription_data()
+{
+    QTest::addColumn<QList<KeyboardLayout>>("layouts");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<quintptr>("found");
+    const KeyboardLayout english{0x04090409, {}};
+    const KeyboardLayout pinyin{0xe0200804, QStringLiteral("中文 (简体) - 微软拼音")};
+    const KeyboardLayout wubi{0xe0210804, QStringLiteral("极点五笔输入法")};
+    const KeyboardLayout wubiAgain{0xe0220804, QStringLiteral("极点五笔输入法")};
+    const KeyboardLayout latin{0xe0230409, QStringLiteral("Some IME")};
+    QTest::newRow("installed") << QList{english, pinyin, wubi} << QStringLiteral("极点五笔输入法") << wubi.handle;
+    QTest::newRow("absent") << QList{english, pinyin} << QStringLiteral("极点五笔输入法") << quintptr(0);
+    QTest::newRow("no layouts") << QList<KeyboardLayout>{} << QStringLiteral("极点五笔输入法") << quintptr(0);
+    QTest::newRow("first of two") << QList{wubi, wubiAgain} << QStringLiteral("极点五笔输入法") << wubi.handle;
+    QTest::newRow("whole name only") << QList{wubi} << QStringLiteral("极点五笔") << quintptr(0);
+    QTest::newRow("trailing blank differs") << QList{wubi} << QStringLiteral("极点五笔输入法 ") << quintptr(0);
+    QTest::newRow("case ignored") << QList{latin} << QStringLiteral("SOME ime") << latin.handle;
+    // A layout without an input method has an empty description, which no name asks for.
+    QTest::newRow("empty name") << QList{english} << QString() << quintptr(0);
+}
+
+void TestPlatform::inputMethodFoundByItsDescription()
+{
+    QFETCH(QList<KeyboardLayout>, layouts);
+    QFETCH(QString, name);
+    QFETCH(quintptr, found);
+    QCOMPARE(layoutOfInputMethod(layouts, name), found);
+}
+
+// The layouts this system has: an input method none of them is leaves the active layout as it was.
+void TestPlatform::absentInputMethodLeavesTheLayout()
+{
+    QWidget window;
+    auto* box = new QLineEdit(&window);
+    auto* other = new QLineEdit(&window);
+    other->move(0, 40);
+    new NamedInputMethod(box, QStringLiteral("没有这个输入法"));
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const quintptr before = activeKeyboardLayout();
+    QCOMPARE(layoutOfInputMethod(installedKeyboardLayouts(), QStringLiteral("没有这个输入法")), quintptr(0));
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    QCOMPARE(activeKeyboardLayout(), before);
+    other->setFocus();
+    QTRY_VERIFY(other->hasFocus());
+    QCOMPARE(activeKeyboardLayout(), before);
+}
 
 void TestPlatform::guardEndsAStepAndLogsWhy()
 {
