@@ -3,6 +3,7 @@
 // clang-format off: windows.h comes before the OLE headers
 #include <exdisp.h>
 #include <exdispid.h>
+#include <mshtmdid.h>
 #include <mshtmhst.h>
 #include <ole2.h>
 #include <oleidl.h>
