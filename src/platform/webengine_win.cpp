@@ -2,9 +2,11 @@
 // WebEngine interface. Linked into the program; the control itself is created with the first view.
 #include "platform/addresspolicy.h"
 #include "platform/logging.h"
+#include "platform/pagekeyrouter.h"
 #include "platform/webbrowserhost_win.h"
 #include "platform/webengine.h"
 #include "platform/webengineloader.h"
+#include "platform/webview.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
@@ -13,30 +15,26 @@
 #include <QUrl>
 #include <QWidget>
 
-#include <algorithm>
 #include <utility>
-#include <vector>
 
 namespace {
 
-class WebBrowserView;
-
 // Key messages go to the focused window before any widget sees them; the control's windows are
 // not Qt's, so the keys a page needs (Tab, Ctrl+C, arrows) are offered to the control here, as any
-// host of it does in its message loop.
+// host of it does in its message loop, and the control's own shortcuts are dropped.
 class WebBrowserKeys final : public QAbstractNativeEventFilter {
 public:
-    void add(WebBrowserView* view);
-    void remove(WebBrowserView* view);
+    void add(PageKeyRouter::Target* view);
+    void remove(PageKeyRouter::Target* view) { m_router.remove(view); }
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
-    std::vector<WebBrowserView*> m_views;
+    PageKeyRouter m_router;
     bool m_installed = false;
 };
 
 // A page view: a native child window that the control fills.
-class WebBrowserView final : public QWidget, private WebBrowserHost::Client {
+class WebBrowserView final : public QWidget, private WebBrowserHost::Client, private PageKeyRouter::Target {
 public:
     WebBrowserView(QWidget* parent, std::function<void(bool ok)> loadFinished, WebBrowserKeys& keys)
         : QWidget(parent), m_loadFinished(std::move(loadFinished)), m_keys(keys)
@@ -63,25 +61,54 @@ public:
             m_host->navigate(address.toString(QUrl::FullyEncoded));
     }
 
-    // The key message when it is aimed at the control's windows and the control used it.
-    bool offerKey(MSG* message)
-    {
-        const HWND control = m_host ? m_host->controlWindow() : nullptr;
-        if (!control || (message->hwnd != control && !IsChild(control, message->hwnd)))
-            return false;
-        return m_host->translateAccelerator(message);
-    }
-
 protected:
     void resizeEvent(QResizeEvent* event) override
     {
-        // The control works in device pixels.
         if (m_host)
-            m_host->resize(event->size() * devicePixelRatioF());
+            m_host->fitToParent();
         QWidget::resizeEvent(event);
     }
 
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override
+    {
+        // The window's size in device pixels changes also when only the monitor's scale does, with
+        // no resize of the widget: the control follows the window itself.
+        const auto* msg = static_cast<const MSG*>(message);
+        if (m_host && eventType == "windows_generic_MSG" &&
+            (msg->message == WM_SIZE || msg->message == WM_DPICHANGED_AFTERPARENT))
+            m_host->fitToParent();
+        return QWidget::nativeEvent(eventType, message, result);
+    }
+
 private:
+    bool ownsWindow(quintptr window) const override
+    {
+        const HWND control = m_host ? m_host->controlWindow() : nullptr;
+        const auto target = reinterpret_cast<HWND>(window);
+        return control && (target == control || IsChild(control, target));
+    }
+
+    // A key aimed inside the page: the control's own shortcuts are dropped (true), the rest is
+    // offered to the control. The control may run a modal loop in here, and this view may be closed
+    // meanwhile: it is kept alive until the call ends.
+    bool offerKey(void* message) override
+    {
+        if (!m_host)
+            return false;
+        auto* msg = static_cast<MSG*>(message);
+        WebBrowserHost* const host = m_host;
+        host->AddRef();
+        const bool used = host->swallowsKey(msg) || host->translateAccelerator(msg);
+        host->Release();
+        return used;
+    }
+
+    bool contextMenuAllowed() const override
+    {
+        const auto* owner = qobject_cast<const WebView*>(parentWidget());
+        return !owner || !owner->rightClickBlocked();
+    }
+
     bool allowNavigation(const QString& address) override
     {
         // The empty page the program clears a view with, and the pages of the web; nothing else
@@ -102,23 +129,24 @@ private:
             QTimer::singleShot(0, this, [this, page] { load(page); });
     }
 
-    void loadEnded(bool ok) override { m_loadFinished(ok); }
+    // Told from inside the control's event: handed on from Qt's event loop, so that a slot may
+    // close the window (and so the control) it is shown in.
+    void loadEnded(bool ok) override
+    {
+        QMetaObject::invokeMethod(
+            this, [this, ok] { m_loadFinished(ok); }, Qt::QueuedConnection);
+    }
 
     std::function<void(bool ok)> m_loadFinished;
     WebBrowserKeys& m_keys;
     WebBrowserHost* m_host = nullptr; // null when the system has no control (logged)
 };
 
-void WebBrowserKeys::add(WebBrowserView* view)
+void WebBrowserKeys::add(PageKeyRouter::Target* view)
 {
-    m_views.push_back(view);
+    m_router.add(view);
     if (!std::exchange(m_installed, true))
         QCoreApplication::instance()->installNativeEventFilter(this);
-}
-
-void WebBrowserKeys::remove(WebBrowserView* view)
-{
-    m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
 }
 
 bool WebBrowserKeys::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
@@ -128,11 +156,7 @@ bool WebBrowserKeys::nativeEventFilter(const QByteArray& eventType, void* messag
     auto* msg = static_cast<MSG*>(message);
     if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST)
         return false;
-    for (WebBrowserView* view : m_views) {
-        if (view->offerKey(msg))
-            return true;
-    }
-    return false;
+    return m_router.route(reinterpret_cast<quintptr>(msg->hwnd), msg);
 }
 
 class WebBrowserEngine final : public WebEngine {

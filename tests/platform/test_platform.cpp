@@ -11,6 +11,8 @@
 #include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "platform/namedinputmethod.h"
+#include "platform/pagekeyrouter.h"
+#include "platform/pagelockdown.h"
 #include "platform/qttranslations.h"
 #include "platform/registry.h"
 #include "platform/systemproxy.h"
@@ -38,6 +40,8 @@
 
 #include <algorithm>
 #include <future>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -84,6 +88,9 @@ private Q_SLOTS:
     void pageNavigationsOffTheWebAreCancelled_data();
     void pageNavigationsOffTheWebAreCancelled();
 #endif
+    void pageLockdownDecisions_data();
+    void pageLockdownDecisions();
+    void keyRouterSurvivesViewsComingAndGoing();
     void guardEndsAStepAndLogsWhy();
 };
 
@@ -1010,6 +1017,150 @@ void TestPlatform::absentInputMethodLeavesTheLayout()
     other->setFocus();
     QTRY_VERIFY(other->hasFocus());
     QCOMPARE(activeKeyboardLayout(), before);
+}
+
+void TestPlatform::pageLockdownDecisions_data()
+{
+    // question: "scheme <s>", "key <mods+vk>" (with "menu" when the view keeps its menu),
+    // "action <scheme> <URLACTION>", "feature <n>"; answer: what the lock-down decides.
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("answer");
+    const auto row = [](const char* name, const char* question, const char* answer) {
+        QTest::newRow(name) << QString::fromLatin1(question) << QString::fromLatin1(answer);
+    };
+    row("file locked", "scheme file", "locked");
+    row("res locked", "scheme res", "locked");
+    row("mk locked", "scheme mk", "locked");
+    row("ms-its locked", "scheme ms-its", "locked");
+    row("HTTPS reaches the web", "scheme HTTPS", "web");
+    row("about left to the engine", "scheme about", "open");
+    row("custom scheme not on the web", "scheme quvo-x", "open");
+
+    row("Ctrl+O open dialog", "key ctrl+79", "swallow");
+    row("Ctrl+L open dialog", "key ctrl+76", "swallow");
+    row("Ctrl+P print", "key ctrl+80", "swallow");
+    row("Ctrl+Shift+C", "key ctrl+shift+67", "swallow");
+    row("F5 reload", "key 116", "swallow");
+    row("Ctrl+F5 reload", "key ctrl+116", "swallow");
+    row("F10 menu bar", "key 121", "swallow");
+    row("browser refresh key", "key 168", "swallow");
+    row("Alt+Home home page", "key alt+36", "swallow");
+    row("Ctrl+Enter", "key ctrl+13", "swallow");
+    row("Apps key, menu refused", "key 93", "swallow");
+    row("Shift+F10, menu refused", "key shift+121", "swallow");
+    row("Apps key, menu kept", "key menu+93", "page");
+    row("Shift+F10, menu kept", "key menu+shift+121", "page");
+    row("Tab", "key 9", "page");
+    row("typing", "key 65", "page");
+    row("Ctrl+C copy", "key ctrl+67", "page");
+    row("Ctrl+Shift+Z redo", "key ctrl+shift+90", "page");
+    row("Ctrl+Alt+Q is AltGr typing", "key ctrl+alt+81", "page");
+    row("Alt+F4 closes the window", "key alt+115", "page");
+
+    row("ActiveX run", "action http 4608", "disallow");      // 0x1200
+    row("Java", "action http 7168", "disallow");             // 0x1C00
+    row("file download", "action http 6147", "disallow");    // 0x1803
+    row("binary behaviour", "action http 8192", "disallow"); // 0x2000
+    row("zone elevation", "action http 8449", "disallow");   // 0x2101
+    row("logon", "action http 6656", "anonymous");           // 0x1A00
+    row("pop-up manager", "action http 6153", "default");    // 0x1809
+    row("script", "action http 5120", "default");            // 0x1400
+    row("script without an address", "action - 5120", "default");
+    row("script of a local file", "action file 5120", "disallow");
+    row("form of a help file", "action ms-its 5633", "disallow");
+
+    row("file download restricted", "feature 12", "on"); // Feature::RestrictFileDownload
+    row("zone elevation blocked", "feature 1", "on");
+    row("pop-up manager", "feature 5", "on");
+}
+
+void TestPlatform::pageLockdownDecisions()
+{
+    using namespace PageLockdown;
+    QFETCH(QString, question);
+    QFETCH(QString, answer);
+    const QStringList words = question.split(u' ');
+    QString decided;
+    if (words[0] == u"scheme") {
+        decided = lockedSchemes().contains(words[1]) ? QStringLiteral("locked")
+                  : isWebScheme(words[1])            ? QStringLiteral("web")
+                                                     : QStringLiteral("open");
+        QVERIFY(!(isWebScheme(words[1]) && lockedSchemes().contains(words[1], Qt::CaseInsensitive)));
+    } else if (words[0] == u"key") {
+        const QStringList parts = words[1].split(u'+');
+        const auto has = [&](const char* part) { return parts.contains(QLatin1String(part)); };
+        const Key key{parts.last().toInt(), has("ctrl"), has("shift"), has("alt")};
+        decided = keyUse(key, has("menu")) == KeyUse::Page ? QStringLiteral("page") : QStringLiteral("swallow");
+    } else if (words[0] == u"action") {
+        const QString scheme = words[1] == u"-" ? QString() : words[1];
+        const UrlPolicy policy = urlActionPolicy(scheme, words[2].toUInt());
+        decided = policy == UrlPolicy::Disallow        ? QStringLiteral("disallow")
+                  : policy == UrlPolicy::AnonymousOnly ? QStringLiteral("anonymous")
+                                                       : QStringLiteral("default");
+    } else {
+        const auto feature = Feature(words[1].toInt());
+        const auto features = lockedFeatures();
+        decided =
+            std::any_of(features.begin(), features.end(), [&](const FeatureSetting& f) { return f.feature == feature; })
+                ? QStringLiteral("on")
+                : QStringLiteral("off");
+    }
+    QCOMPARE(decided, answer);
+}
+
+void TestPlatform::keyRouterSurvivesViewsComingAndGoing()
+{
+    // Views whose key handling opens or closes views, as a modal dialog run inside the control's
+    // TranslateAccelerator lets the user do. Under AddressSanitizer a walk over a list that grew or
+    // lost an entry meanwhile is a use after free.
+    struct View final : PageKeyRouter::Target {
+        quintptr window = 0;
+        std::function<bool()> onKey;
+        int keys = 0;
+        bool ownsWindow(quintptr w) const override { return w == window; }
+        bool offerKey(void*) override
+        {
+            ++keys;
+            return onKey ? onKey() : true;
+        }
+    };
+    PageKeyRouter router;
+    std::vector<std::unique_ptr<View>> opened;
+    View first, second;
+    first.window = 1;
+    second.window = 2;
+    router.add(&first);
+    router.add(&second);
+    first.onKey = [&] { // opens many views (the list grows and moves) and does not use the key
+        for (int i = 0; i < 64; ++i) {
+            opened.push_back(std::make_unique<View>());
+            opened.back()->window = quintptr(100 + i);
+            router.add(opened.back().get());
+        }
+        return false;
+    };
+    QVERIFY(!router.route(1, nullptr));
+    QCOMPARE(first.keys, 1);
+    QCOMPARE(second.keys, 0); // a key goes to the view it is aimed at, and to no other
+    QVERIFY(router.route(163, nullptr));
+    QCOMPARE(opened.back()->keys, 1);
+
+    // A view closed while it handles a key (its window closed by the dialog's answer).
+    auto closing = std::make_unique<View>();
+    closing->window = 3;
+    router.add(closing.get());
+    closing->onKey = [&] {
+        router.remove(closing.get());
+        for (auto& view : opened)
+            router.remove(view.get());
+        closing.reset(); // last: this handler is part of the view
+        return false;
+    };
+    QVERIFY(!router.route(3, nullptr));
+    QVERIFY(!closing);
+    QVERIFY(!router.route(3, nullptr));
+    QVERIFY(router.route(2, nullptr));
+    QCOMPARE(second.keys, 1);
 }
 
 void TestPlatform::guardEndsAStepAndLogsWhy()
