@@ -130,6 +130,7 @@ public:
         bool productServerRefused = false;
         bool searchOnSite = false;    // the search site is the sample site too
         bool browserRecorded = false; // a registry per test with the recorder as the browser
+        bool searchMirror = false;    // a second sample site, started beside the first, as a mirror
     };
 
     explicit ProgramWorld(Setup setup);
@@ -145,6 +146,9 @@ public:
 
     SampleSite& site() { return *m_site; }
     const SampleSite& site() const { return *m_site; }
+    // The search site's mirror (Setup::searchMirror): switches and request log cleared by reset(),
+    // named by the settings record only where a test puts it there.
+    SampleSite& mirror() { return *m_mirror; }
     QByteArray baseUrl() const;
     QByteArray refusedUrl() const { return m_refusedUrl; }
     TemporaryRegistry& registry() { return *m_registry; }
@@ -155,6 +159,7 @@ public:
 private:
     Setup m_setup;
     std::unique_ptr<SampleSite> m_site;
+    std::unique_ptr<SampleSite> m_mirror;
     QByteArray m_refusedUrl;
     std::unique_ptr<TemporaryRegistry> m_registry;
     std::unique_ptr<RecordingLauncher> m_browser;
@@ -220,8 +225,14 @@ public:
     StallMonitor(const StallMonitor&) = delete;
     StallMonitor& operator=(const StallMonitor&) = delete;
     void stop();
-    qint64 longestGapMs() const { return m_ui.longestMs(); }
-    qint64 idleGapMs() const { return m_idleLongestMs; } // the idle loop's longest gap meanwhile
+    qint64 longestGapMs() const
+    {
+        return m_ui.longestMs();
+    }
+    qint64 idleGapMs() const
+    {
+        return m_idleLongestMs;
+    } // the idle loop's longest gap meanwhile
     // The user-interface thread kept up: its longest gap stayed within what the idle loop's allows.
     bool keptUp() const;
     // Peak resident memory above the resident memory at the start, in KiB. Uses the kernel's peak
