@@ -56,4 +56,11 @@ xdotool type --delay 30 "matrix"
 xdotool key Return
 sleep 2.5
 import -window "$main" "$QUVO_ROOT/docs/main-window-results.png"
-echo "docs/declaration.png docs/main-window.png docs/main-window-weibo.png docs/main-window-results.png"
+# The site gone: the next page cannot be had, and the title column's header says so.
+kill "$site_pid" && wait "$site_pid" 2>/dev/null || true
+site_pid=
+xdotool key Return
+sleep 1.5
+import -window "$main" "$QUVO_ROOT/docs/search-failed.png"
+echo "docs/declaration.png docs/main-window.png docs/main-window-weibo.png docs/main-window-results.png" \
+    "docs/search-failed.png"

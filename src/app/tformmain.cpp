@@ -76,6 +76,10 @@ void TFormmain::createListMenu()
     pm1->addAction(m_ui->mniPopCopyAdd);
     pm1->addAction(m_ui->PopCopyCaption);
     pm1->addAction(m_ui->N1);
+    // Items beyond the list's original ones, below one separator.
+    pm1->addSeparator();
+    mniSearchSites = pm1->addAction(QStringLiteral("(&W)搜索网站…"));
+    mniSearchSites->setObjectName(QStringLiteral("mniSearchSites"));
 }
 
 void TFormmain::createStatusBar()

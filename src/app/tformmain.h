@@ -16,6 +16,7 @@ class TFormmain;
 
 class AdvertisementStrip;
 class HttpCall;
+class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -70,7 +71,8 @@ private Q_SLOTS:
     void EdtSearchChange(); // any change of the box's text, input methods included
     void chkChkJFzhClick();
     void lv1ColumnClick(int column);
-    void N1Click(); // clear list and cache
+    void N1Click();             // clear list and cache
+    void mniSearchSitesClick(); // the sites asked for result pages, and the user's own address
 
     // --- play and hand-off ---
     void lv1DblClick();
@@ -106,6 +108,7 @@ private:
 
     // --- controls created in code ---
     QMenu* pm1 = nullptr;
+    QAction* mniSearchSites = nullptr;
     QLabel* statPanels[3] = {};
     QFrame* pnlweibo = nullptr;
     QLabel* imgweibo = nullptr;
@@ -124,6 +127,7 @@ private:
 
     // search (app/tformmain_search.cpp, forwarding to search/)
     void addResultRow(const ResultRow& row); // places it in the current sort order
+    void updateSearchSites();                // built-in site and the settings document's mirrors
     SearchSession* m_search = nullptr;
     ResultModel* m_results = nullptr; // the rows of lv1
     std::unique_ptr<SearchCommands> m_searchCommands;

@@ -3,9 +3,12 @@
 #include "app/tformmain.h"
 
 #include "platform/namedinputmethod.h"
+#include "config/settingsview.h"
 #include "search/resultmodel.h"
 #include "search/searchcommands.h"
 #include "search/searchsession.h"
+#include "search/searchsitesdialog.h"
+#include "services/sites.h"
 #include "ui_tformmain.h"
 
 #include <QHeaderView>
@@ -48,10 +51,26 @@ void TFormmain::setupSearch()
     connect(header, &QHeaderView::sectionClicked, this, &TFormmain::lv1ColumnClick);
     connect(m_ui->btnClear, &QPushButton::clicked, m_ui->N1, &QAction::trigger);
     connect(m_ui->N1, &QAction::triggered, this, &TFormmain::N1Click);
+    connect(mniSearchSites, &QAction::triggered, this, &TFormmain::mniSearchSitesClick);
+}
+
+void TFormmain::updateSearchSites()
+{
+    m_search->setSiteRoot(Sites::searchSite());
+    m_search->sites().setMirrors(SettingsView().searchMirrors());
+}
+
+void TFormmain::mniSearchSitesClick()
+{
+    updateSearchSites();
+    auto* dialog = new SearchSitesDialog(m_search->sites(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void TFormmain::btnSearchClick()
 {
+    updateSearchSites();
     m_searchCommands->search();
 }
 

@@ -9,14 +9,14 @@
         "<" #name ">", "</" #name ">", &RemoteConfiguration::name                                                      \
     }
 
-const std::array<ConfigTag, 27> kConfigTags = {
+const std::array<ConfigTag, 28> kConfigTags = {
     CONFIG_TAG(Version),      CONFIG_TAG(FrcUp),        CONFIG_TAG(updateline1),  CONFIG_TAG(updateline2),
     CONFIG_TAG(updateline3),  CONFIG_TAG(WordDef),      CONFIG_TAG(Wordban),      CONFIG_TAG(BulletinShow),
     CONFIG_TAG(BulletinWord), CONFIG_TAG(Bulletin),     CONFIG_TAG(AdverDef),     CONFIG_TAG(AdWebAdr),
     CONFIG_TAG(AdpnlHeight),  CONFIG_TAG(AdShowtime),   CONFIG_TAG(CloudDef),     CONFIG_TAG(Cldline1),
     CONFIG_TAG(Cldline2),     CONFIG_TAG(OnlineDef),    CONFIG_TAG(OLTvAdr),      CONFIG_TAG(MtvDef),
     CONFIG_TAG(MtvAdr),       CONFIG_TAG(MusicDef),     CONFIG_TAG(MusicAdr),     CONFIG_TAG(FeedbackDef),
-    CONFIG_TAG(FeedAdr),      CONFIG_TAG(AttentionDef), CONFIG_TAG(AttentionAdr),
+    CONFIG_TAG(FeedAdr),      CONFIG_TAG(AttentionDef), CONFIG_TAG(AttentionAdr), CONFIG_TAG(SearchSites),
 };
 
 #undef CONFIG_TAG

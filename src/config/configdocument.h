@@ -14,8 +14,8 @@ struct ConfigTag {
     QByteArray RemoteConfiguration::*field;
 };
 
-// The 27 tag pairs, in the order in which the values are cut out.
-extern const std::array<ConfigTag, 27> kConfigTags;
+// The 28 tag pairs, in the order in which the values are cut out.
+extern const std::array<ConfigTag, 28> kConfigTags;
 
 // Removes leading and trailing bytes with codes 0 to 32.
 QByteArray trimControlAndSpace(const QByteArray& text);
@@ -27,7 +27,7 @@ QByteArray cutAtFirstZero(const QByteArray& text);
 QByteArray lowerAsciiLetters(const QByteArray& gbk);
 
 // The whole reading of a fetched document: trim, decipher with `keyText`, cut at the first zero
-// byte, lower-case, cut the 27 values out. Throws (EConvertError, EAESError) when the document
+// byte, lower-case, cut the 28 values out. Throws (EConvertError, EAESError) when the document
 // cannot be deciphered; then nothing of it is used.
 RemoteConfiguration parseConfigDocument(const QByteArray& responseText, const QByteArray& keyText);
 // The same reading at the boundary: the record, or why the document could not be read.

@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-// The 27 values of the product server's settings document, GBK text, named after their tags.
+// The 28 values of the product server's settings document, GBK text, named after their tags.
 // Empty until the document has been read; written once per run, read through SettingsView.
 struct RemoteConfiguration {
     QByteArray Version;
@@ -32,6 +32,9 @@ struct RemoteConfiguration {
     QByteArray FeedAdr;
     QByteArray AttentionDef;
     QByteArray AttentionAdr;
+    // Mirrors of the torrent search site: site roots separated by "|", tried after the built-in site.
+    // Added after the first release; older builds never look for the tag.
+    QByteArray SearchSites;
 };
 
 // The program-wide record.

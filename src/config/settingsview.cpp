@@ -67,6 +67,17 @@ std::optional<QString> SettingsView::mirrorPage(int number) const
     return CodePage::fromGbk(*lines[number - 1]);
 }
 
+QList<QByteArray> SettingsView::searchMirrors() const
+{
+    QList<QByteArray> roots;
+    for (const QByteArray& part : m_record.SearchSites.split('|')) {
+        const QByteArray root = part.trimmed();
+        if (isSet(root))
+            roots.append(root);
+    }
+    return roots;
+}
+
 std::optional<QString> SettingsView::keywordBoxWord() const
 {
     if (m_record.BulletinWord == "0")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -40,6 +41,11 @@ public:
     bool updateMarkedVoluntary() const;
     // Mirror download page 1..3; nothing when it is not set.
     std::optional<QString> mirrorPage(int number) const;
+
+    // --- search site mirrors ---
+    // The roots named by SearchSites, in order: split at "|", white space around each dropped, empty
+    // and "0" entries left out. Whether a root is a usable address is for the search to decide.
+    QList<QByteArray> searchMirrors() const;
 
     // --- applying ---
     // The word for the keyword box; nothing for "0" (leave the box alone), "" empties it.

@@ -4,7 +4,6 @@
 #include "platform/messageboxes.h"
 #include "search/resultmodel.h"
 #include "search/tgbbig5convert.h"
-#include "services/sites.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -37,7 +36,6 @@ void SearchCommands::search()
         return;
     if (m_traditional->isChecked())
         m_keywordBox->setText(CodePage::fromGbk(TGBBIG5Convert::ToTraditional(CodePage::toGbk(m_keywordBox->text()))));
-    m_session->setSiteRoot(Sites::searchSite());
     switch (m_session->search(CodePage::toGbk(m_keywordBox->text()))) {
     case SearchSession::Outcome::EmptyKeyword:
         MessageBoxes::inform(m_window, QStringLiteral("其实俺也知道你是个好银,可是,尼玛关键词不填,你让我搜神马?"));

@@ -8,9 +8,11 @@ namespace {
 // Paging of a keyword that has no page count yet: a click may still fetch a further page.
 constexpr qint32 unknownTotalPages = 99999;
 
+const QString headerStart = QStringLiteral("    电    影    名        ");
+
 QString counterText(int rows)
 {
-    return QStringLiteral("    电    影    名        本次共检索到%1个结果").arg(rows);
+    return headerStart + QStringLiteral("本次共检索到%1个结果").arg(rows);
 }
 
 } // namespace
@@ -52,17 +54,49 @@ void SearchSession::startFetch(const QByteArray& keyword, qint32 page)
     m_clearedDuringFetch = false;
     setCaption(Caption::Busy);
     // The worker frees itself when it is done; a cancelled one reports nothing.
-    auto* worker = new MyGetWebThread(keyword, page, m_siteRoot, nullptr);
+    auto* worker = new MyGetWebThread(keyword, page, m_sites.fetchOrder(), nullptr);
     connect(worker, &MyGetWebThread::pageFetched, this, &SearchSession::onPageFetched, Qt::QueuedConnection);
     connect(worker, &MyGetWebThread::fetchFailed, this, &SearchSession::onFetchFailed, Qt::QueuedConnection);
     m_worker = worker;
     worker->start();
 }
 
-void SearchSession::onPageFetched(const QByteArray& gbkPage, const QByteArray& lastLinkText)
+QString SearchSession::failureText(qint32 page, MyGetWebThread::Failure failure, int status)
+{
+    QString why;
+    switch (failure) {
+    case MyGetWebThread::Failure::CannotConnect:
+        why = QStringLiteral("无法连接网站");
+        break;
+    case MyGetWebThread::Failure::TimedOut:
+        why = QStringLiteral("连接超时");
+        break;
+    case MyGetWebThread::Failure::SiteError:
+        why = status >= 400 ? QStringLiteral("网站出错(%1)").arg(status) : QStringLiteral("网站出错");
+        break;
+    case MyGetWebThread::Failure::PageChanged:
+        why = QStringLiteral("网站页面已改变");
+        break;
+    case MyGetWebThread::Failure::RedirectedAway:
+        why = QStringLiteral("网站转到了别处");
+        break;
+    }
+    return headerStart + QStringLiteral("第%1页未取到：%2，再点搜索重试").arg(page).arg(why);
+}
+
+QString SearchSession::noResultsText(qint32 page)
+{
+    return headerStart + QStringLiteral("第%1页：没有找到该关键词的结果").arg(page);
+}
+
+void SearchSession::onPageFetched(const QByteArray& gbkPage, const QByteArray& lastLinkText, const QByteArray& siteRoot,
+                                  bool noResults)
 {
     m_fetchRunning = false;
     m_worker = nullptr;
+    m_sites.setAnswered(siteRoot);
+    if (noResults)
+        Q_EMIT counterTextChanged(noResultsText(m_fetchPage));
     // Only an arrived first page moves the paging to a new keyword: until then a failed fetch
     // leaves the previous keyword's paging as it was, to be continued. The keyword is the one
     // fetched, whatever the box says by now.
@@ -85,11 +119,12 @@ void SearchSession::onPageFetched(const QByteArray& gbkPage, const QByteArray& l
     tmr1.start();
 }
 
-void SearchSession::onFetchFailed(const QString& reason)
+void SearchSession::onFetchFailed(MyGetWebThread::Failure failure, int status)
 {
-    qCInfo(lcSearch) << "fetch of page" << m_fetchPage << "failed:" << reason;
     m_fetchRunning = false;
     m_worker = nullptr;
+    // The paging stays where it was: the next click asks for the same page again.
+    Q_EMIT counterTextChanged(failureText(m_fetchPage, failure, status));
     setCaption(captionWhenIdle());
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "search/mygetwebthread.h"
 #include "search/pagerows.h"
 #include "search/resultrow.h"
 #include "search/searchpaging.h"
+#include "search/searchsites.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
-
-class MyGetWebThread;
 
 // One search of the main window without the window: the keyword's paging, the fetch of one page at
 // a time, and the page buffer cut into rows one per tick of the row timer. It shows nothing itself:
@@ -25,8 +25,11 @@ public:
     explicit SearchSession(QObject* parent = nullptr);
     ~SearchSession() override; // a fetch under way is cancelled and reports nothing
 
-    // Root of the torrent search site, without a trailing "/"; read by each fetch as it starts.
-    void setSiteRoot(const QByteArray& root) { m_siteRoot = root; }
+    // Root of the built-in torrent search site, without a trailing "/"; read by each fetch as it starts.
+    void setSiteRoot(const QByteArray& root) { m_sites.setBuiltIn(root); }
+    // The sites a page is asked of, in turn, starting at the one that answered last.
+    SearchSites& sites() { return m_sites; }
+    const SearchSites& sites() const { return m_sites; }
 
     // The search click, given the keyword box's GBK text (already converted to traditional
     // characters where the window asks for that).
@@ -45,6 +48,10 @@ public:
 
     static constexpr int rowInterval = 10; // ms between two rows
 
+    // The title column's header when a page could not be had from any site, or held no results.
+    static QString failureText(qint32 page, MyGetWebThread::Failure failure, int status);
+    static QString noResultsText(qint32 page);
+
 Q_SIGNALS:
     void rowReady(const ResultRow& row);
     void captionChanged(SearchSession::Caption caption);
@@ -52,8 +59,9 @@ Q_SIGNALS:
 
 private:
     void startFetch(const QByteArray& keyword, qint32 page);
-    void onPageFetched(const QByteArray& gbkPage, const QByteArray& lastLinkText);
-    void onFetchFailed(const QString& reason);
+    void onPageFetched(const QByteArray& gbkPage, const QByteArray& lastLinkText, const QByteArray& siteRoot,
+                       bool noResults);
+    void onFetchFailed(MyGetWebThread::Failure failure, int status);
     void tmr1Timer();
     void setCaption(Caption caption);
     Caption captionWhenIdle() const;
@@ -64,7 +72,7 @@ private:
     int m_rowsInList = 0;                   // rows handed out since the list was last cleared
     Caption m_caption = Caption::Idle;
     QByteArray m_boxText; // GBK text of the keyword box
-    QByteArray m_siteRoot;
+    SearchSites m_sites;
 
     // The fetch under way.
     QPointer<MyGetWebThread> m_worker;

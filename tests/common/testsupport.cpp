@@ -182,6 +182,14 @@ bool ProgramWorld::reset()
             return false;
         m_refusedUrl = closedBaseUrl();
     }
+    if (m_setup.searchMirror) {
+        if (!m_mirror)
+            m_mirror = std::make_unique<SampleSite>();
+        if (m_mirror->port() == 0 && m_mirror->start() <= 0)
+            return false;
+        m_mirror->clearSwitches();
+        m_mirror->clearRequestLog();
+    }
     qputenv("QUVO_PRODUCT_SERVER", m_setup.productServerRefused ? m_refusedUrl : baseUrl());
     if (m_setup.searchOnSite)
         qputenv("QUVO_SEARCH_SITE", baseUrl());

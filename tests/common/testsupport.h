@@ -139,6 +139,7 @@ public:
         bool productServerRefused = false;
         bool searchOnSite = false;    // the search site is the sample site too
         bool browserRecorded = false; // a registry per test with the recorder as the browser
+        bool searchMirror = false;    // a second sample site, started beside the first, as a mirror
     };
 
     explicit ProgramWorld(Setup setup);
@@ -154,6 +155,9 @@ public:
 
     SampleSite& site() { return *m_site; }
     const SampleSite& site() const { return *m_site; }
+    // The search site's mirror (Setup::searchMirror): switches and request log cleared by reset(),
+    // named by the settings record only where a test puts it there.
+    SampleSite& mirror() { return *m_mirror; }
     QByteArray baseUrl() const;
     QByteArray refusedUrl() const { return m_refusedUrl; }
     TemporaryRegistry& registry() { return *m_registry; }
@@ -164,6 +168,7 @@ public:
 private:
     Setup m_setup;
     std::unique_ptr<SampleSite> m_site;
+    std::unique_ptr<SampleSite> m_mirror;
     QByteArray m_refusedUrl;
     std::unique_ptr<TemporaryRegistry> m_registry;
     std::unique_ptr<RecordingLauncher> m_browser;

@@ -230,6 +230,7 @@ void TestConfigDocument::settingsViewRules()
     record.BulletinWord = value;
     record.CloudDef = "1";
     record.Cldline1 = value;
+    record.SearchSites = value;
     const SettingsView view(record);
     QCOMPARE(view.forcedUpdate(), set);
     QCOMPARE(view.updateMarkedVoluntary(), marksVoluntary);
@@ -239,6 +240,12 @@ void TestConfigDocument::settingsViewRules()
     QCOMPARE(view.mirrorPage(4), std::optional<QString>());
     QCOMPARE(view.keywordBoxWord(), marksVoluntary ? std::nullopt : std::optional<QString>(text));
     QCOMPARE(view.remoteLineBase(1), set ? std::optional<QByteArray>(value) : std::nullopt);
+    QCOMPARE(view.searchMirrors(), set ? QList<QByteArray>{value.trimmed()} : QList<QByteArray>());
+    // Several mirrors: in order, blanks around each and unset entries left out.
+    record.SearchSites = value + "| http://b.example |0||" + value;
+    const QList<QByteArray> mirrors = set ? QList<QByteArray>{value.trimmed(), "http://b.example", value.trimmed()}
+                                          : QList<QByteArray>{"http://b.example"};
+    QCOMPARE(SettingsView(record).searchMirrors(), mirrors);
 }
 
 QTEST_GUILESS_MAIN(TestConfigDocument)

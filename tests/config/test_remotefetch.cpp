@@ -111,6 +111,7 @@ void TestRemoteFetch::documentIsAppliedInOrder()
     setSwitch("settings.Version", QStringLiteral("1.0.2.0"));
     setSwitch("settings.BulletinWord", QStringLiteral("速度与激情 ABC"));
     setSwitch("settings.AdverDef", QStringLiteral("1"));
+    setSwitch("settings.SearchSites", QStringLiteral("HTTP://Mirror.Example|http://b.example:8080/kitty"));
     QPointer<HttpCall> fetch = startFetch(m_main.get());
     QCOMPARE(remoteConfig().Version, QByteArray()); // nothing filled before the document arrives
 
@@ -121,6 +122,7 @@ void TestRemoteFetch::documentIsAppliedInOrder()
     QCOMPARE(QApplication::activeModalWidget(), Formupdate.data());
     QCOMPARE(control<QLabel>(Formupdate, "lblupnote")->text(), QStringLiteral("版本1.0.2.0  更新说明"));
     QCOMPARE(remoteConfig().updateline1, m_world.baseUrl() + "/update/mirror1/");
+    QCOMPARE(remoteConfig().SearchSites, QByteArray("http://mirror.example|http://b.example:8080/kitty"));
     // updateline2 is "0" in the template
     QCOMPARE((QList<bool>{control<QPushButton>(Formupdate, "BtnBypass1")->isVisible(),
                           control<QPushButton>(Formupdate, "BtnBypass2")->isVisible(),

@@ -1,17 +1,25 @@
 // The search in the real main window, driven with keys and clicks against the sample site. The
 // window is reached as a user reaches it: its controls by name, its result list through the view.
 #include "app/tformmain.h"
+#include "config/remoteconfiguration.h"
 #include "platform/codepage.h"
+#include "platform/registry.h"
+#include "platform/testhooks.h"
 #include "samplesite.h"
 #include "search/resultmodel.h"
+#include "search/searchsites.h"
 #include "testsupport.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -35,6 +43,9 @@ private Q_SLOTS:
     void sortingByEachHeaderKeepsTheSelection();
     void traditionalBox();
     void presetWordNeverReplacesTyping();
+    void failedPageAndFailoverToTheMirror_data();
+    void failedPageAndFailoverToTheMirror();
+    void ownSiteFromTheListMenu();
 
 private:
     QLineEdit* box() const { return m_window->findChild<QLineEdit*>(QStringLiteral("EdtSearch")); }
@@ -54,7 +65,12 @@ private:
     QStringList searchRequests() const;
     void clickHeader(int column);
 
-    ProgramWorld m_world{{.productServerRefused = true, .searchOnSite = true}};
+    QStringList mirrorRequests() { return m_world.mirror().requestLog().filter(QStringLiteral("GET /search/")); }
+    QString registryValue(const QString& name) const { return Registry::readString(SearchSites::registryKey, name); }
+
+    // A registry of each test's own: the sites the search remembers stay out of the real one.
+    ProgramWorld m_world{
+        {.productServerRefused = true, .searchOnSite = true, .browserRecorded = true, .searchMirror = true}};
     std::unique_ptr<MessageBoxRecorder> m_boxes;
     std::unique_ptr<TFormmain> m_window;
 };
@@ -78,6 +94,7 @@ void TestSearchWindow::init()
 void TestSearchWindow::cleanup()
 {
     m_world.site().setSwitch(QStringLiteral("search.stall"), QString());
+    testHooks().searchPageLimits.reset();
     m_window.reset();
     m_boxes.reset();
     m_world.finish();
@@ -412,6 +429,150 @@ void TestSearchWindow::presetWordNeverReplacesTyping()
     m_window->presetKeywordBox(QStringLiteral("速度与激情"));
     QCOMPARE(box()->text(), QStringLiteral("avatar"));
     QCOMPARE(searchRequests(), QStringList{QStringLiteral("GET /search/avatar/1")});
+}
+
+void TestSearchWindow::failedPageAndFailoverToTheMirror_data()
+{
+    // How the first site fails (its switches; none: it refuses connections); what the header says
+    // when no other site is listed; whether the page then goes to the mirror once it is listed.
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<bool>("failsOver");
+    const QString retry = QStringLiteral("，再点搜索重试");
+    QTest::newRow("refuses") << QStringList() << QStringLiteral("第1页未取到：无法连接网站") + retry << true;
+    QTest::newRow("stalls") << QStringList{QStringLiteral("search.stall=30")}
+                            << QStringLiteral("第1页未取到：连接超时") + retry << true;
+    QTest::newRow("answers 500") << QStringList{QStringLiteral("search.status=500"), QStringLiteral("search.pages=0")}
+                                 << QStringLiteral("第1页未取到：网站出错(500)") + retry << true;
+    QTest::newRow("not a result page") << QStringList{QStringLiteral("search.markup=changed")}
+                                       << QStringLiteral("第1页未取到：网站页面已改变") + retry << true;
+    // The mirror's own host under another name is not a listed host.
+    QTest::newRow("redirects off the list") << QStringList{QStringLiteral("search.redirect=http://localhost:MIRROR")}
+                                            << QStringLiteral("第1页未取到：网站转到了别处") + retry << true;
+    QTest::newRow("no results") << QStringList{QStringLiteral("search.pages=0")}
+                                << QStringLiteral("第1页：没有找到该关键词的结果") << false;
+}
+
+void TestSearchWindow::failedPageAndFailoverToTheMirror()
+{
+    QFETCH(QStringList, switches);
+    QFETCH(QString, told);
+    QFETCH(bool, failsOver);
+    testHooks().searchPageLimits = HttpTimeLimits{
+        .connect = std::chrono::seconds(2), .stall = std::chrono::seconds(1), .total = std::chrono::seconds(8)};
+    const QByteArray mirror = m_world.mirror().baseUrl();
+    if (switches.isEmpty())
+        qputenv("QUVO_SEARCH_SITE", m_world.refusedUrl());
+    for (const QString& setting : switches) {
+        QString value = setting.section(QLatin1Char('='), 1);
+        value.replace(QStringLiteral("MIRROR"), QString::number(m_world.mirror().port()));
+        m_world.site().setSwitch(setting.section(QLatin1Char('='), 0, 0), value);
+    }
+
+    // Only the built-in site: the header tells which page and why; the next click asks again.
+    search(QStringLiteral("x"));
+    waitUntilIdle();
+    QCOMPARE(titleHeader(), QStringLiteral("    电    影    名        ") + told);
+    QCOMPARE(rowCount(), 0);
+    QCOMPARE(m_boxes->count(), 0);
+    QVERIFY(mirrorRequests().isEmpty());
+    m_world.site().clearRequestLog();
+
+    // The settings document names the mirror: the same page is asked of it, and it answers.
+    remoteConfig().SearchSites = "0|" + mirror;
+    clickSearch();
+    waitUntilIdle();
+    if (!failsOver) {
+        QCOMPARE(titleHeader(), QStringLiteral("    电    影    名        ") + told);
+        QVERIFY(mirrorRequests().isEmpty());
+        QCOMPARE(caption(), doneCaption);
+        return;
+    }
+    QCOMPARE(mirrorRequests(), QStringList{QStringLiteral("GET /search/x/1")});
+    QCOMPARE(rowCount(), 25);
+    QCOMPARE(titleHeader(), counterPrefix + QStringLiteral("25个结果"));
+    QCOMPARE(caption(), moreCaption);
+    QCOMPARE(registryValue(SearchSites::answeredValue), QString::fromLatin1(mirror));
+
+    // The next page, and the first page after a restart, start at the mirror.
+    m_world.site().clearRequestLog();
+    clickSearch();
+    waitUntilIdle();
+    m_window.reset();
+    QVERIFY(openMainWindow(m_window, m_boxes));
+    search(QStringLiteral("y"));
+    waitUntilIdle();
+    QCOMPARE(rowCount(), 25);
+    QCOMPARE(mirrorRequests(), (QStringList{QStringLiteral("GET /search/x/1"), QStringLiteral("GET /search/x/2"),
+                                            QStringLiteral("GET /search/y/1")}));
+    QCOMPARE(searchRequests(), QStringList());
+}
+
+void TestSearchWindow::ownSiteFromTheListMenu()
+{
+    auto* item = m_window->findChild<QAction*>(QStringLiteral("mniSearchSites"));
+    QVERIFY(item);
+    QCOMPARE(item->text(), QStringLiteral("(&W)搜索网站…"));
+    // The list's own items keep their places; the new one follows them below a separator.
+    const QList<QAction*> items = item->associatedObjects().isEmpty()
+                                      ? QList<QAction*>()
+                                      : qobject_cast<QMenu*>(item->associatedObjects().first())->actions();
+    QCOMPARE(items.indexOf(item), 6);
+    QVERIFY(items.at(5)->isSeparator());
+    QCOMPARE(items.at(4)->objectName(), QStringLiteral("N1"));
+
+    const auto openDialog = [this] {
+        m_window->findChild<QAction*>(QStringLiteral("mniSearchSites"))->trigger();
+        auto* dialog = m_window->findChild<QDialog*>(QStringLiteral("SearchSitesDialog"));
+        return dialog && dialog->isVisible() ? dialog : nullptr;
+    };
+    const auto press = [](QDialog* dialog, QDialogButtonBox::StandardButton which) {
+        dialog->findChild<QDialogButtonBox*>()->button(which)->click();
+    };
+    remoteConfig().SearchSites = m_world.mirror().baseUrl();
+    QDialog* dialog = openDialog();
+    QVERIFY(dialog);
+    const QString shown = dialog->findChild<QLabel*>(QStringLiteral("lblSearchSites"))->text();
+    QVERIFY2(shown.startsWith(QString::fromLatin1(m_world.baseUrl()) + QStringLiteral("  (内置)\n") +
+                              QString::fromLatin1(m_world.mirror().baseUrl()) + QStringLiteral("  (镜像)")),
+             qPrintable(shown));
+
+    // Refused: other schemes, paths, queries; the dialog stays open and nothing is kept.
+    auto* address = dialog->findChild<QLineEdit*>(QStringLiteral("EdtSearchSite"));
+    for (const QString& bad :
+         {QStringLiteral("file:///etc"), QStringLiteral("ftp://site.example"), QStringLiteral("/search"),
+          QStringLiteral("http://site.example/?q=1"), QStringLiteral("-x")}) {
+        address->setText(bad);
+        press(dialog, QDialogButtonBox::Ok);
+        QVERIFY2(dialog->isVisible(), qPrintable(bad));
+        QVERIFY(dialog->findChild<QLabel*>(QStringLiteral("lblSiteRefused"))->isVisible());
+    }
+    QCOMPARE(registryValue(SearchSites::userAddressValue), QString());
+
+    // The mirror's address as the user's own: asked first from now on, kept for the next run.
+    address->setText(QString::fromLatin1(m_world.mirror().baseUrl()).mid(7) + QLatin1Char('/'));
+    press(dialog, QDialogButtonBox::Ok);
+    QTRY_VERIFY(!m_window->findChild<QDialog*>(QStringLiteral("SearchSitesDialog")));
+    QCOMPARE(registryValue(SearchSites::userAddressValue), QString::fromLatin1(m_world.mirror().baseUrl()));
+    remoteConfig().SearchSites.clear();
+    m_window.reset();
+    QVERIFY(openMainWindow(m_window, m_boxes));
+    search(QStringLiteral("own"));
+    waitUntilIdle();
+    QCOMPARE(rowCount(), 25);
+    QCOMPARE(mirrorRequests(), QStringList{QStringLiteral("GET /search/own/1")});
+    QVERIFY(searchRequests().isEmpty());
+
+    // Emptied: the built-in site again.
+    dialog = openDialog();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("EdtSearchSite"))->text(),
+             QString::fromLatin1(m_world.mirror().baseUrl()));
+    dialog->findChild<QLineEdit*>(QStringLiteral("EdtSearchSite"))->clear();
+    press(dialog, QDialogButtonBox::Ok);
+    clickSearch();
+    waitUntilIdle();
+    QCOMPARE(searchRequests(), QStringList{QStringLiteral("GET /search/own/2")});
 }
 
 QTEST_MAIN(TestSearchWindow)

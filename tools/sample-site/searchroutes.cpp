@@ -20,6 +20,8 @@
 //                          name that does not exist)
 //   search.status=N        answer with this HTTP status (the page is sent all the same)
 //   search.stall=N         wait up to N seconds before answering, for as long as the switch is set
+//   search.redirect=ROOT   answer with a redirect to the same path under ROOT
+//   search.markup=changed  the rows in a markup the row cutter does not know (a redesigned site)
 //   search.body=...        a misbehaving site:
 //       random:N           N random bytes instead of a page
 //       badutf8            the page with invalid UTF-8 at the start of every title
@@ -50,6 +52,12 @@ void registerSearchRoutes(SampleSite& site)
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
 
+        const QString redirect = site.switchValue(QStringLiteral("search.redirect"));
+        if (!redirect.isEmpty()) {
+            response.set_redirect(redirect.toStdString() + request.target, 302); // the path as sent
+            return;
+        }
+
         // The path arrives percent-decoded; a "+" in the path stands for a blank.
         QString keyword = QString::fromUtf8(request.matches[1].str().c_str());
         keyword.replace(QLatin1Char('+'), QLatin1Char(' '));
@@ -60,7 +68,11 @@ void registerSearchRoutes(SampleSite& site)
         options.rowsPerPage = intSwitch(site, "search.rows", 25);
         options.pagination = site.switchValue(QStringLiteral("search.nopagination")) != QLatin1String("1");
         options.lastLinkText = site.switchValue(QStringLiteral("search.lastlink"));
-        const QString html = searchPageHtml(keyword, page, options);
+        QString html = searchPageHtml(keyword, page, options);
+        if (site.switchValue(QStringLiteral("search.markup")) == QLatin1String("changed"))
+            html.replace(QStringLiteral("</a></td></tr>"), QStringLiteral("</a></div></li>"))
+                .replace(QStringLiteral("<tr><td colspan=\"4\">No result.</td></tr>"), QString())
+                .replace(QStringLiteral("id=\"archiveResult\""), QStringLiteral("class=\"results\""));
 
         const QString charset = site.switchValue(QStringLiteral("search.charset")).toLower();
         QByteArray body;
