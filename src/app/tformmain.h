@@ -24,6 +24,7 @@ struct RemoteConfigurationHooks;
 class QVariantAnimation;
 class GlobalHotKey;
 class RightClickBarrier;
+class ResultFilterRow;
 class ResultModel;
 class SearchCommands;
 class SearchSession;
@@ -70,7 +71,9 @@ private Q_SLOTS:
     void EdtSearchChange(); // any change of the box's text, input methods included
     void chkChkJFzhClick();
     void lv1ColumnClick(int column);
-    void N1Click(); // clear list and cache
+    void N1Click();              // clear list and cache
+    void mniFilterClick();       // opens the filter row (also Ctrl+F)
+    void mniClearHistoryClick(); // forgets the keywords searched
 
     // --- play and hand-off ---
     void lv1DblClick();
@@ -80,6 +83,9 @@ private Q_SLOTS:
     void ThunderDownClick();
     void mniPopCopyAddClick();
     void PopCopyCaptionClick();
+    void mniCopyMagnetClick();
+    void mniCopyAllMagnetsClick();
+    void mniOpenMagnetClick();
 
     // --- portals ---
     void btnTvClick();
@@ -97,6 +103,7 @@ private:
     void setStatusPanelText(int panel, const QString& text);
     // The row selected in the result list; nothing when none is.
     std::optional<ResultRow> selectedRow() const;
+    QList<ResultRow> shownRows() const; // the rows the list shows, in their order
     // Counts a use of the program on the product server (a page of the use counter).
     void countUse(const QByteArray& path);
     // What applying the settings document does to this window (status text, counters, word, strip).
@@ -106,6 +113,13 @@ private:
 
     // --- controls created in code ---
     QMenu* pm1 = nullptr;
+    // The list menu's items after the separator, made in code: magnet links, filter, keyword history.
+    QAction* mniCopyMagnet = nullptr;
+    QAction* mniCopyAllMagnets = nullptr;
+    QAction* mniOpenMagnet = nullptr;
+    QAction* mniFilter = nullptr;
+    QAction* mniClearHistory = nullptr;
+    void pm1Popup(); // greys the magnet items where there is no link
     QLabel* statPanels[3] = {};
     QFrame* pnlweibo = nullptr;
     QLabel* imgweibo = nullptr;
@@ -125,7 +139,8 @@ private:
     // search (app/tformmain_search.cpp, forwarding to search/)
     void addResultRow(const ResultRow& row); // places it in the current sort order
     SearchSession* m_search = nullptr;
-    ResultModel* m_results = nullptr; // the rows of lv1
+    ResultModel* m_results = nullptr;       // the rows of lv1
+    ResultFilterRow* m_filterRow = nullptr; // above lv1, hidden until asked for
     std::unique_ptr<SearchCommands> m_searchCommands;
 
     // play and hand-off (app/tformmain_play.cpp, forwarding to play/)

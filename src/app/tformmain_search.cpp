@@ -2,6 +2,7 @@
 // forward to the search row's commands; rows, caption and counter text come from the session.
 #include "app/tformmain.h"
 
+#include "search/resultfilterrow.h"
 #include "search/resultmodel.h"
 #include "search/searchcommands.h"
 #include "search/searchsession.h"
@@ -23,6 +24,15 @@ void TFormmain::setupSearch()
     header->setSectionsClickable(true);
     m_ui->lv1->verticalHeader()->setDefaultSectionSize(20);
     m_ui->lv1->setStyleSheet(QStringLiteral("QTableView { background: white; color: green; font-size: 13px; }"));
+
+    // The filter row sits right above the list; hidden, it takes no room, so the window looks as before.
+    m_filterRow = new ResultFilterRow(centralWidget());
+    m_ui->layoutMain->insertWidget(m_ui->layoutMain->indexOf(m_ui->lv1), m_filterRow);
+    connect(m_filterRow, &ResultFilterRow::filterChanged, this, [this](const ResultFilter& filter) {
+        m_results->setFilter(filter);
+        if (m_filterRow->isHidden())
+            m_ui->lv1->setFocus();
+    });
 
     m_search = new SearchSession(this);
     m_searchCommands = std::make_unique<SearchCommands>(this, m_ui->EdtSearch, m_ui->chkChkJFzh, m_search, m_results);
@@ -50,6 +60,8 @@ void TFormmain::EdtSearchKeyPress(int key)
 {
     if (key == 13)
         btnSearchClick();
+    else if (key == Qt::Key_Down)
+        m_searchCommands->showKeywordHistory();
 }
 
 void TFormmain::EdtSearchChange()
@@ -75,4 +87,14 @@ void TFormmain::lv1ColumnClick(int column)
 void TFormmain::N1Click()
 {
     m_searchCommands->clearList();
+}
+
+void TFormmain::mniFilterClick()
+{
+    m_filterRow->openRow();
+}
+
+void TFormmain::mniClearHistoryClick()
+{
+    m_searchCommands->clearKeywordHistory();
 }
