@@ -56,4 +56,12 @@ xdotool type --delay 30 "matrix"
 xdotool key Return
 sleep 2.5
 import -window "$main" "$QUVO_ROOT/docs/main-window-results.png"
+# The filter row (Ctrl+F) over those rows: a word, an exclusion and a least size.
+xdotool key ctrl+f
+xdotool type --delay 30 "matrix -1080p"
+xdotool key Tab
+xdotool type --delay 30 "1 GB"
+sleep 0.8
+import -window "$main" "$QUVO_ROOT/docs/main-window-filter.png"
 echo "docs/declaration.png docs/main-window.png docs/main-window-weibo.png docs/main-window-results.png"
+echo "docs/main-window-filter.png"
