@@ -349,6 +349,7 @@ void TestPlay::magnetLinks_data()
     const QByteArray base32 = "MFRGGZDFMZTWQ2LKNNWG23TPOBYXE43U";
     const QString xt = QStringLiteral("magnet:?xt=urn:btih:");
     const QString tracker = QStringLiteral("&tr=http%3A%2F%2Ftracker.example.org%3A2710%2Fannounce");
+    const QByteArray udp = "udp%3A%2F%2Fopen.demo%3A80";
     // As the row cutter leaves a sample site's address: cut before "Fannounce&".
     const QByteArray cut = "magnet:?xt=urn:btih:" + hex + "&dn=x&tr=http%3A%2F%2Ftracker.example.org%3A2710%2";
 
@@ -361,9 +362,7 @@ void TestPlay::magnetLinks_data()
         << xt + hex + "&dn=%E9%8B%BC%E9%90%B5%E4%BF%A0%C2%B7%E7%94%B5%E5%BD%B1";
     QTest::newRow("every tracker, whole trackers kept, others dropped")
         << "t"
-        << "magnet:?xt=urn:btih:" + hex +
-               "&amp;tr=udp%3A%2F%2Fopen.demo%3A80&tr=javascript%3Aalert(1)&tr=%2F%2Fno-scheme&tr=udp%3A%2F%2Fopen."
-               "demo%3A80"
+        << "magnet:?xt=urn:btih:" + hex + "&amp;tr=" + udp + "&tr=javascript%3Aalert(1)&tr=%2F%2Fno-scheme&tr=" + udp +
                "&tr=http%3A%2F%2Fb.demo%2"
         << hex << xt + hex + "&dn=t&tr=udp%3A%2F%2Fopen.demo%3A80&tr=http%3A%2F%2Fb.demo%2Fannounce";
     QTest::newRow("an address that is no magnet link gives no tracker")

@@ -586,72 +586,29 @@ void TestSearchCore::filterShowsRowsOfWordsAndSizes_data()
     QTest::addColumn<QString>("shown"); // letters of the rows shown, in the list's order
 
     // The rows (a..h) are listed below; half arrive before the filter is set, half while it is on.
-    QTest::newRow("no filter") << ""
-                               << ""
-                               << ""
-                               << "abcdefgh";
-    QTest::newRow("one word, any case") << "IRON"
-                                        << ""
-                                        << ""
-                                        << "abc";
-    QTest::newRow("all words must be there") << "iron 2013"
-                                             << ""
-                                             << ""
-                                             << "ab";
-    QTest::newRow("a word after - must not") << "iron -1080p"
-                                             << ""
-                                             << ""
-                                             << "bc";
-    QTest::newRow("only exclusions") << "-iron -合集"
-                                     << ""
-                                     << ""
-                                     << "efgh";
-    QTest::newRow("simplified word finds traditional titles") << "钢铁侠"
-                                                              << ""
-                                                              << ""
-                                                              << "ef";
-    QTest::newRow("traditional word finds simplified titles") << "鋼鐵俠"
-                                                              << ""
-                                                              << ""
-                                                              << "ef";
-    QTest::newRow("excluded in the other script") << "-電影"
-                                                  << ""
-                                                  << ""
-                                                  << "abch";
-    QTest::newRow("ideographic blank separates") << QStringLiteral("钢铁侠\u3000高清") << ""
-                                                 << ""
-                                                 << "e";
-    QTest::newRow("a lone - is nothing yet") << "iron -"
-                                             << ""
-                                             << ""
-                                             << "abc";
-    QTest::newRow("least size") << ""
-                                << "1 GB"
-                                << ""
-                                << "bcf";
-    QTest::newRow("greatest size") << ""
-                                   << ""
-                                   << "700mb"
-                                   << "adeg";
-    QTest::newRow("both bounds, sizes are magnitudes") << ""
-                                                       << "700 MB"
-                                                       << "1.5 GB"
-                                                       << "bef";
-    QTest::newRow("bounds and words") << "iron"
-                                      << "1 gb"
-                                      << ""
-                                      << "bc";
-    QTest::newRow("a bound that is no size is none") << ""
-                                                     << "big"
-                                                     << ""
-                                                     << "abcdefgh";
-    QTest::newRow("a bound leaves out rows of no size") << ""
-                                                        << ""
-                                                        << "10 TB"
-                                                        << "abcdefg";
-    QTest::newRow("a word GBK cannot hold matches nothing, not a ?") << QStringLiteral("\U0001F600") << ""
-                                                                     << ""
-                                                                     << "";
+    auto row = [](const char* name, const QString& words, const QString& least, const QString& greatest,
+                  const QString& shown) { QTest::newRow(name) << words << least << greatest << shown; };
+    row("no filter", QString(), QString(), QString(), QStringLiteral("abcdefgh"));
+    row("one word, any case", QStringLiteral("IRON"), QString(), QString(), QStringLiteral("abc"));
+    row("all words must be there", QStringLiteral("iron 2013"), QString(), QString(), QStringLiteral("ab"));
+    row("a word after - must not", QStringLiteral("iron -1080p"), QString(), QString(), QStringLiteral("bc"));
+    row("only exclusions", QStringLiteral("-iron -合集"), QString(), QString(), QStringLiteral("efgh"));
+    row("simplified word finds traditional titles", QStringLiteral("钢铁侠"), QString(), QString(),
+        QStringLiteral("ef"));
+    row("traditional word finds simplified titles", QStringLiteral("鋼鐵俠"), QString(), QString(),
+        QStringLiteral("ef"));
+    row("excluded in the other script", QStringLiteral("-電影"), QString(), QString(), QStringLiteral("abch"));
+    row("ideographic blank separates", QStringLiteral("钢铁侠\u3000高清"), QString(), QString(), QStringLiteral("e"));
+    row("a lone - is nothing yet", QStringLiteral("iron -"), QString(), QString(), QStringLiteral("abc"));
+    row("least size", QString(), QStringLiteral("1 GB"), QString(), QStringLiteral("bcf"));
+    row("greatest size", QString(), QString(), QStringLiteral("700mb"), QStringLiteral("adeg"));
+    row("both bounds, sizes are magnitudes", QString(), QStringLiteral("700 MB"), QStringLiteral("1.5 GB"),
+        QStringLiteral("bef"));
+    row("bounds and words", QStringLiteral("iron"), QStringLiteral("1 gb"), QString(), QStringLiteral("bc"));
+    row("a bound that is no size is none", QString(), QStringLiteral("big"), QString(), QStringLiteral("abcdefgh"));
+    row("a bound leaves out rows of no size", QString(), QString(), QStringLiteral("10 TB"), QStringLiteral("abcdefg"));
+    row("a word GBK cannot hold matches nothing, not a ?", QStringLiteral("\U0001F600"), QString(), QString(),
+        QString());
 }
 
 void TestSearchCore::filterShowsRowsOfWordsAndSizes()
