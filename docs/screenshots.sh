@@ -56,11 +56,20 @@ xdotool type --delay 30 "matrix"
 xdotool key Return
 sleep 2.5
 import -window "$main" "$QUVO_ROOT/docs/main-window-results.png"
+# The filter row (Ctrl+F) over those rows: a word, an exclusion and a least size.
+xdotool key ctrl+f
+xdotool type --delay 30 "matrix -1080p"
+xdotool key Tab
+xdotool type --delay 30 "1 GB"
+sleep 0.8
+import -window "$main" "$QUVO_ROOT/docs/main-window-filter.png"
+xdotool key Escape
 # The site gone: the next page cannot be had, and the title column's header says so.
 kill "$site_pid" && wait "$site_pid" 2>/dev/null || true
 site_pid=
+xdotool mousemove --window "$main" 250 93 click 1
 xdotool key Return
 sleep 1.5
 import -window "$main" "$QUVO_ROOT/docs/search-failed.png"
 echo "docs/declaration.png docs/main-window.png docs/main-window-weibo.png docs/main-window-results.png" \
-    "docs/search-failed.png"
+    "docs/main-window-filter.png docs/search-failed.png"

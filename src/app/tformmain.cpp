@@ -76,10 +76,23 @@ void TFormmain::createListMenu()
     pm1->addAction(m_ui->mniPopCopyAdd);
     pm1->addAction(m_ui->PopCopyCaption);
     pm1->addAction(m_ui->N1);
-    // Items beyond the list's original ones, below one separator.
+    // The items added to the list's own ones, after a separator; the letters are set by hand.
     pm1->addSeparator();
-    mniSearchSites = pm1->addAction(QStringLiteral("(&W)搜索网站…"));
-    mniSearchSites->setObjectName(QStringLiteral("mniSearchSites"));
+    auto item = [this](const char* name, const QString& text) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(QLatin1String(name));
+        pm1->addAction(action);
+        return action;
+    };
+    mniCopyMagnet = item("mniCopyMagnet", QStringLiteral("(&M)复制磁力链接"));
+    mniCopyAllMagnets = item("mniCopyAllMagnets", QStringLiteral("(&L)复制全部磁力链接"));
+    mniOpenMagnet = item("mniOpenMagnet", QStringLiteral("(&O)用默认下载工具打开"));
+    mniFilter = item("mniFilter", QStringLiteral("(&F)筛选结果"));
+    mniFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    mniFilter->setShortcutContext(Qt::WindowShortcut);
+    addAction(mniFilter); // Ctrl+F works with the menu closed
+    mniSearchSites = item("mniSearchSites", QStringLiteral("(&W)搜索网站…"));
+    mniClearHistory = item("mniClearHistory", QStringLiteral("(&H)清除搜索记录"));
 }
 
 void TFormmain::createStatusBar()
@@ -143,8 +156,15 @@ void TFormmain::connectHandlers()
         EdtSearchKeyPress(enter ? 13 : key);
         return enter; // Enter is consumed by the search
     });
-    connect(m_ui->lv1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { pm1->popup(m_ui->lv1->viewport()->mapToGlobal(at)); });
+    // Enter while the keyword history is open reaches the box past the hook above (the history's
+    // list hands it on), as the box's own Return.
+    connect(m_ui->EdtSearch, &QLineEdit::returnPressed, this, [this] { EdtSearchKeyPress(13); });
+    connect(m_ui->lv1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        pm1Popup();
+        pm1->popup(m_ui->lv1->viewport()->mapToGlobal(at));
+    });
+    connect(mniFilter, &QAction::triggered, this, &TFormmain::mniFilterClick);
+    connect(mniClearHistory, &QAction::triggered, this, &TFormmain::mniClearHistoryClick);
 
     // play and hand-off
     EventHook::install(m_ui->lv1->viewport(), [this](QEvent* event) {
@@ -156,6 +176,9 @@ void TFormmain::connectHandlers()
     connect(m_ui->ThunderDown, &QAction::triggered, this, &TFormmain::ThunderDownClick);
     connect(m_ui->mniPopCopyAdd, &QAction::triggered, this, &TFormmain::mniPopCopyAddClick);
     connect(m_ui->PopCopyCaption, &QAction::triggered, this, &TFormmain::PopCopyCaptionClick);
+    connect(mniCopyMagnet, &QAction::triggered, this, &TFormmain::mniCopyMagnetClick);
+    connect(mniCopyAllMagnets, &QAction::triggered, this, &TFormmain::mniCopyAllMagnetsClick);
+    connect(mniOpenMagnet, &QAction::triggered, this, &TFormmain::mniOpenMagnetClick);
     connect(m_ui->btnXunleiDown, &QPushButton::clicked, m_ui->ThunderDown, &QAction::trigger);
     connect(m_ui->btnCopyAdd, &QPushButton::clicked, m_ui->mniPopCopyAdd, &QAction::trigger);
     connect(m_ui->btnCopyCap, &QPushButton::clicked, m_ui->PopCopyCaption, &QAction::trigger);

@@ -25,6 +25,7 @@ struct RemoteConfigurationHooks;
 class QVariantAnimation;
 class GlobalHotKey;
 class RightClickBarrier;
+class ResultFilterRow;
 class ResultModel;
 class SearchCommands;
 class SearchSession;
@@ -71,8 +72,10 @@ private Q_SLOTS:
     void EdtSearchChange(); // any change of the box's text, input methods included
     void chkChkJFzhClick();
     void lv1ColumnClick(int column);
-    void N1Click();             // clear list and cache
-    void mniSearchSitesClick(); // the sites asked for result pages, and the user's own address
+    void N1Click();              // clear list and cache
+    void mniFilterClick();       // opens the filter row (also Ctrl+F)
+    void mniSearchSitesClick();  // the sites asked for result pages, and the user's own address
+    void mniClearHistoryClick(); // forgets the keywords searched
 
     // --- play and hand-off ---
     void lv1DblClick();
@@ -82,6 +85,9 @@ private Q_SLOTS:
     void ThunderDownClick();
     void mniPopCopyAddClick();
     void PopCopyCaptionClick();
+    void mniCopyMagnetClick();
+    void mniCopyAllMagnetsClick();
+    void mniOpenMagnetClick();
 
     // --- portals ---
     void btnTvClick();
@@ -99,6 +105,7 @@ private:
     void setStatusPanelText(int panel, const QString& text);
     // The row selected in the result list; nothing when none is.
     std::optional<ResultRow> selectedRow() const;
+    QList<ResultRow> shownRows() const; // the rows the list shows, in their order
     // Counts a use of the program on the product server (a page of the use counter).
     void countUse(const QByteArray& path);
     // What applying the settings document does to this window (status text, counters, word, strip).
@@ -108,7 +115,14 @@ private:
 
     // --- controls created in code ---
     QMenu* pm1 = nullptr;
+    // The list menu's items after the separator, made in code: magnet links, filter, search sites, keyword history.
+    QAction* mniCopyMagnet = nullptr;
+    QAction* mniCopyAllMagnets = nullptr;
+    QAction* mniOpenMagnet = nullptr;
+    QAction* mniFilter = nullptr;
     QAction* mniSearchSites = nullptr;
+    QAction* mniClearHistory = nullptr;
+    void pm1Popup(); // greys the magnet items where there is no link
     QLabel* statPanels[3] = {};
     QFrame* pnlweibo = nullptr;
     QLabel* imgweibo = nullptr;
@@ -129,7 +143,8 @@ private:
     void addResultRow(const ResultRow& row); // places it in the current sort order
     void updateSearchSites();                // built-in site and the settings document's mirrors
     SearchSession* m_search = nullptr;
-    ResultModel* m_results = nullptr; // the rows of lv1
+    ResultModel* m_results = nullptr;       // the rows of lv1
+    ResultFilterRow* m_filterRow = nullptr; // above lv1, hidden until asked for
     std::unique_ptr<SearchCommands> m_searchCommands;
 
     // play and hand-off (app/tformmain_play.cpp, forwarding to play/)

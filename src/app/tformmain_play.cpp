@@ -9,7 +9,8 @@
 void TFormmain::setupPlay()
 {
     m_play = std::make_unique<PlayCommands>(
-        this, m_ui->lv1, [this] { return selectedRow(); }, [this](const QByteArray& path) { countUse(path); });
+        this, m_ui->lv1, [this] { return selectedRow(); }, [this] { return shownRows(); },
+        [this](const QByteArray& path) { countUse(path); });
 }
 
 void TFormmain::lv1ViewportEvent(QEvent* event)
@@ -66,4 +67,27 @@ void TFormmain::mniPopCopyAddClick()
 void TFormmain::PopCopyCaptionClick()
 {
     m_play->copyTitle();
+}
+
+void TFormmain::pm1Popup()
+{
+    const bool selectedLink = m_play->selectedRowHasMagnetLink();
+    mniCopyMagnet->setEnabled(selectedLink);
+    mniOpenMagnet->setEnabled(selectedLink);
+    mniCopyAllMagnets->setEnabled(m_play->anyShownRowHasMagnetLink());
+}
+
+void TFormmain::mniCopyMagnetClick()
+{
+    m_play->copyMagnetLink();
+}
+
+void TFormmain::mniCopyAllMagnetsClick()
+{
+    m_play->copyAllMagnetLinks();
+}
+
+void TFormmain::mniOpenMagnetClick()
+{
+    m_play->openMagnetLink();
 }

@@ -24,3 +24,12 @@ int TFormmain::lv1Compare(const ResultRow& a, const ResultRow& b) const
 {
     return RowCompare::compareRows(a, b, m_results->sortColumn(), m_results->sortDirection());
 }
+
+QList<ResultRow> TFormmain::shownRows() const
+{
+    QList<ResultRow> rows;
+    rows.reserve(m_results->rowCount());
+    for (int i = 0; i < m_results->rowCount(); ++i)
+        rows.append(m_results->row(i));
+    return rows;
+}

@@ -4,6 +4,7 @@
 
 #include "platform/namedinputmethod.h"
 #include "config/settingsview.h"
+#include "search/resultfilterrow.h"
 #include "search/resultmodel.h"
 #include "search/searchcommands.h"
 #include "search/searchsession.h"
@@ -35,6 +36,15 @@ void TFormmain::setupSearch()
     m_ui->lv1->setStyleSheet(QStringLiteral("QTableView { background: white; color: green; font-size: 13px; }"));
 
     new NamedInputMethod(m_ui->EdtSearch, QStringLiteral("极点五笔输入法"));
+
+    // The filter row sits right above the list; hidden, it takes no room, so the window looks as before.
+    m_filterRow = new ResultFilterRow(centralWidget());
+    m_ui->layoutMain->insertWidget(m_ui->layoutMain->indexOf(m_ui->lv1), m_filterRow);
+    connect(m_filterRow, &ResultFilterRow::filterChanged, this, [this](const ResultFilter& filter) {
+        m_results->setFilter(filter);
+        if (m_filterRow->isHidden())
+            m_ui->lv1->setFocus();
+    });
 
     m_search = new SearchSession(this);
     m_searchCommands = std::make_unique<SearchCommands>(this, m_ui->EdtSearch, m_ui->chkChkJFzh, m_search, m_results);
@@ -78,6 +88,8 @@ void TFormmain::EdtSearchKeyPress(int key)
 {
     if (key == 13)
         btnSearchClick();
+    else if (key == Qt::Key_Down)
+        m_searchCommands->showKeywordHistory();
 }
 
 void TFormmain::EdtSearchChange()
@@ -103,4 +115,14 @@ void TFormmain::lv1ColumnClick(int column)
 void TFormmain::N1Click()
 {
     m_searchCommands->clearList();
+}
+
+void TFormmain::mniFilterClick()
+{
+    m_filterRow->openRow();
+}
+
+void TFormmain::mniClearHistoryClick()
+{
+    m_searchCommands->clearKeywordHistory();
 }

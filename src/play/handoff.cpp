@@ -25,4 +25,9 @@ bool startThunder(const QString& path, const QByteArray& informationKey)
     return Launcher::startWithKey(path, CodePage::fromGbk(informationKey));
 }
 
+bool openMagnetLink(const QString& link)
+{
+    return Launcher::openWithSystem(link, AddressPolicy::Kind::Play);
+}
+
 } // namespace HandOff

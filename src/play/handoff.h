@@ -19,4 +19,8 @@ QString thunderPath();
 // False, and nothing started, when the launcher refuses the key or the start fails.
 bool startThunder(const QString& path, const QByteArray& informationKey);
 
+// Hands a magnet link to the system's handler for magnet: links (the user's default download tool).
+// False when the launcher refuses it or nothing could open it.
+bool openMagnetLink(const QString& link);
+
 } // namespace HandOff

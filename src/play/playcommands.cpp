@@ -1,17 +1,23 @@
 #include "play/playcommands.h"
 
 #include "platform/codepage.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "play/cloudplaystate.h"
 #include "play/handoff.h"
+#include "play/magnetlink.h"
 #include "play/tformselcloud.h"
 
 #include <QClipboard>
 #include <QCursor>
 #include <QGuiApplication>
 
-PlayCommands::PlayCommands(QWidget* window, QWidget* list, SelectedRow selectedRow, CountUse countUse)
-    : m_window(window), m_list(list), m_selectedRow(std::move(selectedRow)), m_countUse(std::move(countUse))
+#include <algorithm>
+
+PlayCommands::PlayCommands(QWidget* window, QWidget* list, SelectedRow selectedRow, ShownRows shownRows,
+                           CountUse countUse)
+    : m_window(window), m_list(list), m_selectedRow(std::move(selectedRow)), m_shownRows(std::move(shownRows)),
+      m_countUse(std::move(countUse))
 {
 }
 
@@ -93,4 +99,62 @@ void PlayCommands::copyRowField(QByteArray ResultRow::*field, const QString& noR
     }
     QGuiApplication::clipboard()->setText(CodePage::fromGbk((*row).*field));
     m_list->setToolTip(copiedHint);
+}
+
+std::optional<QString> PlayCommands::selectedMagnetLink() const
+{
+    const std::optional<ResultRow> row = m_selectedRow();
+    if (!row)
+        return std::nullopt;
+    const Expected<QString> link = MagnetLink::build(*row);
+    if (!link.ok()) {
+        qCInfo(lcPlay) << "no magnet link for the selected row:" << link.error();
+        return std::nullopt;
+    }
+    return link.value();
+}
+
+bool PlayCommands::selectedRowHasMagnetLink() const
+{
+    return selectedMagnetLink().has_value();
+}
+
+bool PlayCommands::anyShownRowHasMagnetLink() const
+{
+    const QList<ResultRow> rows = m_shownRows();
+    return std::any_of(rows.cbegin(), rows.cend(),
+                       [](const ResultRow& row) { return MagnetLink::isInformationKey(row.informationKey); });
+}
+
+void PlayCommands::copyMagnetLink()
+{
+    if (const std::optional<QString> link = selectedMagnetLink()) {
+        QGuiApplication::clipboard()->setText(*link);
+        m_list->setToolTip(QStringLiteral("复制磁力链接成功"));
+    }
+}
+
+void PlayCommands::copyAllMagnetLinks()
+{
+    QStringList links;
+    int without = 0;
+    for (const ResultRow& row : m_shownRows()) {
+        const Expected<QString> link = MagnetLink::build(row);
+        if (link.ok())
+            links.append(link.value());
+        else
+            ++without;
+    }
+    if (without > 0)
+        qCInfo(lcPlay) << without << "shown rows have no information key and no magnet link";
+    if (links.isEmpty())
+        return;
+    QGuiApplication::clipboard()->setText(links.join(QLatin1Char('\n')));
+    m_list->setToolTip(QStringLiteral("复制磁力链接成功"));
+}
+
+void PlayCommands::openMagnetLink()
+{
+    if (const std::optional<QString> link = selectedMagnetLink())
+        HandOff::openMagnetLink(*link);
 }

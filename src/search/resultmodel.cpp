@@ -30,7 +30,9 @@ ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent)
 
 int ResultModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    if (parent.isValid())
+        return 0;
+    return int(m_filtered ? m_shown.size() : m_rows.size());
 }
 
 int ResultModel::columnCount(const QModelIndex& parent) const
@@ -43,7 +45,7 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     if (role == Qt::DisplayRole) {
-        const ResultRow& shown = m_rows.at(index.row());
+        const ResultRow& shown = row(index.row());
         return shownText(index.column() == TitleColumn ? shown.title : shown.size);
     }
     if (role == Qt::TextAlignmentRole && index.column() == SizeColumn)
@@ -55,8 +57,11 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
 {
     if (orientation != Qt::Horizontal || section < 0 || section > 1)
         return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole)
+    if (role == Qt::DisplayRole) {
+        if (m_filtered && section == TitleColumn)
+            return m_headers[section] + QStringLiteral("  (筛选后显示%1/%2)").arg(m_shown.size()).arg(m_rows.size());
         return m_headers[section];
+    }
     if (role == Qt::TextAlignmentRole && section == SizeColumn)
         return int(Qt::AlignCenter);
     return {};
@@ -81,9 +86,28 @@ void ResultModel::addRow(const ResultRow& row)
                                                                         m_sortColumn, m_sortDirection) < 0;
                                      });
     const int index = int(at - m_rows.cbegin());
-    beginInsertRows({}, index, index);
+    ResultFilter::RowKey filterKey = ResultFilter::rowKey(row);
+    if (!m_filtered) {
+        beginInsertRows({}, index, index);
+        m_rows.insert(index, row);
+        m_filterKeys.insert(index, std::move(filterKey));
+        endInsertRows();
+        return;
+    }
+    // The shown rows keep pointing at their rows; the count changes only if the new one is shown.
+    const bool shown = m_filter.accepts(filterKey);
     m_rows.insert(index, row);
-    endInsertRows();
+    m_filterKeys.insert(index, std::move(filterKey));
+    const auto firstAfter = std::lower_bound(m_shown.begin(), m_shown.end(), index);
+    const int shownIndex = int(firstAfter - m_shown.begin());
+    for (auto it = firstAfter; it != m_shown.end(); ++it)
+        ++*it;
+    if (shown) {
+        beginInsertRows({}, shownIndex, shownIndex);
+        m_shown.insert(shownIndex, index);
+        endInsertRows();
+    }
+    Q_EMIT headerDataChanged(Qt::Horizontal, TitleColumn, TitleColumn); // "shown of all" changed
 }
 
 void ResultModel::sortBy(int column, int direction)
@@ -95,34 +119,81 @@ void ResultModel::sortBy(int column, int direction)
     keys.reserve(size_t(count));
     for (const ResultRow& row : std::as_const(m_rows))
         keys.push_back(RowCompare::rowKey(row, column));
-    QList<int> order(count); // shown position -> position before the sort
+    QList<int> order(count); // new list index -> list index before the sort
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         return RowCompare::compareKeys(keys[size_t(a)], keys[size_t(b)], column, direction) < 0;
     });
     keys.clear(); // they point into the rows, which move now
 
-    Q_EMIT layoutAboutToBeChanged({}, VerticalSortHint);
-    QList<int> newPosition(count);
-    QList<ResultRow> sorted;
-    sorted.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        newPosition[order[i]] = i;
-        sorted.append(std::move(m_rows[order[i]]));
-    }
-    m_rows = std::move(sorted);
+    QList<int> newListIndex(count);
+    for (int i = 0; i < count; ++i)
+        newListIndex[order[i]] = i;
+    relayout(newListIndex, VerticalSortHint, [&] {
+        QList<ResultRow> sorted;
+        QList<ResultFilter::RowKey> sortedKeys;
+        sorted.reserve(count);
+        sortedKeys.reserve(count);
+        for (int i = 0; i < count; ++i) {
+            sorted.append(std::move(m_rows[order[i]]));
+            sortedKeys.append(std::move(m_filterKeys[order[i]]));
+        }
+        m_rows = std::move(sorted);
+        m_filterKeys = std::move(sortedKeys);
+    });
+}
+
+void ResultModel::setFilter(const ResultFilter& filter)
+{
+    relayout({}, NoLayoutChangeHint, [&] {
+        m_filter = filter;
+        m_filtered = !filter.isEmpty();
+    });
+    Q_EMIT headerDataChanged(Qt::Horizontal, TitleColumn, TitleColumn);
+}
+
+void ResultModel::relayout(const QList<int>& newListIndex, LayoutChangeHint hint, const std::function<void()>& change)
+{
+    Q_EMIT layoutAboutToBeChanged({}, hint);
     const QModelIndexList before = persistentIndexList();
+    QList<int> listIndexBefore;
+    listIndexBefore.reserve(before.size());
+    for (const QModelIndex& index : before)
+        listIndexBefore.append(index.isValid() ? listIndex(index.row()) : -1);
+
+    change();
+    const int count = int(m_rows.size());
+    m_shown.clear();
+    QList<int> shownIndex; // list index -> shown index, -1 for a hidden row (filtered only)
+    if (m_filtered) {
+        shownIndex.fill(-1, count);
+        for (int i = 0; i < count; ++i) {
+            if (m_filter.accepts(m_filterKeys[i])) {
+                shownIndex[i] = int(m_shown.size());
+                m_shown.append(i);
+            }
+        }
+    }
+
     QModelIndexList after;
     after.reserve(before.size());
-    for (const QModelIndex& index : before)
-        after.append(index.isValid() ? this->index(newPosition[index.row()], index.column()) : QModelIndex());
+    for (qsizetype k = 0; k < before.size(); ++k) {
+        int at = listIndexBefore[k];
+        if (at >= 0 && !newListIndex.isEmpty())
+            at = newListIndex[at];
+        if (at >= 0 && m_filtered)
+            at = shownIndex[at];
+        after.append(at >= 0 ? index(at, before[k].column()) : QModelIndex());
+    }
     changePersistentIndexList(before, after);
-    Q_EMIT layoutChanged({}, VerticalSortHint);
+    Q_EMIT layoutChanged({}, hint);
 }
 
 void ResultModel::clear()
 {
     beginResetModel();
     m_rows.clear();
+    m_filterKeys.clear();
+    m_shown.clear();
     endResetModel();
 }

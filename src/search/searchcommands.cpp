@@ -5,13 +5,25 @@
 #include "search/resultmodel.h"
 #include "search/tgbbig5convert.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QLineEdit>
+#include <QStringListModel>
 
 SearchCommands::SearchCommands(QWidget* window, QLineEdit* keywordBox, QCheckBox* traditional, SearchSession* session,
                                ResultModel* results)
     : m_window(window), m_keywordBox(keywordBox), m_traditional(traditional), m_session(session), m_results(results)
 {
+    // Offered as the user types (a completer only answers edits, so the settings document's word and
+    // the 简繁 conversion open nothing), matching anywhere in a keyword.
+    m_completer = new QCompleter(m_keywordBox);
+    m_historyModel = new QStringListModel(m_history.keywords(), m_completer);
+    m_completer->setModel(m_historyModel);
+    m_completer->setCaseSensitivity(Qt::CaseInsensitive);
+    m_completer->setFilterMode(Qt::MatchContains);
+    m_completer->setMaxVisibleItems(10);
+    m_keywordBox->setCompleter(m_completer);
 }
 
 QString SearchCommands::captionText(SearchSession::Caption caption)
@@ -44,6 +56,9 @@ void SearchCommands::search()
         MessageBoxes::inform(m_window, QStringLiteral("所有内容已加载完毕,如需搜索更多内容,就换个关键词咯!"));
         break;
     case SearchSession::Outcome::Started:
+        m_history.record(m_keywordBox->text());
+        m_historyModel->setStringList(m_history.keywords());
+        break;
     case SearchSession::Outcome::Busy:
         break;
     }
@@ -82,4 +97,18 @@ void SearchCommands::clearList()
         return;
     m_results->clear();
     m_session->clearList();
+}
+
+void SearchCommands::showKeywordHistory()
+{
+    if (m_history.keywords().isEmpty() || m_completer->popup()->isVisible())
+        return;
+    m_completer->setCompletionPrefix(QString());
+    m_completer->complete();
+}
+
+void SearchCommands::clearKeywordHistory()
+{
+    m_history.clear();
+    m_historyModel->setStringList({});
 }

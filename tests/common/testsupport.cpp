@@ -5,6 +5,7 @@
 #include "platform/registry.h"
 #include "platform/testhooks.h"
 #include "samplesite.h"
+#include "search/searchrecord.h"
 #include "services/windowrefs.h"
 
 #include <QDir>
@@ -204,6 +205,8 @@ bool ProgramWorld::reset()
         m_registry->set(QStringLiteral("HKEY_CLASSES_ROOT\\HTTP\\Shell\\open\\command"), QString(),
                         QLatin1Char('"') + m_browser->program() + QStringLiteral("\" \"%1\""));
     }
+    SearchRecord::setKeywords({}); // a test's searches are no later test's history
+    SearchRecord::setFilterSizeBounds({});
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "config/settingsview.h"
 #include "platform/codepage.h"
 #include "play/cloudplaystate.h"
+#include "play/magnetlink.h"
 #include "play/tformselcloud.h"
 #include "samplesite.h"
 #include "search/resultmodel.h"
@@ -13,8 +14,11 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -44,6 +48,9 @@ private Q_SLOTS:
     void lineWindow();
     void launchesAreOneArgumentEach();
     void clipboardAndButtons();
+    void magnetLinks_data();
+    void magnetLinks();
+    void magnetItemsOnTheFilteredList();
 
 private:
     void addRow(const QString& title, const QByteArray& address, const QByteArray& key = "KEY");
@@ -338,6 +345,118 @@ void TestPlay::clipboardAndButtons()
     QCOMPARE(QGuiApplication::clipboard()->text(), QString());
     QCOMPARE(list()->toolTip(), QStringLiteral("复制地址成功"));
     QCOMPARE(m_boxes->count(), 3);
+}
+
+void TestPlay::magnetLinks_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QByteArray>("address");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QString>("link"); // empty: none
+
+    const QByteArray hex = "0123456789ABCDEF0123456789abcdef01234567";
+    const QByteArray base32 = "MFRGGZDFMZTWQ2LKNNWG23TPOBYXE43U";
+    const QString xt = QStringLiteral("magnet:?xt=urn:btih:");
+    const QString tracker = QStringLiteral("&tr=http%3A%2F%2Ftracker.example.org%3A2710%2Fannounce");
+    const QByteArray udp = "udp%3A%2F%2Fopen.demo%3A80";
+    // As the row cutter leaves a sample site's address: cut before "Fannounce&".
+    const QByteArray cut = "magnet:?xt=urn:btih:" + hex + "&dn=x&tr=http%3A%2F%2Ftracker.example.org%3A2710%2";
+
+    QTest::newRow("the cut tracker restored") << "Iron Man" << cut << hex << xt + hex + "&dn=Iron%20Man" + tracker;
+    QTest::newRow("base-32 key") << "a" << QByteArray() << base32 << xt + base32 + "&dn=a";
+    QTest::newRow("& # + and blanks in the title")
+        << " A&amp;B #1 + C " << cut << hex << xt + hex + "&dn=A%26B%20%231%20%2B%20C" + tracker;
+    QTest::newRow("GBK-only characters, UTF-8 encoded")
+        << QStringLiteral("鋼鐵俠·电影") << QByteArray() << hex
+        << xt + hex + "&dn=%E9%8B%BC%E9%90%B5%E4%BF%A0%C2%B7%E7%94%B5%E5%BD%B1";
+    QTest::newRow("every tracker, whole trackers kept, others dropped")
+        << "t"
+        << "magnet:?xt=urn:btih:" + hex + "&amp;tr=" + udp + "&tr=javascript%3Aalert(1)&tr=%2F%2Fno-scheme&tr=" + udp +
+               "&tr=http%3A%2F%2Fb.demo%2"
+        << hex << xt + hex + "&dn=t&tr=udp%3A%2F%2Fopen.demo%3A80&tr=http%3A%2F%2Fb.demo%2Fannounce";
+    QTest::newRow("an address that is no magnet link gives no tracker")
+        << "t" << QByteArray("http://x/?tr=http%3A%2F%2Fa.demo%2F") << hex << xt + hex + "&dn=t";
+    QTest::newRow("an empty title gives no name") << "" << QByteArray() << hex << xt + hex;
+    QTest::newRow("key too short") << "t" << cut << hex.left(39) << QString();
+    QTest::newRow("key too long") << "t" << cut << hex + "0" << QString();
+    QTest::newRow("40 characters, not hexadecimal") << "t" << cut << QByteArray(40, 'g') << QString();
+    QTest::newRow("32 characters, not base-32")
+        << "t" << cut << QByteArray("MFRGGZDFMZTWQ2LKNNWG23TPOBYXE438") << QString();
+    QTest::newRow("key with a quote") << "t" << cut << QByteArray("a\" --evil \"b") << QString();
+    QTest::newRow("empty key") << "t" << cut << QByteArray() << QString();
+}
+
+void TestPlay::magnetLinks()
+{
+    QFETCH(QString, title);
+    QFETCH(QByteArray, address);
+    QFETCH(QByteArray, key);
+    QFETCH(QString, link);
+    const Expected<QString> built = MagnetLink::build(ResultRow{CodePage::toGbk(title), "1 GB", address, key});
+    QCOMPARE(built.ok(), !link.isEmpty());
+    if (built.ok())
+        QCOMPARE(built.value(), link);
+    else
+        QVERIFY(!built.error().isEmpty());
+}
+
+void TestPlay::magnetItemsOnTheFilteredList()
+{
+    const QByteArray keys[] = {"1111111111111111111111111111111111111111", "NOT-A-KEY",
+                               "3333333333333333333333333333333333333333", "4444444444444444444444444444444444444444"};
+    addRow(QStringLiteral("Iron Man 1"), "", keys[0]);
+    addRow(QStringLiteral("Iron Man 2"), "", keys[1]);
+    addRow(QStringLiteral("Iron Sky"), "", keys[2]);
+    auto menuItems = [&]() -> QStringList { // what the list's menu offers, as the user opens it
+        emit list()->customContextMenuRequested(QPoint(5, 5));
+        QMenu* menu = qobject_cast<QMenu*>(action("mniCopyMagnet")->associatedObjects().constFirst());
+        if (!menu || !QTest::qWaitFor([menu] { return menu->isVisible(); }))
+            return {QStringLiteral("no menu")};
+        QStringList items;
+        for (const QAction* item : menu->actions())
+            items << (item->isSeparator() ? QStringLiteral("-") : item->text() + (item->isEnabled() ? "" : " (grey)"));
+        menu->close();
+        return items.mid(items.indexOf(QStringLiteral("-")));
+    };
+    QCOMPARE(menuItems(), (QStringList{"-", "(&M)复制磁力链接 (grey)", "(&L)复制全部磁力链接",
+                                       "(&O)用默认下载工具打开 (grey)", "(&F)筛选结果", "(&H)清除搜索记录"}));
+
+    // Ctrl+F, a word and an exclusion; a row arriving while the filter is on is filtered too.
+    m_main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_main));
+    QTest::keyClick(m_main, Qt::Key_F, Qt::ControlModifier);
+    auto* words = control<QLineEdit>(m_main, "EdtFilter");
+    QTRY_VERIFY(words->isVisible() && words->hasFocus());
+    QTest::keyClicks(words, QStringLiteral("iron -sky"));
+    addRow(QStringLiteral("Iron Man 3"), "", keys[3]);
+    QCOMPARE(list()->model()->rowCount(), 3);
+    list()->selectRow(1);
+    QCOMPARE(menuItems().mid(1, 3),
+             (QStringList{"(&M)复制磁力链接 (grey)", "(&L)复制全部磁力链接", "(&O)用默认下载工具打开 (grey)"}));
+
+    // Sorting orders what is shown, and copying every link takes the shown rows in that order,
+    // through the system's clipboard; the row without a key has none.
+    list()->horizontalHeader()->sectionClicked(0); // ascending
+    list()->horizontalHeader()->sectionClicked(0); // descending
+    action("mniCopyAllMagnets")->trigger();
+    const QString xt = QStringLiteral("magnet:?xt=urn:btih:");
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(),
+                 xt + keys[3] + "&dn=Iron%20Man%203\n" + xt + keys[0] + "&dn=Iron%20Man%201");
+    list()->selectRow(0);
+    QCOMPARE(menuItems().at(1), QStringLiteral("(&M)复制磁力链接"));
+    action("mniCopyMagnet")->trigger();
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), xt + keys[3] + "&dn=Iron%20Man%203");
+    QCOMPARE(list()->toolTip(), QStringLiteral("复制磁力链接成功"));
+    // Thunder takes the selected row of what is shown.
+    action("ThunderDown")->trigger();
+    QCOMPARE(launches(*m_thunder, 1), Launches{{QString::fromLatin1(keys[3])}});
+
+    // Esc in the filter row shows every row again.
+    QTest::keyClick(words, Qt::Key_Escape);
+    QTRY_VERIFY(!words->isVisible());
+    QCOMPARE(list()->model()->rowCount(), 4);
+    action("mniCopyAllMagnets")->trigger();
+    QTRY_COMPARE(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 2);
 }
 
 QTEST_MAIN(TestPlay)

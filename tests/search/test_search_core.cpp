@@ -3,6 +3,7 @@
 #include "search/formencode.h"
 #include "search/pagerows.h"
 #include "search/pagination.h"
+#include "search/resultmodel.h"
 #include "search/rowcompare.h"
 #include "search/rowcut.h"
 #include "search/tgbbig5convert.h"
@@ -39,6 +40,8 @@ private Q_SLOTS:
     void compareText();
     void compareSizesByMagnitude();
     void simplifiedTraditional();
+    void filterShowsRowsOfWordsAndSizes_data();
+    void filterShowsRowsOfWordsAndSizes();
 };
 
 void TestSearchCore::formEncode()
@@ -573,6 +576,89 @@ void TestSearchCore::simplifiedTraditional()
     // 毶's traditional counterpart lies outside GBK: it stays as it was.
     const QByteArray outside = CodePage::toGbk(QStringLiteral("毶电"));
     QCOMPARE(TGBBIG5Convert::ToTraditional(outside), CodePage::toGbk(QStringLiteral("毶電")));
+}
+
+void TestSearchCore::filterShowsRowsOfWordsAndSizes_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("least");
+    QTest::addColumn<QString>("greatest");
+    QTest::addColumn<QString>("shown"); // letters of the rows shown, in the list's order
+
+    // The rows (a..h) are listed below; half arrive before the filter is set, half while it is on.
+    auto row = [](const char* name, const QString& words, const QString& least, const QString& greatest,
+                  const QString& shown) { QTest::newRow(name) << words << least << greatest << shown; };
+    row("no filter", QString(), QString(), QString(), QStringLiteral("abcdefgh"));
+    row("one word, any case", QStringLiteral("IRON"), QString(), QString(), QStringLiteral("abc"));
+    row("all words must be there", QStringLiteral("iron 2013"), QString(), QString(), QStringLiteral("ab"));
+    row("a word after - must not", QStringLiteral("iron -1080p"), QString(), QString(), QStringLiteral("bc"));
+    row("only exclusions", QStringLiteral("-iron -合集"), QString(), QString(), QStringLiteral("efgh"));
+    row("simplified word finds traditional titles", QStringLiteral("钢铁侠"), QString(), QString(),
+        QStringLiteral("ef"));
+    row("traditional word finds simplified titles", QStringLiteral("鋼鐵俠"), QString(), QString(),
+        QStringLiteral("ef"));
+    row("excluded in the other script", QStringLiteral("-電影"), QString(), QString(), QStringLiteral("abch"));
+    row("ideographic blank separates", QStringLiteral("钢铁侠\u3000高清"), QString(), QString(), QStringLiteral("e"));
+    row("a lone - is nothing yet", QStringLiteral("iron -"), QString(), QString(), QStringLiteral("abc"));
+    row("least size", QString(), QStringLiteral("1 GB"), QString(), QStringLiteral("bcf"));
+    row("greatest size", QString(), QString(), QStringLiteral("700mb"), QStringLiteral("adeg"));
+    row("both bounds, sizes are magnitudes", QString(), QStringLiteral("700 MB"), QStringLiteral("1.5 GB"),
+        QStringLiteral("bef"));
+    row("bounds and words", QStringLiteral("iron"), QStringLiteral("1 gb"), QString(), QStringLiteral("bc"));
+    row("a bound that is no size is none", QString(), QStringLiteral("big"), QString(), QStringLiteral("abcdefgh"));
+    row("a bound leaves out rows of no size", QString(), QString(), QStringLiteral("10 TB"), QStringLiteral("abcdefg"));
+    row("a word GBK cannot hold matches nothing, not a ?", QStringLiteral("\U0001F600"), QString(), QString(),
+        QString());
+}
+
+void TestSearchCore::filterShowsRowsOfWordsAndSizes()
+{
+    QFETCH(QString, words);
+    QFETCH(QString, least);
+    QFETCH(QString, greatest);
+    QFETCH(QString, shown);
+    const QList<std::pair<QString, QByteArray>> rows = {
+        {QStringLiteral("Iron Man 3 2013 1080p"), "512 MB"},   // a
+        {QStringLiteral("iron man 3 2013 BluRay"), "1.50 GB"}, // b
+        {QStringLiteral("Iron Sky"), "4 GB"},                  // c
+        {QStringLiteral("电影 合集"), "0.68 GB"},              // d: 696 MB
+        {QStringLiteral("钢铁侠3 高清 電影"), "700 MB"},       // e
+        {QStringLiteral("鋼鐵俠 電影"), "1.2 GB"},             // f
+        {QStringLiteral("Who? 电影"), "1 KB"},                 // g
+        {QStringLiteral("no size"), "?"},                      // h
+    };
+    ResultModel model;
+    auto add = [&](int i) {
+        model.addRow({CodePage::toGbk(rows[i].first), rows[i].second, "magnet:?xt=urn:btih:x", QByteArray::number(i)});
+    };
+    for (int i = 0; i < 4; ++i)
+        add(i);
+    model.setFilter(ResultFilter(words, least, greatest));
+    for (int i = 4; i < int(rows.size()); ++i) // rows that arrive while the filter is on
+        add(i);
+    auto shownLetters = [&] {
+        QString letters;
+        for (int i = 0; i < model.rowCount(); ++i)
+            letters += QLatin1Char(char('a' + model.row(i).informationKey.toInt()));
+        return letters;
+    };
+    QCOMPARE(shownLetters(), shown);
+    QCOMPARE(model.totalRowCount(), int(rows.size()));
+    QCOMPARE(model.filtered(), !words.trimmed().isEmpty() || RowCompare::sizeInBytes(least.toLatin1()) ||
+                                   RowCompare::sizeInBytes(greatest.toLatin1()));
+    if (model.filtered())
+        QVERIFY(model.headerData(0, Qt::Horizontal)
+                    .toString()
+                    .endsWith(QStringLiteral("(筛选后显示%1/8)").arg(shown.size())));
+
+    // Sorting orders what is shown; clearing the filter shows every row in the sorted order.
+    model.sortBy(ResultModel::SizeColumn, -1);
+    QString bySize = shownLetters();
+    model.setFilter({});
+    QCOMPARE(shownLetters(), QStringLiteral("hcbfedag"));
+    QString expected = QStringLiteral("hcbfedag");
+    expected.removeIf([&](QChar letter) { return !shown.contains(letter); });
+    QCOMPARE(bySize, expected);
 }
 
 QTEST_GUILESS_MAIN(TestSearchCore)

@@ -6,14 +6,18 @@
 #include "platform/registry.h"
 #include "platform/testhooks.h"
 #include "samplesite.h"
+#include "search/keywordhistory.h"
 #include "search/resultmodel.h"
 #include "search/searchsites.h"
+#include "search/searchrecord.h"
 #include "testsupport.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QCompleter>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QInputMethodEvent>
@@ -21,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QTableView>
 #include <QTest>
 
@@ -46,6 +51,7 @@ private Q_SLOTS:
     void failedPageAndFailoverToTheMirror_data();
     void failedPageAndFailoverToTheMirror();
     void ownSiteFromTheListMenu();
+    void keywordHistory();
 
 private:
     QLineEdit* box() const { return m_window->findChild<QLineEdit*>(QStringLiteral("EdtSearch")); }
@@ -573,6 +579,65 @@ void TestSearchWindow::ownSiteFromTheListMenu()
     clickSearch();
     waitUntilIdle();
     QCOMPARE(searchRequests(), QStringList{QStringLiteral("GET /search/own/2")});
+}
+
+void TestSearchWindow::keywordHistory()
+{
+    // Earlier runs: newest first, a keyword searched again moves to the front, at most 30 are kept.
+    {
+        KeywordHistory earlier;
+        for (int i = 0; i <= 30; ++i)
+            earlier.record(QStringLiteral("k%1").arg(i));
+        earlier.record(QStringLiteral("k5"));
+        earlier.record(QStringLiteral("   "));
+    }
+    QStringList expected{QStringLiteral("k5")};
+    for (int i = 30; i >= 1; --i) {
+        if (i != 5)
+            expected << QStringLiteral("k%1").arg(i);
+    }
+    QCOMPARE(KeywordHistory().keywords(), expected);
+
+    // A new window offers them; the settings document's word is kept only once it is searched.
+    m_window.reset();
+    m_window = std::make_unique<TFormmain>();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    auto offered = [this] { return qobject_cast<QStringListModel*>(box()->completer()->model())->stringList(); };
+    QCOMPARE(offered(), expected);
+    m_window->presetKeywordBox(QStringLiteral("速度与激情"));
+    QVERIFY(!box()->completer()->popup()->isVisible());
+    search(QStringLiteral("电影"));
+    waitUntilIdle();
+    expected.prepend(QStringLiteral("电影"));
+    expected.removeLast();
+    QCOMPARE(offered(), expected);
+
+    // Typing offers the keywords that hold the text; Enter in the offer searches, as in the box.
+    box()->clear();
+    box()->setFocus();
+    QTest::keyClicks(box(), QStringLiteral("k2"));
+    QTRY_VERIFY(box()->completer()->popup()->isVisible());
+    QCOMPARE(box()->completer()->completionCount(), 11); // k2, k20..k29
+    QTest::keyClick(box()->completer()->popup(), Qt::Key_Return);
+    waitUntilIdle();
+    QCOMPARE(searchRequests().last(), QStringLiteral("GET /search/k2/1"));
+    QCOMPARE(offered().first(), QStringLiteral("k2"));
+    QCOMPARE(SearchRecord::keywords(), offered()); // kept for the next run
+
+    // The drop-down (Down) offers all of them; clearing forgets them, for the next run too.
+    box()->clear();
+    QTest::keyClick(box(), Qt::Key_Down);
+    QTRY_VERIFY(box()->completer()->popup()->isVisible());
+    QCOMPARE(box()->completer()->completionCount(), KeywordHistory::capacity);
+    QTest::keyClick(box()->completer()->popup(), Qt::Key_Escape);
+    m_window->findChild<QAction*>(QStringLiteral("mniClearHistory"))->trigger();
+    QCOMPARE(offered(), QStringList());
+    QCOMPARE(KeywordHistory().keywords(), QStringList());
+    m_window->presetKeywordBox(QStringLiteral("速度与激情")); // the box was searched: stays
+    search(QStringLiteral("速度与激情"));
+    waitUntilIdle();
+    QCOMPARE(offered(), QStringList{QStringLiteral("速度与激情")});
 }
 
 QTEST_MAIN(TestSearchWindow)
