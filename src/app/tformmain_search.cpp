@@ -2,8 +2,8 @@
 // forward to the search row's commands; rows, caption and counter text come from the session.
 #include "app/tformmain.h"
 
-#include "platform/namedinputmethod.h"
 #include "config/settingsview.h"
+#include "platform/namedinputmethod.h"
 #include "search/resultfilterrow.h"
 #include "search/resultmodel.h"
 #include "search/searchcommands.h"

@@ -961,15 +961,6 @@ void TestMainShell::programCommandLine()
     QCOMPARE(parsed.exitStatus.value_or(-1), exitStatus);
     QVERIFY2(answer.isEmpty() ? parsed.answer.isEmpty() : parsed.answer.contains(answer), qPrintable(parsed.answer));
 }
-
-// The program's own application object, with its guard around every event's delivery.
-int main(int argc, char* argv[])
-{
-    GuardedApplication app(argc, argv);
-    TestMainShell test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
 void TestMainShell::resultColumnsKeepTheirWidths()
 {
     auto window = makeWindow();
@@ -1220,5 +1211,12 @@ void TestMainShell::everyWindowAsTheLayoutTableSays()
     QVERIFY2(differences.isEmpty(), qPrintable(QLatin1Char('\n') + differences.join(QLatin1Char('\n'))));
 }
 
-QTEST_MAIN(TestMainShell)
+// The program's own application object, with its guard around every event's delivery.
+int main(int argc, char* argv[])
+{
+    GuardedApplication app(argc, argv);
+    TestMainShell test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_mainshell.moc"

@@ -39,8 +39,8 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <future>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <stdexcept>

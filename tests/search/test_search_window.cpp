@@ -8,16 +8,16 @@
 #include "samplesite.h"
 #include "search/keywordhistory.h"
 #include "search/resultmodel.h"
-#include "search/searchsites.h"
 #include "search/searchrecord.h"
+#include "search/searchsites.h"
 #include "testsupport.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QCompleter>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QInputMethodEvent>
