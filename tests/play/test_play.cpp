@@ -418,8 +418,9 @@ void TestPlay::magnetItemsOnTheFilteredList()
         menu->close();
         return items.mid(items.indexOf(QStringLiteral("-")));
     };
-    QCOMPARE(menuItems(), (QStringList{"-", "(&M)复制磁力链接 (grey)", "(&L)复制全部磁力链接",
-                                       "(&O)用默认下载工具打开 (grey)", "(&F)筛选结果", "(&H)清除搜索记录"}));
+    QCOMPARE(menuItems(),
+             (QStringList{"-", "(&M)复制磁力链接 (grey)", "(&L)复制全部磁力链接", "(&O)用默认下载工具打开 (grey)",
+                          "(&F)筛选结果", "(&W)搜索网站…", "(&H)清除搜索记录"}));
 
     // Ctrl+F, a word and an exclusion; a row arriving while the filter is on is filtered too.
     m_main->activateWindow();

@@ -519,12 +519,15 @@ void TestSearchWindow::ownSiteFromTheListMenu()
     auto* item = m_window->findChild<QAction*>(QStringLiteral("mniSearchSites"));
     QVERIFY(item);
     QCOMPARE(item->text(), QStringLiteral("(&W)搜索网站…"));
-    // The list's own items keep their places; the new one follows them below a separator.
+    // The list's own items keep their places; the new ones follow them below a separator, the filter's
+    // item before this one and the history's after it.
     const QList<QAction*> items = item->associatedObjects().isEmpty()
                                       ? QList<QAction*>()
                                       : qobject_cast<QMenu*>(item->associatedObjects().first())->actions();
-    QCOMPARE(items.indexOf(item), 6);
+    QCOMPARE(items.indexOf(item), 10);
     QVERIFY(items.at(5)->isSeparator());
+    QCOMPARE(items.at(9)->objectName(), QStringLiteral("mniFilter"));
+    QCOMPARE(items.at(11)->objectName(), QStringLiteral("mniClearHistory"));
     QCOMPARE(items.at(4)->objectName(), QStringLiteral("N1"));
 
     const auto openDialog = [this] {
