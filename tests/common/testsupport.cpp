@@ -92,11 +92,7 @@ void TemporaryRegistry::set(const QString& key, const QString& valueName, const 
 
 QStringList thunderRecord(const QString& key)
 {
-#ifdef Q_OS_WIN
-    return {QStringLiteral("launcher.exe"), key};
-#else
     return {key};
-#endif
 }
 
 RecordingLauncher::RecordingLauncher()

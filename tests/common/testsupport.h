@@ -120,9 +120,9 @@ private:
     QString m_record;
 };
 
-// What a RecordingLauncher started as Thunder records for a key. On Windows Thunder's command line
-// holds its path unquoted, as the registry gives it: the system finds "record launcher.exe" blank by
-// blank, and the recorder's own reading of that command line then sees "launcher.exe" first.
+// What a RecordingLauncher started as Thunder records for a key. Windows would find the unquoted
+// "record launcher.exe" blank by blank and its reading then sees "launcher.exe" first; Wine quotes
+// the program it found in the command line it hands over, so the key alone arrives there.
 QStringList thunderRecord(const QString& key);
 
 // The program's world for the tests of its windows: the sample site started and the program's
