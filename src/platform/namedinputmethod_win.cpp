@@ -11,7 +11,7 @@ QList<KeyboardLayout> installedKeyboardLayouts()
     const int count = GetKeyboardLayoutList(0, nullptr);
     if (count <= 0)
         return {};
-    std::vector<HKL> handles(size_t(count));
+    std::vector<HKL> handles(static_cast<size_t>(count));
     handles.resize(size_t(GetKeyboardLayoutList(count, handles.data())));
     QList<KeyboardLayout> layouts;
     for (HKL handle : handles) {
