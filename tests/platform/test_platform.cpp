@@ -476,8 +476,8 @@ void TestPlatform::stalledProxyScriptHoldsNoRequest()
 {
     HttpRequest request;
     request.url = "http://films.quvo.test:9/a"; // not loopback, which never asks the script
-    const auto inBackground = [](const HttpRequest& request) {
-        return std::async(std::launch::async, [request] { return HttpClient::perform(request); });
+    const auto inBackground = [](const HttpRequest& asked) {
+        return std::async(std::launch::async, [asked] { return HttpClient::perform(asked); });
     };
     const auto ready = [](const std::future<HttpResponse>& reply) {
         return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
