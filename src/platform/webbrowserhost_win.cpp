@@ -52,6 +52,9 @@ QString fromWide(LPCWSTR text)
     return text ? QString::fromWCharArray(text) : QString();
 }
 
+// COM objects end in their own Release, never through a delete of an interface pointer.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 // A protocol that fails every request: registered as the process's handler of the schemes off the
 // web, it is asked before the system's own protocols, by every request of the process (a page, its
 // images, scripts, style sheets, frames, a redirect, urlmon's own calls).
@@ -120,6 +123,7 @@ public:
     }
     STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 };
+#pragma GCC diagnostic pop
 
 // A class id of our own for the refusing handler (never registered in the registry).
 constexpr CLSID refusingProtocolId = {0x6b2f7c1e, 0x4d3a, 0x4e59, {0x9a, 0x17, 0x2c, 0x84, 0x5e, 0x61, 0x0b, 0x93}};
@@ -394,7 +398,7 @@ STDMETHODIMP WebBrowserHost::QueryInterface(REFIID riid, void** object)
         *object = static_cast<IOleInPlaceFrame*>(this);
     else if (riid == IID_IDocHostUIHandler)
         *object = static_cast<IDocHostUIHandler*>(this);
-    else if (riid == IID_IDocHostShowUI)
+    else if (riid == __uuidof(IDocHostShowUI))
         *object = static_cast<IDocHostShowUI*>(this);
     else if (riid == IID_IOleCommandTarget)
         *object = static_cast<IOleCommandTarget*>(this);
@@ -533,7 +537,7 @@ STDMETHODIMP WebBrowserHost::QueryStatus(const GUID*, ULONG, OLECMD[], OLECMDTEX
 
 STDMETHODIMP WebBrowserHost::Exec(const GUID* group, DWORD command, DWORD, VARIANT*, VARIANT* out)
 {
-    if (group && *group == CGID_DocHostCommandHandler) {
+    if (group && *group == docHostCommandGroup) {
         switch (command) {
         case OLECMDID_SHOWSCRIPTERROR:
             // No dialog; the page's scripts go on running.

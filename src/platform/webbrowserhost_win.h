@@ -18,6 +18,11 @@
 #include <atomic>
 #include <initializer_list>
 
+// CGID_DocHostCommandHandler: the command group of script errors and the control's dialogs (mingw-w64's
+// libuuid lacks it).
+inline constexpr GUID docHostCommandGroup = {
+    0xf38bc242, 0xb950, 0x11d1, {0x89, 0x18, 0x00, 0xc0, 0x4f, 0xc2, 0xc8, 0x36}};
+
 // The system's WebBrowser control (CLSID_WebBrowser) hosted in a native window: a small OLE
 // container of our own. One object is the control's client site (IOleClientSite, in-place site and
 // frame, IDocHostUIHandler, IDocHostShowUI, IOleCommandTarget, IServiceProvider) and, through

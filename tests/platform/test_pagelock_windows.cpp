@@ -121,7 +121,7 @@ void TestPageLock::hostAnswersAsTheControlAsks()
     });
 
     // alert() and confirm(): no box, confirm answered "Cancel".
-    IDocHostShowUI* showUi = ask<IDocHostShowUI>(host, IID_IDocHostShowUI);
+    IDocHostShowUI* showUi = ask<IDocHostShowUI>(host, __uuidof(IDocHostShowUI));
     QVERIFY(showUi);
     LRESULT answer = 0;
     wchar_t message[] = L"pay here";
@@ -137,7 +137,7 @@ void TestPageLock::hostAnswersAsTheControlAsks()
     VARIANT goOn;
     VariantInit(&goOn);
     QTest::ignoreMessage(QtInfoMsg, "dropped a script error of the page");
-    QCOMPARE(commands->Exec(&CGID_DocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, &goOn), S_OK);
+    QCOMPARE(commands->Exec(&docHostCommandGroup, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, &goOn), S_OK);
     QCOMPARE(V_VT(&goOn), VT_BOOL);
     QCOMPARE(V_BOOL(&goOn), VARIANT_TRUE);
     QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("refused printing")));
