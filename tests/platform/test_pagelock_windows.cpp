@@ -302,12 +302,12 @@ void TestPageLock::redirectsOffTheWebAndAttachmentsGetNowhere()
     QSignalSpy ended(&page, &WebView::loadFinished);
     const int windowsBefore = ourWindows();
 
-    // A page that redirects off the web ends blank, and says so.
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("reached a refused address.*win.ini")));
+    // A page that redirects off the web: the load ends, and neither a window nor a file comes of it.
+    // Wine's control reports the 302 itself as a failed load and never follows it, so the address checks a
+    // followed redirect meets are driven through the host's interfaces in hostAnswersAsTheControlAsks.
     page.navigate(QString::fromLatin1(site.url("/to-file")));
     QTRY_COMPARE_WITH_TIMEOUT(redirects.load(), 1, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(ended.count() >= 1, 20000);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("reached a refused address.*quvo-test:")));
     page.navigate(QString::fromLatin1(site.url("/to-scheme")));
     QTRY_COMPARE_WITH_TIMEOUT(redirects.load(), 2, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(ended.count() >= 2, 20000);
