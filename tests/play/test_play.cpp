@@ -334,12 +334,15 @@ void TestPlay::clipboardAndButtons()
     QCOMPARE(launches(*m_thunder, 2),
              (Launches{thunderRecord(QStringLiteral("KEY")), thunderRecord(QStringLiteral("KEY"))}));
 #ifdef Q_OS_WIN
-    // Thunder's command line exactly: the registry value as read, one blank, the key in double
-    // quotes; started hidden (SW_HIDE).
+    // Thunder's command line: the registry value as read, one blank, the key in double quotes; started
+    // hidden (SW_HIDE). Wine puts quotes round a program path with a blank that it had to search for, so
+    // the program's end may carry one there.
     const QList<QStringList> starts = m_thunder->starts();
     QCOMPARE(starts.size(), 2);
     for (const QStringList& start : starts) {
-        QVERIFY2(start[0].endsWith(QStringLiteral(".exe \"KEY\"")), qPrintable(start[0]));
+        QVERIFY2(start[0].endsWith(QStringLiteral("launcher.exe \"KEY\"")) ||
+                     start[0].endsWith(QStringLiteral("launcher.exe\" \"KEY\"")),
+                 qPrintable(start[0]));
         QCOMPARE(start[1], QStringLiteral("0"));
     }
 #endif
