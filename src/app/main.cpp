@@ -5,6 +5,7 @@
 #include "app/tformmain.h"
 #include "platform/logging.h"
 #include "platform/messageboxes.h"
+#include "platform/processend.h"
 #include "platform/qttranslations.h"
 #include "platform/singleinstance.h"
 #include "services/buildinfo.h"
@@ -14,7 +15,9 @@
 #include <QApplication>
 #include <QStyle>
 
-int main(int argc, char* argv[])
+namespace {
+
+int runProgram(int argc, char* argv[])
 {
     // Before the application object: --help and --version need no display on Linux.
     const ProgramCommandLine commandLine = parseProgramCommandLine(argc, argv);
@@ -56,4 +59,11 @@ int main(int argc, char* argv[])
     const int code = QApplication::exec();
     destroyAllWindows();
     return code;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    return ProcessEnd::afterShutdown(runProgram(argc, argv));
 }

@@ -11,10 +11,8 @@
 #include <QHash>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -23,7 +21,6 @@
 #include <system_error>
 #include <thread>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -168,53 +165,6 @@ ScriptAnswer askProxyScript(const WinHttpApi& api, const QByteArray& url, const 
     return {lists};
 }
 
-// The threads of script lookups. A lookup the caller stopped waiting for runs on to its end (WinHTTP
-// cannot be interrupted) and is waited for when the program ends: a thread cut off inside WinHTTP
-// by the end of the process may hold a lock the libraries' teardown then waits for, for ever.
-class LookupThreads {
-public:
-    // Throws std::system_error when no thread can be made.
-    void start(std::function<void()> work)
-    {
-        std::lock_guard lock(m_mutex);
-        std::erase_if(m_running, [](Running& lookup) {
-            if (!lookup.finished->load())
-                return false;
-            lookup.thread.join(); // returns at once: the work is done
-            return true;
-        });
-        auto finished = std::make_shared<std::atomic<bool>>(false);
-        std::thread thread([work = std::move(work), finished] {
-            work();
-            *finished = true;
-        });
-        m_running.push_back({std::move(thread), std::move(finished)});
-    }
-    ~LookupThreads()
-    {
-        std::lock_guard lock(m_mutex);
-        for (Running& lookup : m_running) {
-            if (!lookup.finished->load())
-                qCInfo(lcNet) << "the program waits for a proxy script lookup to end";
-            lookup.thread.join();
-        }
-    }
-
-private:
-    struct Running {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> finished;
-    };
-    std::mutex m_mutex;
-    std::vector<Running> m_running;
-};
-
-LookupThreads& lookupThreads()
-{
-    static LookupThreads threads;
-    return threads;
-}
-
 // Asks the script on a thread of its own, so that the request's cancel flag and time limit end the
 // waiting even where WinHTTP keeps running a script: the lookup then finishes alone and is dropped.
 std::optional<ProxyLists> askProxyScriptWithin(const WinHttpApi& api, const QByteArray& url,
@@ -227,12 +177,12 @@ std::optional<ProxyLists> askProxyScriptWithin(const WinHttpApi& api, const QByt
     };
     auto lookup = std::make_shared<Lookup>();
     try {
-        lookupThreads().start([lookup, &api, url, scriptAddress, limit = limits.limit] {
+        std::thread([lookup, &api, url, scriptAddress, limit = limits.limit] {
             ScriptAnswer answer = askProxyScript(api, url, scriptAddress, limit);
             std::lock_guard lock(lookup->mutex);
             lookup->answer = std::move(answer);
             lookup->done.notify_all();
-        });
+        }).detach();
     } catch (const std::system_error& failure) {
         qCInfo(lcNet) << "no thread for the proxy script:" << failure.what();
         return std::nullopt;

@@ -7,6 +7,7 @@
 #include "services/lifecycle.h"
 #include "services/sites.h"
 #include "services/windowrefs.h"
+#include "testmain.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -264,5 +265,5 @@ void TestDeclaration::textCannotBeCopiedOrGetAMenu()
     QVERIFY(!popup);
 }
 
-QTEST_MAIN(TestDeclaration)
+QUVO_TEST_MAIN(TestDeclaration)
 #include "test_declaration.moc"

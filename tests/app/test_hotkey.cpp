@@ -1,6 +1,7 @@
 // The Alt+F1 hot key, driven by key presses from outside the program: xdotool on a display of the
 // test's own (X11), the system's input queue (Windows).
 #include "platform/globalhotkey.h"
+#include "testmain.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -131,5 +132,5 @@ void TestHotKey::keyTakenByAnotherProgramIsSilent()
     QTRY_VERIFY_WITH_TIMEOUT(hotKey.registerAltF1(), 10000);
 }
 
-QTEST_MAIN(TestHotKey)
+QUVO_TEST_MAIN(TestHotKey)
 #include "test_hotkey.moc"

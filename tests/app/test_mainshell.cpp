@@ -10,6 +10,7 @@
 #include "localhttpserver.h"
 #include "platform/codepage.h"
 #include "platform/counterbrowser.h"
+#include "platform/processend.h"
 #include "platform/testhooks.h"
 #include "platform/webview.h"
 #include "play/tformselcloud.h"
@@ -1214,9 +1215,12 @@ void TestMainShell::everyWindowAsTheLayoutTableSays()
 // The program's own application object, with its guard around every event's delivery.
 int main(int argc, char* argv[])
 {
-    GuardedApplication app(argc, argv);
-    TestMainShell test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
+    const int failures = [&] {
+        GuardedApplication app(argc, argv);
+        TestMainShell test;
+        QTEST_SET_MAIN_SOURCE_PATH
+        return QTest::qExec(&test, argc, argv);
+    }();
+    return ProcessEnd::afterShutdown(failures);
 }
 #include "test_mainshell.moc"

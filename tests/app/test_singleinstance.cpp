@@ -1,6 +1,7 @@
 // One instance per session: the lock, its takeover after a dead owner, the request to come forward
 // (Windows: the named mutex, the switch to the window with the caption).
 #include "platform/singleinstance.h"
+#include "testmain.h"
 #include "testsupport.h"
 
 #include <QCoreApplication>
@@ -250,8 +251,8 @@ void TestSingleInstance::folderAnotherUserMadeIsNotUsed()
 #endif
 
 #ifdef Q_OS_WIN
-QTEST_MAIN(TestSingleInstance) // the caption test shows windows
+QUVO_TEST_MAIN(TestSingleInstance) // the caption test shows windows
 #else
-QTEST_GUILESS_MAIN(TestSingleInstance)
+QUVO_TEST_GUILESS_MAIN(TestSingleInstance)
 #endif
 #include "test_singleinstance.moc"

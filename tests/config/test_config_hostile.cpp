@@ -11,6 +11,7 @@
 #include "samplesite.h"
 #include "services/buildinfo.h"
 #include "services/windowrefs.h"
+#include "testmain.h"
 #include "testsupport.h"
 
 #include <QLabel>
@@ -109,5 +110,5 @@ void TestConfigHostile::documentJustUnderTheLimitIsApplied()
              QStringLiteral("当前版本:%1    您的版本已是最新!").arg(QLatin1String(BuildInfo::version)));
 }
 
-QTEST_MAIN(TestConfigHostile)
+QUVO_TEST_MAIN(TestConfigHostile)
 #include "test_config_hostile.moc"

@@ -9,6 +9,7 @@
 #include "config/settingsview.h"
 #include "platform/codepage.h"
 #include "services/textbetween.h"
+#include "testmain.h"
 
 #include <QProcess>
 #include <QTest>
@@ -248,5 +249,5 @@ void TestConfigDocument::settingsViewRules()
     QCOMPARE(SettingsView(record).searchMirrors(), mirrors);
 }
 
-QTEST_GUILESS_MAIN(TestConfigDocument)
+QUVO_TEST_GUILESS_MAIN(TestConfigDocument)
 #include "test_configdocument.moc"

@@ -11,6 +11,7 @@
 #include "services/buildinfo.h"
 #include "services/lifecycle.h"
 #include "services/windowrefs.h"
+#include "testmain.h"
 #include "testsupport.h"
 #include "update/tformupdate.h"
 
@@ -307,5 +308,5 @@ void TestRemoteFetch::silentServerLeavesTheWindowResponsive()
     QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
 }
 
-QTEST_MAIN(TestRemoteFetch)
+QUVO_TEST_MAIN(TestRemoteFetch)
 #include "test_remotefetch.moc"

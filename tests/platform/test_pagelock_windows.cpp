@@ -6,6 +6,7 @@
 #include "platform/webengine.h"
 #include "platform/webengineloader.h"
 #include "platform/webview.h"
+#include "testmain.h"
 #include "testsupport.h"
 
 #include <QAbstractEventDispatcher>
@@ -361,5 +362,5 @@ void TestPageLock::controlShortcutsDroppedAndLoadEndsQueued()
     QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 20000);
 }
 
-QTEST_MAIN(TestPageLock)
+QUVO_TEST_MAIN(TestPageLock)
 #include "test_pagelock_windows.moc"

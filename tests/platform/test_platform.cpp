@@ -20,6 +20,7 @@
 #include "platform/webengineloader.h"
 #include "platform/webview.h"
 #include "systemproxysetting.h"
+#include "testmain.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -1176,5 +1177,5 @@ void TestPlatform::guardEndsAStepAndLogsWhy()
     QLoggingCategory::setFilterRules({});
 }
 
-QTEST_MAIN(TestPlatform)
+QUVO_TEST_MAIN(TestPlatform)
 #include "test_platform.moc"

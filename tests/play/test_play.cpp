@@ -10,6 +10,7 @@
 #include "samplesite.h"
 #include "search/resultmodel.h"
 #include "services/windowrefs.h"
+#include "testmain.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
@@ -467,5 +468,5 @@ void TestPlay::magnetItemsOnTheFilteredList()
     QTRY_COMPARE(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 2);
 }
 
-QTEST_MAIN(TestPlay)
+QUVO_TEST_MAIN(TestPlay)
 #include "test_play.moc"

@@ -2,6 +2,7 @@
 #include "app/tformmain.h"
 #include "config/remoteconfiguration.h"
 #include "platform/webview.h"
+#include "platform/processend.h"
 #include "portals/portalpages.h"
 #include "portals/tformmtv.h"
 #include "portals/tformmusic.h"
@@ -398,10 +399,13 @@ int main(int argc, char* argv[])
     // The built-in pages live on outside hosts; a test never looks them up.
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
             qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " \"--host-resolver-rules=MAP * ~NOTFOUND, EXCLUDE 127.0.0.1\"");
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false); // as the program runs
-    TestPortals test;
-    return QTest::qExec(&test, argc, argv);
+    const int failures = [&] {
+        QApplication app(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false); // as the program runs
+        TestPortals test;
+        return QTest::qExec(&test, argc, argv);
+    }();
+    return ProcessEnd::afterShutdown(failures);
 }
 
 #include "test_portals.moc"

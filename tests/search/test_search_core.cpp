@@ -8,6 +8,7 @@
 #include "search/rowcut.h"
 #include "search/tgbbig5convert.h"
 #include "services/textbetween.h"
+#include "testmain.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -661,5 +662,5 @@ void TestSearchCore::filterShowsRowsOfWordsAndSizes()
     QCOMPARE(bySize, expected);
 }
 
-QTEST_GUILESS_MAIN(TestSearchCore)
+QUVO_TEST_GUILESS_MAIN(TestSearchCore)
 #include "test_search_core.moc"

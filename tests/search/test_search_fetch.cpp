@@ -7,6 +7,7 @@
 #include "search/mygetwebthread.h"
 #include "search/searchsession.h"
 #include "systemproxysetting.h"
+#include "testmain.h"
 #include "testsupport.h"
 
 #include <QElapsedTimer>
@@ -454,5 +455,5 @@ void TestSearchFetch::sessionGoesAwayDuringFetch()
     QTest::qWait(300); // the cancelled fetch ends and reports to nobody
 }
 
-QTEST_GUILESS_MAIN(TestSearchFetch)
+QUVO_TEST_GUILESS_MAIN(TestSearchFetch)
 #include "test_search_fetch.moc"

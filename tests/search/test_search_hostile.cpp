@@ -9,6 +9,7 @@
 #include "search/mygetwebthread.h"
 #include "search/resultmodel.h"
 #include "search/rowcut.h"
+#include "testmain.h"
 #include "testsupport.h"
 
 #include <QPushButton>
@@ -231,5 +232,5 @@ void TestSearchHostile::pageOfRunOnRowsAtTheSizeLimit()
     checkNextSearchWorks();
 }
 
-QTEST_MAIN(TestSearchHostile)
+QUVO_TEST_MAIN(TestSearchHostile)
 #include "test_search_hostile.moc"

@@ -10,6 +10,7 @@
 #include "search/resultmodel.h"
 #include "search/searchrecord.h"
 #include "search/searchsites.h"
+#include "testmain.h"
 #include "testsupport.h"
 
 #include <QAbstractItemView>
@@ -643,5 +644,5 @@ void TestSearchWindow::keywordHistory()
     QCOMPARE(offered(), QStringList{QStringLiteral("速度与激情")});
 }
 
-QTEST_MAIN(TestSearchWindow)
+QUVO_TEST_MAIN(TestSearchWindow)
 #include "test_search_window.moc"

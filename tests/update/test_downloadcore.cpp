@@ -2,6 +2,7 @@
 // the sample site with and without its faults, joining, pause and completion.
 #include "samplesite.h"
 #include "silentsegmenthost.h"
+#include "testmain.h"
 #include "update/contentrange.h"
 #include "update/downloadjob.h"
 #include "update/downloadround.h"
@@ -772,5 +773,5 @@ void TestDownloadCore::joiningChecksTheSize()
     QCOMPARE(filesIn(dir), QStringList{QStringLiteral("t.rar")});
 }
 
-QTEST_MAIN(TestDownloadCore)
+QUVO_TEST_MAIN(TestDownloadCore)
 #include "test_downloadcore.moc"

@@ -8,6 +8,7 @@
 #include "samplesite.h"
 #include "services/lifecycle.h"
 #include "services/windowrefs.h"
+#include "testmain.h"
 #include "testsupport.h"
 #include "update/downloadjob.h"
 #include "update/downloadoptions.h"
@@ -468,5 +469,5 @@ void TestUpdateDownload::pauseAndResume()
     QVERIFY(readAll(m_chosen) == UpdateArchive::bytes(0, 500000));
 }
 
-QTEST_MAIN(TestUpdateDownload)
+QUVO_TEST_MAIN(TestUpdateDownload)
 #include "test_updatedownload.moc"

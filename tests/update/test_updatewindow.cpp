@@ -6,6 +6,7 @@
 #include "services/buildinfo.h"
 #include "services/lifecycle.h"
 #include "services/windowrefs.h"
+#include "testmain.h"
 #include "testsupport.h"
 #include "update/checkforupdate.h"
 #include "update/tformupdate.h"
@@ -342,5 +343,5 @@ void TestUpdateWindow::noteTurnsBlueUnderThePointer()
     QCOMPARE(noteColor(), QColor(0, 0, 0));
 }
 
-QTEST_MAIN(TestUpdateWindow)
+QUVO_TEST_MAIN(TestUpdateWindow)
 #include "test_updatewindow.moc"
